@@ -1,0 +1,50 @@
+# Conventions that keep the per-folder build files short:
+#   folder_sources(VAR dir...)   the *.c/*.cpp of the folders, without tests
+#   folder_tests(NAME LIBS dir...)
+#       *_test.cpp of the folders become the test program NAME_test (label "unit"),
+#       *_thread_test.cpp become NAME_thread_test (labels "unit" and "thread"); with
+#       THREAD_TESTS_ONLY only the latter are built. Each test is run from the build folder.
+
+function(folder_sources var)
+  set(out "")
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.c ${dir}/*.cpp)
+    foreach(f IN LISTS found)
+      if(NOT f MATCHES "_test\\.cpp$")
+        list(APPEND out ${f})
+      endif()
+    endforeach()
+  endforeach()
+  set(${var} ${out} PARENT_SCOPE)
+endfunction()
+
+function(folder_tests name)
+  cmake_parse_arguments(FT "" "" "LIBS;DIRS" ${ARGN})
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  set(unit "")
+  set(thread "")
+  foreach(dir IN LISTS FT_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+    foreach(f IN LISTS found)
+      if(f MATCHES "_thread_test\\.cpp$")
+        list(APPEND thread ${f})
+      else()
+        list(APPEND unit ${f})
+      endif()
+    endforeach()
+  endforeach()
+  if(unit AND NOT THREAD_TESTS_ONLY)
+    add_executable(${name}_test ${unit})
+    target_link_libraries(${name}_test PRIVATE ${FT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${name}_test DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit
+                         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  endif()
+  if(thread)
+    add_executable(${name}_thread_test ${thread})
+    target_link_libraries(${name}_thread_test PRIVATE ${FT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${name}_thread_test DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "unit;thread"
+                         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

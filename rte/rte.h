@@ -1,0 +1,12 @@
+/* rte/rte.h - the run-time engine's public interface (plain C, usable from C and C++).
+ *
+ * One header for everything the engine offers; each family lives in its own header below and
+ * is documented there:
+ *   rte/alloc.h    heap allocation with fault injection
+ */
+#ifndef RTE_RTE_H
+#define RTE_RTE_H
+
+#include "rte/alloc.h"
+
+#endif

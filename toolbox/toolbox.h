@@ -1,0 +1,12 @@
+/* toolbox/toolbox.h - the utility library's public interface (plain C, usable from C and C++).
+ *
+ * Every exported function of the library, grouped by family; each family's header lists its
+ * functions with their contracts. Include this header and link toolbox::toolbox (CMake) or
+ * `pkg-config --libs toolbox`.
+ */
+#ifndef TOOLBOX_TOOLBOX_H
+#define TOOLBOX_TOOLBOX_H
+
+#include "rte/rte.h"
+
+#endif
