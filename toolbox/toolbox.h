@@ -3,10 +3,13 @@
  * Every exported function of the library, grouped by family; each family's header lists its
  * functions with their contracts. Include this header and link toolbox::toolbox (CMake) or
  * `pkg-config --libs toolbox`.
+ *
+ *   toolbox/text/int_parse.h    strict whole-string integer parsers (StrToInt, StrToUInt)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
 
 #include "rte/rte.h"
+#include "toolbox/text/int_parse.h"
 
 #endif
