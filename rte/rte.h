@@ -3,10 +3,12 @@
  * One header for everything the engine offers; each family lives in its own header below and
  * is documented there:
  *   rte/alloc.h    heap allocation with fault injection
+ *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
  */
 #ifndef RTE_RTE_H
 #define RTE_RTE_H
 
 #include "rte/alloc.h"
+#include "rte/files.h"
 
 #endif
