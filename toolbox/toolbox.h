@@ -5,11 +5,13 @@
  * `pkg-config --libs toolbox`.
  *
  *   toolbox/text/int_parse.h    strict whole-string integer parsers (StrToInt, StrToUInt)
+ *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
 
 #include "rte/rte.h"
 #include "toolbox/text/int_parse.h"
+#include "toolbox/text/text_data.h"
 
 #endif
