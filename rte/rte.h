@@ -4,11 +4,13 @@
  * is documented there:
  *   rte/alloc.h    heap allocation with fault injection
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
+ *   rte/system.h   system attributes (the user's decimal separator)
  */
 #ifndef RTE_RTE_H
 #define RTE_RTE_H
 
 #include "rte/alloc.h"
 #include "rte/files.h"
+#include "rte/system.h"
 
 #endif
