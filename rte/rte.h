@@ -4,6 +4,7 @@
  * is documented there:
  *   rte/alloc.h    heap allocation with fault injection
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
+ *   rte/mbs.h      multi-byte (double-byte code page) text functions
  *   rte/system.h   system attributes (the user's decimal separator)
  */
 #ifndef RTE_RTE_H
@@ -11,6 +12,7 @@
 
 #include "rte/alloc.h"
 #include "rte/files.h"
+#include "rte/mbs.h"
 #include "rte/system.h"
 
 #endif
