@@ -3,6 +3,8 @@
  * One header for everything the engine offers; each family lives in its own header below and
  * is documented there:
  *   rte/alloc.h    heap allocation with fault injection
+ *   rte/engine.h   start-up, clock, thread ids, deferred calls, symbol table, break on errors
+ *   rte/ui.h       panels, controls, attributes, callbacks, the event loop, popups
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
  *   rte/mbs.h      multi-byte (double-byte code page) text functions
  *   rte/system.h   system attributes (the user's decimal separator)
@@ -11,6 +13,8 @@
 #define RTE_RTE_H
 
 #include "rte/alloc.h"
+#include "rte/engine.h"
+#include "rte/ui.h"
 #include "rte/files.h"
 #include "rte/mbs.h"
 #include "rte/system.h"

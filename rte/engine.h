@@ -1,0 +1,106 @@
+/* rte/engine.h - start-up and shut-down of the run-time engine, its clock, thread ids, calls
+ * handed to another thread's event loop, the program's symbol table and the
+ * break-on-library-errors switch.
+ *
+ * A program with a WinMain links rte_main, whose main() does the start-up for it (instance
+ * handle, command line, show state, InitRTEEx, the symbol table, WinMain, the exit clean-ups,
+ * CloseRTE). A program with its own main() calls InitRTEEx(0, 0, 0) before using the engine and
+ * CloseRTE() at its end.
+ *
+ * Displays: the environment variable RTE_DISPLAY chooses how panels are shown.
+ *   headless  no window; panels live in memory, popups print on standard error, and
+ *             RTE_SCRIPT=<file> plays an operator script against the program's panels.
+ *   sdl/unset a screen display; not built into this engine yet, so InitRTEEx prints one line on
+ *             standard error saying so and fails.
+ */
+#ifndef RTE_ENGINE_H
+#define RTE_ENGINE_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Start-up and shut-down ------------------------------------------------------------- */
+
+/* Initialises the engine: chooses the display (RTE_DISPLAY), reads the operator script
+ * (RTE_SCRIPT). Returns 1 when the engine is ready, 0 on failure (a line on stderr says why).
+ * A second call after a successful one does nothing and returns 1. hInstance is kept as the
+ * program's instance handle; the reserved arguments are ignored. */
+int InitRTEEx(void *hInstance, void *reserved1, void *reserved2);
+
+/* Runs the registered exit clean-ups (newest first), discards every panel and marks the engine
+ * detached. Calling it again, or without InitRTEEx, does nothing. */
+void CloseRTE(void);
+
+/* Registers a function to run once at the end of the process, after the program's main
+ * function: the clean-ups run newest first in CloseRTE, or at process exit when CloseRTE is
+ * never called. At most 32 may be registered. Returns 0, or -1 for a null function or when 32
+ * are already registered. Safe on any thread. */
+int RegisterExitCleanup(void (*cleanupFunction)(void));
+
+/* Non-zero once the engine has been detached from the process (CloseRTE finished, or the
+ * process is past its exit clean-ups), so that engine objects must no longer be touched. The
+ * exit clean-ups themselves still see 0. */
+int RunTimeEngineDetached(void);
+
+/* The instance handle given to InitRTEEx (null for a program with its own main). */
+void *RteGetInstanceHandle(void);
+
+/* ---- Symbol table ----------------------------------------------------------------------- */
+
+/* One entry of the program's symbol table: the name, the address, and 1 for a function or 0
+ * for data. The build generates the program's table from its public headers (see
+ * cmake/SymbolTable.cmake). */
+typedef struct {
+    const char *name;
+    void *address;
+    int isFunction;
+} RteSymbol;
+
+/* Hands the engine the program's symbol table; LoadPanel binds callback names through it. The
+ * table is not copied and must stay valid (a static table). count < 0 or a null table with
+ * count > 0 gives -65 (null pointer) / -90 (invalid value); 0 on success. A later call replaces
+ * the table. */
+int RteSetSymbolTable(const RteSymbol *symbols, int count);
+
+/* Looks a name up in the symbol table. Returns its address and stores the function flag
+ * (when isFunction is non-null), or returns null when the name is not in the table. */
+void *RteFindSymbol(const char *name, int *isFunction);
+
+/* ---- Clock and threads ------------------------------------------------------------------ */
+
+/* Seconds on the engine's one clock (monotonic; 0 is some moment before the first call). Tests
+ * may switch the engine to a manual clock (rte/testing.h). */
+double Timer(void);
+
+/* The calling thread's id: a small number, never 0, unique for the life of the process. */
+unsigned int CurrThreadId(void);
+unsigned int RteGetCurrentThreadID(void);  /* the same id as CurrThreadId */
+
+/* A function run later with one pointer argument. */
+typedef void (*DeferredCallPtr)(void *callbackData);
+
+/* Queues func(callbackData) to the event queue of thread threadId; it runs the next time that
+ * thread processes events (RunUserInterface, ProcessSystemEvents, GetUserEvent). A thread has
+ * an event queue from its first panel or first event-processing call until it ends. Returns 0,
+ * -65 for a null func, -12 when out of memory, or -99 (UIE_NO_SUCH_THREAD) when the thread
+ * has no event queue or has ended. Calls still queued when a thread ends are dropped. Safe on
+ * any thread. */
+int PostDeferredCallToThread(DeferredCallPtr func, void *callbackData, unsigned int threadId);
+
+/* ---- Break on library errors ------------------------------------------------------------ */
+
+/* When the switch is on and an engine function fails, the engine prints one line on stderr,
+ * "rte: <function> failed: <code> <text>", and carries on (there is no debugger to break into).
+ * The switch is process-wide and off by default, so an operator session's output stays clean;
+ * RTE_BREAK_ON_LIBRARY_ERRORS=1 in the environment turns it on at start-up. */
+int GetBreakOnLibraryErrors(void);        /* 1 when on, 0 when off */
+int SetBreakOnLibraryErrors(int on);      /* sets it (non-zero = on); returns the previous state */
+void EnableBreakOnLibraryErrors(void);
+void DisableBreakOnLibraryErrors(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,85 @@
+// rte/testing.h - drives the engine from tests in-process (C++): operator input, the manual
+// clock, and what a display would show.
+//
+// The input functions act as the operator would on the headless display and then process the
+// events they cause on the calling thread (which should be the panel's thread), so the panel's
+// callbacks have run when they return:
+//
+//     int panel = LoadPanel(0, "QM7300_Test.uir", 1);
+//     int list = rte::testing::FindCtrl(panel, "PANEL_LIST");
+//     EXPECT_EQ(rte::testing::Press(panel, list), 0);
+//     EXPECT_EQ(rte::testing::ValueText(panel, rte::testing::FindCtrl(panel, "PANEL_STATUS")), "");
+//
+// They return 0, or a negative engine code: UIE_BAD_PANEL / UIE_BAD_CONTROL, UIE_WRONG_ATTRIBUTE
+// when the control cannot take that input (typing into a button), UIE_BAD_VALUE when the
+// operator could not do it (a dimmed or indicator control, a label not in the list, text that
+// is not a number for a numeric control).
+#ifndef RTE_TESTING_H
+#define RTE_TESTING_H
+
+#include <string>
+#include <vector>
+
+namespace rte::testing {
+
+// ---- Clock ----
+void UseManualClock(double startSeconds = 1000.0);  // Timer() stands still until advanced
+void UseRealClock();                                // back to the monotonic clock
+// Moves the manual clock forward and wakes every waiting event loop; due timers fire when
+// their thread next processes events.
+void AdvanceClock(double seconds);
+
+// ---- Finding things ----
+int FindCtrl(int panel, const std::string &constantName);   // control ID, or 0 when none
+// Searches every panel (lowest handle first); stores panel and control, returns false if none.
+bool FindCtrlAnywhere(const std::string &constantName, int *panel, int *control);
+std::vector<int> AllPanels();                               // handles, lowest first
+std::vector<int> PanelCtrls(int panel);                     // control IDs in tab order
+
+// ---- Operator input (processes the resulting events before returning) ----
+// Mouse click on the control: EVENT_LEFT_CLICK, then (unless swallowed) the focus moves to it
+// (EVENT_LOST_FOCUS / EVENT_GOT_FOCUS) and EVENT_COMMIT follows.
+int Press(int panel, int control);
+// Select-all, type the text (cut to ATTR_MAX_ENTRY_LENGTH; one EVENT_KEYPRESS per character,
+// a swallowed key is dropped), then Enter: EVENT_VAL_CHANGED when the value changed, then
+// EVENT_COMMIT. The focus first moves to the control as a click would.
+int Type(int panel, int control, const std::string &text);
+// Chooses the first item with this label in a list control: focus, EVENT_VAL_CHANGED if the
+// index changed, EVENT_COMMIT.
+int Select(int panel, int control, const std::string &label);
+// Moves the focus as the operator would (a click or Tab): EVENT_LOST_FOCUS to the old control,
+// EVENT_GOT_FOCUS to the new one. Focusing the active control again sends nothing.
+int Focus(int panel, int control);
+// One key press to the control: EVENT_KEYPRESS; Tab moves the focus onward, Enter commits.
+int KeyPress(int panel, int control, int keyCode);
+// The operator closes the panel's window: EVENT_CLOSE to the panel callback, and EVENT_COMMIT
+// to its ATTR_CLOSE_CTRL when set.
+int ClosePanel(int panel);
+
+// ---- Simple hooks ----
+// Sets the pointer position (panel coordinates) and buttons that GetRelativeMouseState reports.
+void SetMouseState(int panel, int x, int y, bool leftDown, bool rightDown);
+// Drops files on a panel: EVENT_FILES_DROPPED to its callback with the paths readable through
+// RteGetDroppedFile during the callback.
+int DropFiles(int panel, const std::vector<std::string> &paths);
+// Re-creates a top-level panel's window: its ATTR_SYSTEM_WINDOW_HANDLE changes.
+int RecreateWindow(int panel);
+// Called after each window re-creation with the panel, the old and the new window handle.
+void SetWindowRecreatedHook(void (*hook)(int panel, void *oldWindow, void *newWindow));
+
+// ---- What a display shows ----
+// The value as text: strings as they are, numbers by their data type (integers in decimal,
+// floating point with up to 15 significant digits), list controls the selected label, buttons
+// and decorations their label, toggles 0/1. Empty for a bad panel or control.
+std::string ValueText(int panel, int control);
+std::vector<std::string> ItemLabels(int panel, int control);  // list controls; empty otherwise
+bool IsPanelVisible(int panel);
+int ActivePanel();                                            // GetActivePanel()
+
+// Discards every panel and clears the engine's per-test state (popups, quit flags, the clock
+// stays as it is). For test fixtures.
+void DiscardAllPanels();
+
+}  // namespace rte::testing
+
+#endif
