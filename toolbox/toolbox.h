@@ -6,6 +6,10 @@
  *
  *   toolbox/text/int_parse.h    strict whole-string integer parsers (StrToInt, StrToUInt)
  *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
+ *   toolbox/text/mbstrings.h    double-byte-safe character helpers (Cmb...)
+ *   toolbox/text/number_locale.h  decimal point <-> user's separator (LocalizeNumberString, ...)
+ *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
+ *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -13,5 +17,9 @@
 #include "rte/rte.h"
 #include "toolbox/text/int_parse.h"
 #include "toolbox/text/text_data.h"
+#include "toolbox/text/mbstrings.h"
+#include "toolbox/text/number_locale.h"
+#include "toolbox/numeric/array_convert.h"
+#include "toolbox/numeric/units.h"
 
 #endif
