@@ -10,6 +10,8 @@
  *   toolbox/text/number_locale.h  decimal point <-> user's separator (LocalizeNumberString, ...)
  *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
  *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
+ *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
+ *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -19,6 +21,8 @@
 #include "toolbox/text/text_data.h"
 #include "toolbox/text/mbstrings.h"
 #include "toolbox/text/number_locale.h"
+#include "toolbox/numeric/array_convert.h"
+#include "toolbox/numeric/units.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
 

@@ -1,0 +1,216 @@
+// toolbox/numeric/array_convert.cpp - type-code arrays: element sizes, element-wise conversion
+// through double, interleaved-to-block transposition, rounding to a multiple.
+#include "toolbox/numeric/array_convert.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cfloat>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#include "rte/alloc.h"
+#include "toolbox/core/check.h"
+#include "toolbox/numeric/array_convert_testing.h"
+
+extern "C" int GetDataTypeSize(int dataType) {
+    switch (dataType) {
+    case DATA_TYPE_CHAR: return 1;
+    case DATA_TYPE_INT: return 4;
+    case DATA_TYPE_SHORT: return 2;
+    case DATA_TYPE_FLOAT: return 4;
+    case DATA_TYPE_DOUBLE: return 8;
+    case DATA_TYPE_POINTER: return static_cast<int>(sizeof(void *));  // 8 here, 4 originally
+    case DATA_TYPE_USHORT: return 2;
+    case DATA_TYPE_UINT: return 4;
+    case DATA_TYPE_UCHAR: return 1;
+    default:
+        TOOLBOX_CHECK(0, "Parameter 1 passed to GetDataTypeSize was not a valid data type.");
+        return 0;
+    }
+}
+
+// ---- Conversion -------------------------------------------------------------------------------
+//
+// One loop per (source, target) pair, chosen once, so the per-element work is a load, a
+// conversion and a store. Elements go through memcpy: the caller's arrays need no alignment and
+// may be the same array (in-place conversion).
+
+namespace {
+
+// The low 32 bits, in two's complement, of the value truncated toward zero. Values in the
+// signed 64-bit range convert directly; beyond it fmod reduces exactly (a double that large is
+// an integer, and fmod is exact). NaN and infinities have no integer part: 0.
+uint32_t LowBits(double x) {
+    if (x > -9223372036854775808.0 && x < 9223372036854775808.0)
+        return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(x)));
+    if (!std::isfinite(x)) return 0;
+    double m = std::fmod(x, 4294967296.0);
+    if (m < 0) m += 4294967296.0;
+    return static_cast<uint32_t>(m);
+}
+
+// Nearest float, as IEEE arithmetic rounds it: beyond the float range but below the midpoint
+// between FLT_MAX and 2^128 the result is FLT_MAX, from there on infinity. (A plain cast of
+// such a double is undefined in C++.)
+float ToFloat(double x) {
+    const double kLimit = static_cast<double>(FLT_MAX) + 0x1p103;
+    if (std::isfinite(x) && std::fabs(x) > static_cast<double>(FLT_MAX)) {
+        float f = std::fabs(x) >= kLimit ? HUGE_VALF : FLT_MAX;
+        return x < 0 ? -f : f;
+    }
+    return static_cast<float>(x);
+}
+
+template <typename T>
+double Read(const unsigned char *p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return static_cast<double>(v);
+}
+
+template <typename T>
+void Write(unsigned char *p, double x) {
+    T v;
+    if constexpr (std::is_same_v<T, float>) {
+        v = ToFloat(x);
+    } else if constexpr (std::is_same_v<T, double>) {
+        v = x;
+    } else {
+        v = static_cast<T>(LowBits(x));  // keeps the low bits of the two's-complement value
+    }
+    std::memcpy(p, &v, sizeof v);
+}
+
+template <typename S, typename T>
+void ConvertLoop(const void *source, void *target, int n) {
+    const unsigned char *s = static_cast<const unsigned char *>(source);
+    unsigned char *t = static_cast<unsigned char *>(target);
+    for (int i = 0; i < n; ++i) Write<T>(t + i * sizeof(T), Read<S>(s + i * sizeof(S)));
+}
+
+template <typename S>
+void ConvertFrom(const void *source, void *target, int targetType, int n) {
+    switch (targetType) {
+    case DATA_TYPE_CHAR: ConvertLoop<S, int8_t>(source, target, n); break;
+    case DATA_TYPE_INT: ConvertLoop<S, int32_t>(source, target, n); break;
+    case DATA_TYPE_SHORT: ConvertLoop<S, int16_t>(source, target, n); break;
+    case DATA_TYPE_FLOAT: ConvertLoop<S, float>(source, target, n); break;
+    case DATA_TYPE_DOUBLE: ConvertLoop<S, double>(source, target, n); break;
+    case DATA_TYPE_USHORT: ConvertLoop<S, uint16_t>(source, target, n); break;
+    case DATA_TYPE_UINT: ConvertLoop<S, uint32_t>(source, target, n); break;
+    case DATA_TYPE_UCHAR: ConvertLoop<S, uint8_t>(source, target, n); break;
+    default: break;  // pointer or invalid target: nothing is written
+    }
+}
+
+}  // namespace
+
+extern "C" void ConvertArrayType(const void *source, int sourceType, void *target, int targetType,
+                                 int numElements) {
+    if (numElements <= 0) return;
+    // A pointer or invalid source has no value to read; we then leave the target untouched
+    // rather than invent values for it.
+    switch (sourceType) {
+    case DATA_TYPE_CHAR: ConvertFrom<int8_t>(source, target, targetType, numElements); break;
+    case DATA_TYPE_INT: ConvertFrom<int32_t>(source, target, targetType, numElements); break;
+    case DATA_TYPE_SHORT: ConvertFrom<int16_t>(source, target, targetType, numElements); break;
+    case DATA_TYPE_FLOAT: ConvertFrom<float>(source, target, targetType, numElements); break;
+    case DATA_TYPE_DOUBLE: ConvertFrom<double>(source, target, targetType, numElements); break;
+    case DATA_TYPE_USHORT: ConvertFrom<uint16_t>(source, target, targetType, numElements); break;
+    case DATA_TYPE_UINT: ConvertFrom<uint32_t>(source, target, targetType, numElements); break;
+    case DATA_TYPE_UCHAR: ConvertFrom<uint8_t>(source, target, targetType, numElements); break;
+    default: break;
+    }
+}
+
+// ---- Transposition ----------------------------------------------------------------------------
+
+namespace {
+
+// Gathers each channel through a work buffer: channel c's samples k * n + c go, in order, to
+// the next free slots; then the buffer replaces the array. Fixed sizes let the copy inline.
+template <size_t S>
+void GatherFixed(unsigned char *out, const unsigned char *in, int count, int n) {
+    for (long c = 0; c < n && c < count; ++c)
+        for (long i = c; i < count; i += n, out += S) std::memcpy(out, in + i * S, S);
+}
+
+void Gather(unsigned char *out, const unsigned char *in, size_t s, int count, int n) {
+    switch (s) {
+    case 1: GatherFixed<1>(out, in, count, n); return;
+    case 2: GatherFixed<2>(out, in, count, n); return;
+    case 4: GatherFixed<4>(out, in, count, n); return;
+    case 8: GatherFixed<8>(out, in, count, n); return;
+    default:
+        for (long c = 0; c < n && c < count; ++c)
+            for (long i = c; i < count; i += n, out += s) std::memcpy(out, in + i * s, s);
+    }
+}
+
+// Moves element `from` to index `to` (to <= from), shifting the elements in between up one place.
+void RotateOne(unsigned char *a, size_t s, size_t to, size_t from) {
+    unsigned char held[20];
+    if (to == from) return;
+    std::memcpy(held, a + from * s, s);
+    std::memmove(a + (to + 1) * s, a + to * s, (from - to) * s);
+    std::memcpy(a + to * s, held, s);
+}
+
+// The same reordering without extra memory. Phase one gathers, for m = n down to 2 channels, the
+// first channel of the remaining interleaved block of q * m elements into its first q places;
+// what is left stays interleaved with one channel fewer. Phase two moves the r extra samples,
+// which then stand at the end in channel order, behind their channels, last channel first.
+void TransposeInPlace(unsigned char *a, size_t s, int count, int n) {
+    size_t q = static_cast<size_t>(count / n);
+    size_t r = static_cast<size_t>(count - static_cast<int>(q) * n);
+    unsigned char *sub = a;
+    for (size_t m = static_cast<size_t>(n); m > 1; --m, sub += q * s)
+        for (size_t k = 1; k < q; ++k) RotateOne(sub, s, k, k * m);
+    for (size_t i = r; i-- > 0;) RotateOne(a, s, (i + 1) * q, static_cast<size_t>(count) - 1);
+}
+
+}  // namespace
+
+void toolbox::numeric::TransposeElements(void *array, int elementSize, int numElements,
+                                         int numChannels) {
+    if (numChannels < 2) return;
+    int q = numElements / numChannels;
+    int r = numElements - q * numChannels;
+    if (q < 2 && r == 0) return;
+    if (elementSize <= 0 || numElements <= 0) return;
+    // The in-place path holds one element aside in a 20-byte temporary.
+    TOOLBOX_CHECK(elementSize < 20, "Programming error detected.");
+    size_t s = static_cast<size_t>(elementSize);
+    unsigned char *a = static_cast<unsigned char *>(array);
+    size_t bytes = static_cast<size_t>(numElements) * s;
+    unsigned char *work = static_cast<unsigned char *>(RteMalloc(bytes));
+    if (work == nullptr) {
+        TransposeInPlace(a, s, numElements, numChannels);  // out of memory: same result, slower
+        return;
+    }
+    Gather(work, a, s, numElements, numChannels);
+    std::memcpy(a, work, bytes);
+    std::free(work);
+}
+
+extern "C" void TransposeData(void *array, int dataType, int numElements, int numChannels) {
+    if (numChannels < 2) return;
+    int q = numElements / numChannels;
+    if (q < 2 && numElements - q * numChannels == 0) return;
+    toolbox::numeric::TransposeElements(array, GetDataTypeSize(dataType), numElements, numChannels);
+}
+
+// ---- Rounding ---------------------------------------------------------------------------------
+
+extern "C" int RoundToNextMultiple(int value, int multiple) {
+    long long m = multiple < 0 ? -static_cast<long long>(multiple) : multiple;
+    if (m == 0) return value;
+    long long v = value;
+    long long rem = v % m;
+    if (rem == 0) return value;
+    long long away = rem < 0 ? v - m - rem : v + m - rem;
+    if (away >= INT_MIN && away <= INT_MAX) return static_cast<int>(away);
+    return static_cast<int>(v - rem);  // the multiple toward zero always fits
+}

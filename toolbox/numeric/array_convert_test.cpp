@@ -1,0 +1,186 @@
+// Tests of the type-code array functions: sizes, conversions as a table, the transposition on
+// both of its paths for every element size, and rounding to a multiple.
+#include "toolbox/numeric/array_convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "rte/alloc_testing.h"
+#include "toolbox/numeric/array_convert_testing.h"
+
+namespace {
+
+TEST(ArrayConvert, DataTypeSizes) {
+    const int expected[] = {1, 4, 2, 4, 8, 8, 2, 4, 1};  // the pointer is 8 bytes here
+    for (int code = 0; code <= 8; ++code) EXPECT_EQ(GetDataTypeSize(code), expected[code]) << code;
+    EXPECT_DEATH(GetDataTypeSize(9), "Parameter 1 passed to GetDataTypeSize was not a valid data type.");
+    EXPECT_DEATH(GetDataTypeSize(-1), "not a valid data type");
+    int a[4] = {};
+    EXPECT_DEATH(TransposeData(a, 12, 4, 2), "not a valid data type");
+}
+
+// One element of any type, as 8 bytes.
+struct Elem {
+    unsigned char b[8] = {};
+    template <typename T>
+    static Elem Of(T v) {
+        Elem e;
+        std::memcpy(e.b, &v, sizeof v);
+        return e;
+    }
+};
+
+TEST(ArrayConvert, ConvertsThroughDoubleTruncatingAndWrapping) {
+    struct Case {
+        int from;
+        Elem in;
+        int to;
+        Elem out;
+    } cases[] = {
+        {DATA_TYPE_CHAR, Elem::Of<int8_t>(-1), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(255)},
+        {DATA_TYPE_CHAR, Elem::Of<int8_t>(127), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(127)},
+        {DATA_TYPE_UINT, Elem::Of<uint32_t>(4294967295u), DATA_TYPE_DOUBLE, Elem::Of(4294967295.0)},
+        {DATA_TYPE_DOUBLE, Elem::Of(2.9), DATA_TYPE_INT, Elem::Of<int32_t>(2)},
+        {DATA_TYPE_DOUBLE, Elem::Of(-2.9), DATA_TYPE_INT, Elem::Of<int32_t>(-2)},
+        {DATA_TYPE_DOUBLE, Elem::Of(4294967295.0), DATA_TYPE_UINT, Elem::Of<uint32_t>(4294967295u)},
+        {DATA_TYPE_DOUBLE, Elem::Of(2147483648.5), DATA_TYPE_UINT, Elem::Of<uint32_t>(2147483648u)},
+        {DATA_TYPE_DOUBLE, Elem::Of(-1.7), DATA_TYPE_INT, Elem::Of<int32_t>(-1)},
+        {DATA_TYPE_DOUBLE, Elem::Of(300.0), DATA_TYPE_CHAR, Elem::Of<int8_t>(44)},
+        {DATA_TYPE_INT, Elem::Of<int32_t>(-1), DATA_TYPE_USHORT, Elem::Of<uint16_t>(65535)},
+        {DATA_TYPE_INT, Elem::Of<int32_t>(70000), DATA_TYPE_SHORT, Elem::Of<int16_t>(4464)},
+        {DATA_TYPE_USHORT, Elem::Of<uint16_t>(65535), DATA_TYPE_SHORT, Elem::Of<int16_t>(-1)},
+        {DATA_TYPE_SHORT, Elem::Of<int16_t>(-2), DATA_TYPE_FLOAT, Elem::Of(-2.0f)},
+        {DATA_TYPE_DOUBLE, Elem::Of(0.1), DATA_TYPE_FLOAT, Elem::Of(0.1f)},
+        {DATA_TYPE_FLOAT, Elem::Of(0.1f), DATA_TYPE_DOUBLE, Elem::Of(static_cast<double>(0.1f))},
+        // Left open: beyond the signed 64-bit range the low bits are still exact; NaN and
+        // infinities give 0; doubles beyond the float range round as IEEE arithmetic does.
+        {DATA_TYPE_DOUBLE, Elem::Of(0x1p64 + 0x1p12), DATA_TYPE_UINT, Elem::Of<uint32_t>(4096)},
+        {DATA_TYPE_DOUBLE, Elem::Of(-0x1p70 - 0x1p20), DATA_TYPE_INT, Elem::Of<int32_t>(-1048576)},
+        {DATA_TYPE_DOUBLE, Elem::Of(NAN), DATA_TYPE_INT, Elem::Of<int32_t>(0)},
+        {DATA_TYPE_DOUBLE, Elem::Of(-INFINITY), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(0)},
+        {DATA_TYPE_DOUBLE, Elem::Of(1e300), DATA_TYPE_FLOAT, Elem::Of(INFINITY)},
+        {DATA_TYPE_DOUBLE, Elem::Of(-1e300), DATA_TYPE_FLOAT, Elem::Of(-INFINITY)},
+        {DATA_TYPE_DOUBLE, Elem::Of(static_cast<double>(FLT_MAX) + 0x1p102), DATA_TYPE_FLOAT, Elem::Of(FLT_MAX)},
+    };
+    for (const Case &c : cases) {
+        Elem got;
+        std::memset(got.b, 0, sizeof got.b);
+        ConvertArrayType(c.in.b, c.from, got.b, c.to, 1);
+        EXPECT_EQ(std::memcmp(got.b, c.out.b, 8), 0) << "from " << c.from << " to " << c.to;
+    }
+
+    // Nothing is written for a pointer or invalid type on either side, nor for a count <= 0.
+    const int32_t src[2] = {5, 6};
+    int32_t dst[2] = {-9, -9};
+    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_POINTER, 2);
+    ConvertArrayType(src, DATA_TYPE_POINTER, dst, DATA_TYPE_INT, 2);
+    ConvertArrayType(src, 42, dst, DATA_TYPE_INT, 2);
+    ConvertArrayType(src, DATA_TYPE_INT, dst, -3, 2);
+    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_INT, 0);
+    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_INT, -1);
+    EXPECT_EQ(dst[0], -9);
+    EXPECT_EQ(dst[1], -9);
+}
+
+TEST(ArrayConvert, ConvertsInPlaceToASmallerOrEqualType) {
+    double a[4] = {1.5, -2.5, 300.0, 65536.0 + 7};
+    ConvertArrayType(a, DATA_TYPE_DOUBLE, a, DATA_TYPE_SHORT, 4);
+    int16_t got[4];
+    std::memcpy(got, a, sizeof got);
+    EXPECT_EQ(got[0], 1);
+    EXPECT_EQ(got[1], -2);
+    EXPECT_EQ(got[2], 300);
+    EXPECT_EQ(got[3], 7);
+}
+
+// Element i carries the value i in every one of its bytes pattern: byte j = i * 8 + j.
+std::vector<unsigned char> Elements(int size, int count) {
+    std::vector<unsigned char> v(static_cast<size_t>(size) * count);
+    for (int i = 0; i < count; ++i)
+        for (int j = 0; j < size; ++j) v[static_cast<size_t>(i) * size + j] = static_cast<unsigned char>(i * 8 + j);
+    return v;
+}
+
+// Channel-block order of interleaved indices, the plain way.
+std::vector<int> BlockOrder(int count, int channels) {
+    std::vector<int> order;
+    for (int c = 0; c < channels; ++c)
+        for (int i = c; i < count; i += channels) order.push_back(i);
+    return order;
+}
+
+TEST(ArrayConvert, TransposesOnBothPathsForEveryElementSize) {
+    const struct {
+        int count, channels;
+    } shapes[] = {{6, 2}, {5, 2}, {8, 3}, {2, 3}, {5, 3}, {7, 7}, {30, 4}, {31, 5}, {29, 1}};
+    for (int size = 1; size <= 8; ++size) {
+        for (auto shape : shapes) {
+            std::vector<unsigned char> want = Elements(size, shape.count);
+            if (shape.channels >= 2 && shape.count / shape.channels + (shape.count % shape.channels != 0) >= 2) {
+                std::vector<unsigned char> in = want;
+                std::vector<int> order = BlockOrder(shape.count, shape.channels);
+                for (size_t k = 0; k < order.size(); ++k)
+                    std::memcpy(&want[k * size], &in[static_cast<size_t>(order[k]) * size], size);
+            }
+            for (bool inPlace : {false, true}) {
+                std::vector<unsigned char> a = Elements(size, shape.count);
+                rte::testing::FailNthAllocation(inPlace ? 1 : 0);
+                toolbox::numeric::TransposeElements(a.data(), size, shape.count, shape.channels);
+                if (inPlace && want != Elements(size, shape.count)) {
+                    EXPECT_TRUE(rte::testing::AllocationFaultFired());
+                }
+                rte::testing::ClearAllocationFault();
+                EXPECT_EQ(a, want) << "size " << size << ", " << shape.count << " elements of "
+                                   << shape.channels << " channels, in place " << inPlace;
+            }
+        }
+    }
+}
+
+TEST(ArrayConvert, TransposeDataByTypeCode) {
+    // a0 b0 c0 a1 b1 c1 a2 b2 -> a0 a1 a2 b0 b1 b2 c0 c1, through the buffer and in place.
+    for (bool inPlace : {false, true}) {
+        int16_t a[8] = {10, 20, 30, 11, 21, 31, 12, 22};
+        rte::testing::FailNthAllocation(inPlace ? 1 : 0);
+        TransposeData(a, DATA_TYPE_SHORT, 8, 3);
+        rte::testing::ClearAllocationFault();
+        const int16_t want[8] = {10, 11, 12, 20, 21, 22, 30, 31};
+        EXPECT_EQ(std::memcmp(a, want, sizeof a), 0);
+    }
+    // Nothing to reorder: the array stays and nothing is allocated.
+    double d[3] = {1, 2, 3};
+    rte::testing::ClearAllocationFault();
+    TransposeData(d, DATA_TYPE_DOUBLE, 3, 1);
+    TransposeData(d, DATA_TYPE_DOUBLE, 3, 3);
+    TransposeData(d, DATA_TYPE_DOUBLE, 0, 2);
+    TransposeData(d, DATA_TYPE_DOUBLE, -4, 2);
+    TransposeData(d, 99, 3, 1);  // no check when there is nothing to do
+    EXPECT_EQ(rte::testing::AllocationCount(), 0);
+    EXPECT_EQ(d[0], 1);
+    EXPECT_EQ(d[1], 2);
+    EXPECT_EQ(d[2], 3);
+}
+
+TEST(ArrayConvert, RoundsAwayFromZeroToAMultiple) {
+    const struct {
+        int value, multiple, want;
+    } cases[] = {
+        {12, 4, 12}, {13, 4, 16}, {-13, 4, -16}, {5, 4, 8}, {8, 4, 8}, {-5, 4, -8}, {0, 4, 0},
+        {1, 1, 1}, {7, 10, 10},
+        // Left open: negative multiples act as their absolute value, 0 leaves the value, and a
+        // result beyond the int range falls back to the multiple toward zero.
+        {13, -4, 16}, {-13, -4, -16}, {13, 0, 13}, {INT_MAX, 4, 2147483644},
+        {INT_MIN + 1, 4, INT_MIN}, {INT_MIN + 1, 3, -2147483646}, {INT_MIN, INT_MIN, INT_MIN},
+        {5, INT_MIN, 0},
+    };
+    for (auto c : cases)
+        EXPECT_EQ(RoundToNextMultiple(c.value, c.multiple), c.want) << c.value << " to " << c.multiple;
+}
+
+}  // namespace
