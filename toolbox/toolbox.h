@@ -8,8 +8,10 @@
  *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
  *   toolbox/text/mbstrings.h    double-byte-safe character helpers (Cmb...)
  *   toolbox/text/number_locale.h  decimal point <-> user's separator (LocalizeNumberString, ...)
- *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
- *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
+ *   toolbox/containers/handles.h      relocatable memory handles (NewHandle, SetHandleSize, ...)
+ *   toolbox/containers/list.h         the list container (ListCreate, ListInsertItem, ...)
+ *   toolbox/containers/sort.h         sorting and searching of arrays and lists, comparisons
+ *   toolbox/containers/list_output.h  printing lists to a stream (OutputList, ...)
  *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
  *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
  */
@@ -21,8 +23,10 @@
 #include "toolbox/text/text_data.h"
 #include "toolbox/text/mbstrings.h"
 #include "toolbox/text/number_locale.h"
-#include "toolbox/numeric/array_convert.h"
-#include "toolbox/numeric/units.h"
+#include "toolbox/containers/handles.h"
+#include "toolbox/containers/list.h"
+#include "toolbox/containers/sort.h"
+#include "toolbox/containers/list_output.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
 
