@@ -8,6 +8,7 @@
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
  *   rte/mbs.h      multi-byte (double-byte code page) text functions
  *   rte/system.h   system attributes (the user's decimal separator)
+ *   rte/threads.h  locks, thread-safe variables, thread-local variables
  */
 #ifndef RTE_RTE_H
 #define RTE_RTE_H
@@ -18,5 +19,6 @@
 #include "rte/files.h"
 #include "rte/mbs.h"
 #include "rte/system.h"
+#include "rte/threads.h"
 
 #endif
