@@ -1,0 +1,57 @@
+// Tests of the bounded device list scan: it must agree with sscanf "%[^,],%s" on every text
+// whose pieces fit, and cut, not overrun, the pieces that do not.
+#include "app/device_list_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+TEST(ScanDeviceListEntry, AgreesWithTheScanfFormWhenEverythingFits)
+{
+    const char *texts[] = {"", ",", ",a", "a", "a,", "a, ", "a,b", "a, b", "a,\tb c",
+                           " lead,x", "A B,C D", "a,,b", "a,b,c", "a, b, c", "x,\n y",
+                           "trailing blank ", "a , b"};
+    for (const char *t : texts) {
+        char n1[24] = "?", r1[1024] = "?", n2[24] = "?", r2[1024] = "?";
+        int expected = sscanf(t, "%[^,],%s", n1, r1);
+        int got = ScanDeviceListEntry(t, n2, sizeof n2, r2, sizeof r2);
+        EXPECT_EQ(got, expected) << '"' << t << '"';
+        if (expected >= 1)
+            EXPECT_STREQ(n2, n1) << '"' << t << '"';
+        if (expected == 2)
+            EXPECT_STREQ(r2, r1) << '"' << t << '"';
+    }
+    // Random texts over a small alphabet rich in the characters that matter.
+    std::mt19937 rng(7300);
+    const char alphabet[] = "ab, \t\n,";
+    for (int i = 0; i < 20000; i++) {
+        std::string t(rng() % 22, ' ');
+        for (char &c : t)
+            c = alphabet[rng() % (sizeof alphabet - 1)];
+        char n1[24] = "?", r1[1024] = "?", n2[24] = "?", r2[1024] = "?";
+        int expected = sscanf(t.c_str(), "%[^,],%s", n1, r1);
+        ASSERT_EQ(ScanDeviceListEntry(t.c_str(), n2, sizeof n2, r2, sizeof r2), expected) << t;
+        if (expected >= 1)
+            ASSERT_STREQ(n2, n1) << t;
+        if (expected == 2)
+            ASSERT_STREQ(r2, r1) << t;
+    }
+}
+
+TEST(ScanDeviceListEntry, CutsOverLongPiecesAndReadsOnPastThem)
+{
+    std::string longName(40, 'N');
+    std::string text = longName + ",next,last";
+    char name[24], rest[8];
+    memset(name, '#', sizeof name);
+    ASSERT_EQ(ScanDeviceListEntry(text.c_str(), name, sizeof name, rest, sizeof rest), 2);
+    EXPECT_EQ(std::string(name), std::string(23, 'N'));
+    EXPECT_STREQ(rest, "next,la");  // the rest is cut to its buffer, too
+}
+
+}  // namespace
