@@ -4,6 +4,7 @@
  * functions with their contracts. Include this header and link toolbox::toolbox (CMake) or
  * `pkg-config --libs toolbox`.
  *
+ *   toolbox/text/strings.h      heap strings, white space, bounded copies, comparisons (AppendString, ...)
  *   toolbox/text/int_parse.h    strict whole-string integer parsers (StrToInt, StrToUInt)
  *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
  *   toolbox/text/mbstrings.h    double-byte-safe character helpers (Cmb...)
@@ -14,11 +15,14 @@
  *   toolbox/containers/list_output.h  printing lists to a stream (OutputList, ...)
  *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
  *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
+ *   toolbox/core/errors.h     error codes (TOOLBOX_ERR_...), error texts, SetBOLE
+ *   toolbox/core/assert.h     DoAssert, the stop for programming errors
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
 
 #include "rte/rte.h"
+#include "toolbox/text/strings.h"
 #include "toolbox/text/int_parse.h"
 #include "toolbox/text/text_data.h"
 #include "toolbox/text/mbstrings.h"
@@ -29,5 +33,7 @@
 #include "toolbox/containers/list_output.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
+#include "toolbox/core/errors.h"
+#include "toolbox/core/assert.h"
 
 #endif
