@@ -15,8 +15,12 @@
  *   toolbox/containers/list_output.h  printing lists to a stream (OutputList, ...)
  *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
  *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
+ *   toolbox/numeric/fp_compare.h     tolerant comparison of doubles (FP_EQ, ...), Pin
+ *   toolbox/numeric/random.h         per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/core/errors.h     error codes (TOOLBOX_ERR_...), error texts, SetBOLE
  *   toolbox/core/assert.h     DoAssert, the stop for programming errors
+ *   toolbox/core/thread_state.h  ToolboxInit, the panels-with-linked-callbacks variable
+ *   toolbox/windows/deferred_calls.h  delayed calls, calls on another thread with a wait
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -33,7 +37,11 @@
 #include "toolbox/containers/list_output.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
+#include "toolbox/numeric/fp_compare.h"
+#include "toolbox/numeric/random.h"
 #include "toolbox/core/errors.h"
 #include "toolbox/core/assert.h"
+#include "toolbox/core/thread_state.h"
+#include "toolbox/windows/deferred_calls.h"
 
 #endif
