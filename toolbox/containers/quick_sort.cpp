@@ -21,8 +21,8 @@ constexpr int kPushLimit = 98;  // a range is pushed only while fewer slots are 
 
 // Orders first, mid and last (mid at index (count - 1) / 2) by three compare-and-swaps and
 // returns mid; afterwards first <= mid <= last.
-template <class Unit>
-char *MedianOfThree(char *first, char *last, size_t size, const Comparer &cmp) {
+template <class Unit, class Cmp>
+char *MedianOfThree(char *first, char *last, size_t size, const Cmp &cmp) {
     size_t count = static_cast<size_t>(last - first) / size + 1;
     char *mid = first + (count - 1) / 2 * size;
     if (cmp(first, mid) > 0) SwapUnits<Unit>(first, mid, size);
@@ -35,8 +35,8 @@ char *MedianOfThree(char *first, char *last, size_t size, const Comparer &cmp) {
 // before last while the two scans run. Returns the pivot's final place: nothing in front of it
 // compares greater, nothing behind it smaller. The scans stop at the ends by themselves: first
 // is no greater than the pivot and last no smaller.
-template <class Unit>
-char *QuickSortPartition(char *first, char *last, size_t size, const Comparer &cmp) {
+template <class Unit, class Cmp>
+char *QuickSortPartition(char *first, char *last, size_t size, const Cmp &cmp) {
     char *pivot = MedianOfThree<Unit>(first, last, size, cmp);
     char *slot = last - size;
     if (pivot != slot) SwapUnits<Unit>(pivot, slot, size);
@@ -52,8 +52,8 @@ char *QuickSortPartition(char *first, char *last, size_t size, const Comparer &c
     return i;
 }
 
-template <class Unit>
-void QuickSortItems(char *base, size_t n, size_t size, const Comparer &cmp) {
+template <class Unit, class Cmp>
+void QuickSortItems(char *base, size_t n, size_t size, const Cmp &cmp, const Comparer &general) {
     if (n < 2) return;
     char *stack[kStackSlots];
     int used = 0;
@@ -66,7 +66,7 @@ void QuickSortItems(char *base, size_t n, size_t size, const Comparer &cmp) {
             stack[used++] = from;
             stack[used++] = to;
         } else {
-            toolbox::sort::HeapSortUnits<uint8_t>(from, static_cast<size_t>(to - from) / size + 1, size, cmp);
+            toolbox::sort::HeapSortUnits<uint8_t>(from, static_cast<size_t>(to - from) / size + 1, size, general);
         }
     };
     for (;;) {
@@ -93,6 +93,19 @@ void QuickSortItems(char *base, size_t n, size_t size, const Comparer &cmp) {
     }
 }
 
+// The caller's function, called directly: the choice between it and memcmp is made once per
+// sort instead of at every comparison.
+struct CallCompare {
+    CompareFunction fn;
+    int operator()(const void *a, const void *b) const { return fn(a, b); }
+};
+
+template <class Unit>
+void QuickSortWithUnit(char *base, size_t n, const Comparer &cmp) {
+    if (cmp.fn != nullptr) QuickSortItems<Unit>(base, n, cmp.size, CallCompare{cmp.fn}, cmp);
+    else QuickSortItems<Unit>(base, n, cmp.size, cmp, cmp);
+}
+
 }  // namespace
 
 // The swap unit follows the item size: odd sizes go byte by byte, other even sizes in 16-bit
@@ -102,7 +115,7 @@ extern "C" void ListQuickSort(ListHandle list, CompareFunction compare) {
     if (n < 2 || size <= 0) return;
     const Comparer cmp{compare, static_cast<size_t>(size)};
     char *base = static_cast<char *>(ListGetDataPtr(list));
-    if (size % 2 != 0) QuickSortItems<uint8_t>(base, n, cmp.size, cmp);
-    else if (size % 4 != 0) QuickSortItems<uint16_t>(base, n, cmp.size, cmp);
-    else QuickSortItems<uint32_t>(base, n, cmp.size, cmp);
+    if (size % 2 != 0) QuickSortWithUnit<uint8_t>(base, n, cmp);
+    else if (size % 4 != 0) QuickSortWithUnit<uint16_t>(base, n, cmp);
+    else QuickSortWithUnit<uint32_t>(base, n, cmp);
 }
