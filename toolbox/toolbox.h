@@ -15,6 +15,8 @@
  *   toolbox/containers/list_output.h  printing lists to a stream (OutputList, ...)
  *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
  *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
+ *   toolbox/files/file_utils.h       files by name, stream size, search, strings, lines, CR-LF text
+ *   toolbox/files/paths.h            path names: file name, extension, new extension or name
  *   toolbox/numeric/fp_compare.h     tolerant comparison of doubles (FP_EQ, ...), Pin
  *   toolbox/numeric/random.h         per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/core/errors.h     error codes (TOOLBOX_ERR_...), error texts, SetBOLE
@@ -37,6 +39,8 @@
 #include "toolbox/containers/list_output.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
+#include "toolbox/files/file_utils.h"
+#include "toolbox/files/paths.h"
 #include "toolbox/numeric/fp_compare.h"
 #include "toolbox/numeric/random.h"
 #include "toolbox/core/errors.h"
