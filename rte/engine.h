@@ -29,7 +29,9 @@ extern "C" {
 int InitRTEEx(void *hInstance, void *reserved1, void *reserved2);
 
 /* Runs the registered exit clean-ups (newest first), discards every panel and marks the engine
- * detached. Calling it again, or without InitRTEEx, does nothing. */
+ * detached. Calling it again does nothing.
+ * Panels, controls and event loops also work without InitRTEEx (as on the headless display
+ * without a script), so tests and console tools may use them directly. */
 void CloseRTE(void);
 
 /* Registers a function to run once at the end of the process, after the program's main

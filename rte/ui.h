@@ -215,8 +215,8 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_TEXT_BOLD             687  /* int 0/1; controls; 0 */
 #define ATTR_TEXT_BGCOLOR          690  /* int colour or VAL_TRANSPARENT; controls; VAL_WHITE */
 #define ATTR_DATA_TYPE             710  /* int VAL_CHAR..VAL_UNSIGNED_CHAR; controls with a value: numerics (VAL_DOUBLE; not VAL_STRING), lists (VAL_INTEGER; changing it clears the items); string, text message, colour, toggle: read-only */
-#define ATTR_MAX_VALUE             730  /* double (numeric types); numerics, slides; 100 (or the type's maximum if smaller). Values are coerced into [min, max] */
-#define ATTR_MIN_VALUE             731  /* double; numerics, slides; 0 */
+#define ATTR_MAX_VALUE             730  /* in the control's data type (int for the integer types, double for VAL_FLOAT/VAL_DOUBLE; Get: pointer to the type); numerics: the type's largest value, slides: 100. Values are coerced into [min, max]; min > max gives UIE_BAD_VALUE */
+#define ATTR_MIN_VALUE             731  /* likewise; numerics: the type's smallest value, slides: 0 */
 #define ATTR_SHOW_DIGITAL_DISPLAY  737  /* int 0/1; slides; 1 */
 #define ATTR_STRING_TEXT_LENGTH    770  /* int, read-only; string, text message: length of the value */
 #define ATTR_MAX_ENTRY_LENGTH      771  /* int -1 or >= 0; string, numeric: most characters the operator may type (-1 no limit; default -1). Values set by the program are not cut */

@@ -1,0 +1,147 @@
+// rte/engine_startup.cpp - InitRTEEx and CloseRTE, the exit clean-ups, the detached flag and
+// the program's symbol table.
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "rte/display.h"
+#include "rte/engine.h"
+#include "rte/event_loop.h"
+#include "rte/operator_script.h"
+#include "rte/ui_model.h"
+
+namespace {
+
+constexpr int kMaxCleanups = 32;
+
+std::mutex g_lock;                                 // guards everything below but the atomics
+bool g_initialized = false;
+bool g_atexitRegistered = false;
+void *g_instance = nullptr;
+void (*g_cleanups[kMaxCleanups])(void);
+int g_cleanupCount = 0;
+const RteSymbol *g_symbols = nullptr;
+int g_symbolCount = 0;
+std::atomic<bool> g_detached{false};
+std::atomic<bool> g_closing{false};
+
+// Runs the clean-ups newest first; each is taken off the list before it runs, so a clean-up
+// that registers another one gets it run too, and none runs twice.
+void RunCleanups() {
+    for (;;) {
+        void (*fn)(void) = nullptr;
+        {
+            std::lock_guard<std::mutex> hold(g_lock);
+            if (g_cleanupCount == 0) return;
+            fn = g_cleanups[--g_cleanupCount];
+        }
+        fn();
+    }
+}
+
+// At process exit when the program never called CloseRTE.
+void AtProcessExit() {
+    if (g_closing.exchange(true)) return;
+    RunCleanups();
+    g_detached.store(true);
+}
+
+void RegisterAtExitLocked() {
+    if (!g_atexitRegistered) {
+        g_atexitRegistered = true;
+        std::atexit(AtProcessExit);
+    }
+}
+
+// Chooses the display from RTE_DISPLAY. A screen display is not built in yet.
+bool ChooseDisplay(std::string *error) {
+    const char *name = std::getenv("RTE_DISPLAY");
+    if (name != nullptr && std::strcmp(name, "headless") == 0) {
+        rte::internal::UseDisplay(rte::internal::HeadlessDisplay());
+        return rte::internal::HeadlessDisplay().start(error);
+    }
+    if (name == nullptr || name[0] == '\0' || std::strcmp(name, "sdl") == 0) {
+        *error = "no screen display is built into this engine yet; set RTE_DISPLAY=headless to run without a screen";
+    } else {
+        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use RTE_DISPLAY=headless";
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int InitRTEEx(void *hInstance, void *reserved1, void *reserved2) {
+    (void)reserved1;
+    (void)reserved2;
+    std::lock_guard<std::mutex> hold(g_lock);
+    if (g_initialized) return 1;
+    if (g_detached.load()) {
+        std::fprintf(stderr, "rte: the engine was closed and cannot start again in this process\n");
+        return 0;
+    }
+    std::string error;
+    if (!ChooseDisplay(&error)) {
+        std::fprintf(stderr, "rte: %s\n", error.c_str());
+        return 0;
+    }
+    const char *script = std::getenv("RTE_SCRIPT");
+    if (script != nullptr && script[0] != '\0' && !rte::internal::StartOperatorScript(script, &error)) {
+        std::fprintf(stderr, "rte: %s\n", error.c_str());
+        return 0;
+    }
+    rte::internal::SetMainThread(CurrThreadId());
+    rte::internal::EnsureThreadQueue();
+    RegisterAtExitLocked();
+    g_instance = hInstance;
+    g_initialized = true;
+    return 1;
+}
+
+extern "C" void CloseRTE(void) {
+    if (g_closing.exchange(true)) return;
+    RunCleanups();
+    rte::internal::DiscardAllPanelsNow();
+    rte::internal::Display().stop();
+    g_detached.store(true);
+}
+
+extern "C" int RegisterExitCleanup(void (*cleanupFunction)(void)) {
+    if (cleanupFunction == nullptr) return -1;
+    std::lock_guard<std::mutex> hold(g_lock);
+    if (g_cleanupCount >= kMaxCleanups) return -1;
+    RegisterAtExitLocked();
+    g_cleanups[g_cleanupCount++] = cleanupFunction;
+    return 0;
+}
+
+extern "C" int RunTimeEngineDetached(void) { return g_detached.load() ? 1 : 0; }
+
+extern "C" void *RteGetInstanceHandle(void) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    return g_instance;
+}
+
+extern "C" int RteSetSymbolTable(const RteSymbol *symbols, int count) {
+    if (count < 0) return rte::internal::Fail("RteSetSymbolTable", UIE_BAD_VALUE);
+    if (symbols == nullptr && count > 0) return rte::internal::Fail("RteSetSymbolTable", UIE_NULL_POINTER);
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_symbols = symbols;
+    g_symbolCount = count;
+    return 0;
+}
+
+extern "C" void *RteFindSymbol(const char *name, int *isFunction) {
+    if (name == nullptr) return nullptr;
+    std::lock_guard<std::mutex> hold(g_lock);
+    for (int i = 0; i < g_symbolCount; ++i) {
+        const RteSymbol &s = g_symbols[i];
+        if (s.name != nullptr && s.address != nullptr && std::strcmp(s.name, name) == 0) {
+            if (isFunction != nullptr) *isFunction = s.isFunction;
+            return s.address;
+        }
+    }
+    return nullptr;
+}
