@@ -1,0 +1,77 @@
+// Tests of the library's per-thread state and the panels-with-linked-callbacks variable.
+#include "toolbox/core/thread_state.h"
+
+#include "rte/alloc_testing.h"
+#include "rte/threads.h"
+#include "toolbox/core/thread_locals.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+void ExpectInitialImage(const ToolboxThreadLocals *block) {
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->randomSeed, 945329041);
+    EXPECT_EQ(block->randomReseed, 1);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(block->randomScale[i], 0.0);
+        EXPECT_EQ(block->randomState[i], 0);
+    }
+    EXPECT_STREQ(block->eventNameBuffer, "");
+    EXPECT_EQ(block->delayedCalls, nullptr);
+    EXPECT_EQ(block->metaFontPanel, 0);
+    EXPECT_EQ(block->metaFontSampleCtrl, 0);
+    EXPECT_EQ(block->tabOrderSortPanel, 0);
+}
+
+}  // namespace
+
+TEST(ThreadLocalBlock, EachThreadStartsFromTheInitialImage) {
+    EXPECT_EQ(ToolboxInit(), 0);
+    EXPECT_EQ(ToolboxInit(), 0);
+    ToolboxThreadLocals *mine = GetThreadLocalBlock();
+    EXPECT_EQ(GetThreadLocalBlock(), mine);  // the same block on every call
+    mine->randomSeed = 5;
+    mine->tabOrderSortPanel = 3;
+    std::thread other([] {
+        ToolboxThreadLocals *block = GetThreadLocalBlock();
+        ExpectInitialImage(block);  // unaffected by the first thread's changes
+        block->randomSeed = 6;
+    });
+    other.join();
+    EXPECT_EQ(mine->randomSeed, 5);
+}
+
+TEST(ThreadLocalBlock, AThreadWhoseBlockCannotBeMadeGetsAStandIn) {
+    GetThreadLocalBlock();  // the variable exists before counting allocations
+    rte::testing::ForEachAllocationFailure([](bool) {
+        std::thread fresh([] {
+            ToolboxThreadLocals *block = GetThreadLocalBlock();
+            ExpectInitialImage(block);
+            block->randomSeed = 11;
+            EXPECT_EQ(GetThreadLocalBlock(), block);  // kept for the thread's life
+            EXPECT_EQ(GetThreadLocalBlock()->randomSeed, 11);
+        });
+        fresh.join();
+    });
+}
+
+TEST(PanelsWithLinkedCallbacks, HoldsOneListUnderItsLock) {
+    InitializePerThreadState();
+    EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);  // until a callback is chained
+    ListHandle list = ListCreate(sizeof(int));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SetTsvPanelsWithLinkedCallbacksList(list), 0);
+    std::thread reader([list] { EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), list); });
+    reader.join();
+    ListHandle *held = GetPointerToTsvPanelsWithLinkedCallbacksList();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(*held, list);
+    *held = nullptr;
+    EXPECT_EQ(ReleasePointerToTsvPanelsWithLinkedCallbacksList(), 0);
+    EXPECT_EQ(ReleasePointerToTsvPanelsWithLinkedCallbacksList(), RTE_THREAD_ERR_NOT_OWNER);
+    EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+    ListDispose(list);
+}
