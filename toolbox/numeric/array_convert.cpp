@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "rte/alloc.h"
 #include "toolbox/core/check.h"
@@ -149,26 +150,75 @@ void Gather(unsigned char *out, const unsigned char *in, size_t s, int count, in
     }
 }
 
-// Moves element `from` to index `to` (to <= from), shifting the elements in between up one place.
-void RotateOne(unsigned char *a, size_t s, size_t to, size_t from) {
-    unsigned char held[20];
-    if (to == from) return;
-    std::memcpy(held, a + from * s, s);
-    std::memmove(a + (to + 1) * s, a + to * s, (from - to) * s);
-    std::memcpy(a + to * s, held, s);
+// The in-place path: no memory beyond one element held aside, and O(N log N log n) element
+// moves, by divide and conquer with rotations (three reversals each). Every function works on
+// element indices of an array of S-byte elements; S is a template argument so that the element
+// copies compile to plain loads and stores.
+template <size_t S>
+void Reverse(unsigned char *a, size_t first, size_t last) {  // [first, last)
+    unsigned char held[S];
+    while (first + 1 < last) {
+        --last;
+        std::memcpy(held, a + first * S, S);
+        std::memcpy(a + first * S, a + last * S, S);
+        std::memcpy(a + last * S, held, S);
+        ++first;
+    }
 }
 
-// The same reordering without extra memory. Phase one gathers, for m = n down to 2 channels, the
-// first channel of the remaining interleaved block of q * m elements into its first q places;
-// what is left stays interleaved with one channel fewer. Phase two moves the r extra samples,
-// which then stand at the end in channel order, behind their channels, last channel first.
-void TransposeInPlace(unsigned char *a, size_t s, int count, int n) {
+// [first, mid) [mid, last) -> [mid, last) [first, mid)
+template <size_t S>
+void Rotate(unsigned char *a, size_t first, size_t mid, size_t last) {
+    if (first == mid || mid == last) return;
+    Reverse<S>(a, first, mid);
+    Reverse<S>(a, mid, last);
+    Reverse<S>(a, first, last);
+}
+
+// a holds n blocks of q1 elements (A0 .. An-1) followed by n blocks of q2 (B0 .. Bn-1); leaves
+// A0 B0 A1 B1 ... An-1 Bn-1. Splitting the channels into halves L and R, one rotation turns
+// AL AR BL BR into AL BL AR BR, and each half is merged the same way.
+template <size_t S>
+void MergeBlocks(unsigned char *a, size_t n, size_t q1, size_t q2) {
+    if (n < 2 || q2 == 0) return;
+    size_t n1 = n / 2;
+    Rotate<S>(a, n1 * q1, n * q1, n * q1 + n1 * q2);
+    MergeBlocks<S>(a, n1, q1, q2);
+    MergeBlocks<S>(a + n1 * (q1 + q2) * S, n - n1, q1, q2);
+}
+
+// a holds q samples of n interleaved channels; leaves n blocks of q. Each half of the samples
+// is transposed on its own, and the two sets of blocks are merged.
+template <size_t S>
+void TransposeFull(unsigned char *a, size_t q, size_t n) {
+    if (q < 2) return;
+    size_t q1 = q / 2;
+    TransposeFull<S>(a, q1, n);
+    TransposeFull<S>(a + q1 * n * S, q - q1, n);
+    MergeBlocks<S>(a, n, q1, q - q1);
+}
+
+// The first q * n elements are transposed; the r extra samples at the end (sample q of channels
+// 0 .. r-1) are then moved in front of the blocks of the channels without one, and merged
+// behind the blocks of their own channels.
+template <size_t S>
+void TransposeInPlaceOf(unsigned char *a, int count, int n) {
     size_t q = static_cast<size_t>(count / n);
-    size_t r = static_cast<size_t>(count - static_cast<int>(q) * n);
-    unsigned char *sub = a;
-    for (size_t m = static_cast<size_t>(n); m > 1; --m, sub += q * s)
-        for (size_t k = 1; k < q; ++k) RotateOne(sub, s, k, k * m);
-    for (size_t i = r; i-- > 0;) RotateOne(a, s, (i + 1) * q, static_cast<size_t>(count) - 1);
+    size_t r = static_cast<size_t>(count % n);
+    TransposeFull<S>(a, q, static_cast<size_t>(n));
+    if (r == 0) return;
+    Rotate<S>(a, r * q, static_cast<size_t>(n) * q, static_cast<size_t>(count));
+    MergeBlocks<S>(a, r, q, 1);
+}
+
+template <size_t... S>
+void TransposeInPlaceBySize(unsigned char *a, size_t s, int count, int n, std::index_sequence<S...>) {
+    ((s == S + 1 ? TransposeInPlaceOf<S + 1>(a, count, n) : void()), ...);
+}
+
+// Element sizes 1 to 19 (the caller has checked the size).
+void TransposeInPlace(unsigned char *a, size_t s, int count, int n) {
+    TransposeInPlaceBySize(a, s, count, n, std::make_index_sequence<19>{});
 }
 
 }  // namespace
@@ -180,7 +230,7 @@ void toolbox::numeric::TransposeElements(void *array, int elementSize, int numEl
     int r = numElements - q * numChannels;
     if (q < 2 && r == 0) return;
     if (elementSize <= 0 || numElements <= 0) return;
-    // The in-place path holds one element aside in a 20-byte temporary.
+    // The in-place path holds one element aside; it takes elements below 20 bytes.
     TOOLBOX_CHECK(elementSize < 20, "Programming error detected.");
     size_t s = static_cast<size_t>(elementSize);
     unsigned char *a = static_cast<unsigned char *>(array);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "rte/alloc_testing.h"
@@ -99,11 +100,12 @@ TEST(ArrayConvert, ConvertsInPlaceToASmallerOrEqualType) {
     EXPECT_EQ(got[3], 7);
 }
 
-// Element i carries the value i in every one of its bytes pattern: byte j = i * 8 + j.
+// Element i holds i in its bytes, low byte first (repeated past 4 bytes), so elements are
+// distinct as far as their size allows.
 std::vector<unsigned char> Elements(int size, int count) {
     std::vector<unsigned char> v(static_cast<size_t>(size) * count);
     for (int i = 0; i < count; ++i)
-        for (int j = 0; j < size; ++j) v[static_cast<size_t>(i) * size + j] = static_cast<unsigned char>(i * 8 + j);
+        for (int j = 0; j < size; ++j) v[static_cast<size_t>(i) * size + j] = static_cast<unsigned char>(i >> (8 * (j % 4)));
     return v;
 }
 
@@ -116,28 +118,29 @@ std::vector<int> BlockOrder(int count, int channels) {
 }
 
 TEST(ArrayConvert, TransposesOnBothPathsForEveryElementSize) {
-    const struct {
-        int count, channels;
-    } shapes[] = {{6, 2}, {5, 2}, {8, 3}, {2, 3}, {5, 3}, {7, 7}, {30, 4}, {31, 5}, {29, 1}};
+    // Every shape up to 40 elements of 1 to 9 channels, and a few larger ones.
+    std::vector<std::pair<int, int>> shapes;
+    for (int count = 0; count <= 40; ++count)
+        for (int channels = 1; channels <= 9; ++channels) shapes.emplace_back(count, channels);
+    shapes.insert(shapes.end(), {{1000, 2}, {1001, 7}, {997, 500}, {4096, 64}});
     for (int size = 1; size <= 8; ++size) {
-        for (auto shape : shapes) {
-            std::vector<unsigned char> want = Elements(size, shape.count);
-            if (shape.channels >= 2 && shape.count / shape.channels + (shape.count % shape.channels != 0) >= 2) {
-                std::vector<unsigned char> in = want;
-                std::vector<int> order = BlockOrder(shape.count, shape.channels);
+        for (auto [count, channels] : shapes) {
+            std::vector<unsigned char> in = Elements(size, count), want = in;
+            if (channels >= 2) {
+                std::vector<int> order = BlockOrder(count, channels);
                 for (size_t k = 0; k < order.size(); ++k)
                     std::memcpy(&want[k * size], &in[static_cast<size_t>(order[k]) * size], size);
             }
             for (bool inPlace : {false, true}) {
-                std::vector<unsigned char> a = Elements(size, shape.count);
+                std::vector<unsigned char> a = in;
                 rte::testing::FailNthAllocation(inPlace ? 1 : 0);
-                toolbox::numeric::TransposeElements(a.data(), size, shape.count, shape.channels);
-                if (inPlace && want != Elements(size, shape.count)) {
+                toolbox::numeric::TransposeElements(a.data(), size, count, channels);
+                if (inPlace && want != in) {
                     EXPECT_TRUE(rte::testing::AllocationFaultFired());
                 }
                 rte::testing::ClearAllocationFault();
-                EXPECT_EQ(a, want) << "size " << size << ", " << shape.count << " elements of "
-                                   << shape.channels << " channels, in place " << inPlace;
+                ASSERT_EQ(a, want) << "size " << size << ", " << count << " elements of " << channels
+                                   << " channels, in place " << inPlace;
             }
         }
     }
