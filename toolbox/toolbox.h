@@ -9,6 +9,7 @@
  *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
  *   toolbox/text/mbstrings.h    double-byte-safe character helpers (Cmb...)
  *   toolbox/text/number_locale.h  decimal point <-> user's separator (LocalizeNumberString, ...)
+ *   toolbox/text/datetime.h     time and date texts in the user's format (InternationalTime, ...)
  *   toolbox/containers/handles.h      relocatable memory handles (NewHandle, SetHandleSize, ...)
  *   toolbox/containers/list.h         the list container (ListCreate, ListInsertItem, ...)
  *   toolbox/containers/sort.h         sorting and searching of arrays and lists, comparisons
@@ -33,6 +34,7 @@
 #include "toolbox/text/text_data.h"
 #include "toolbox/text/mbstrings.h"
 #include "toolbox/text/number_locale.h"
+#include "toolbox/text/datetime.h"
 #include "toolbox/containers/handles.h"
 #include "toolbox/containers/list.h"
 #include "toolbox/containers/sort.h"
