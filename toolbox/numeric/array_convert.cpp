@@ -44,7 +44,7 @@ namespace {
 // signed 64-bit range convert directly; beyond it fmod reduces exactly (a double that large is
 // an integer, and fmod is exact). NaN and infinities have no integer part: 0.
 uint32_t LowBits(double x) {
-    if (x > -9223372036854775808.0 && x < 9223372036854775808.0)
+    if (std::fabs(x) < 9223372036854775808.0) [[likely]]
         return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(x)));
     if (!std::isfinite(x)) return 0;
     double m = std::fmod(x, 4294967296.0);
