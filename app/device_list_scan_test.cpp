@@ -21,10 +21,12 @@ TEST(ScanDeviceListEntry, AgreesWithTheScanfFormWhenEverythingFits)
         int expected = sscanf(t, "%[^,],%s", n1, r1);
         int got = ScanDeviceListEntry(t, n2, sizeof n2, r2, sizeof r2);
         EXPECT_EQ(got, expected) << '"' << t << '"';
-        if (expected >= 1)
+        if (expected >= 1) {
             EXPECT_STREQ(n2, n1) << '"' << t << '"';
-        if (expected == 2)
+        }
+        if (expected == 2) {
             EXPECT_STREQ(r2, r1) << '"' << t << '"';
+        }
     }
     // Random texts over a small alphabet rich in the characters that matter.
     std::mt19937 rng(7300);
@@ -36,10 +38,12 @@ TEST(ScanDeviceListEntry, AgreesWithTheScanfFormWhenEverythingFits)
         char n1[24] = "?", r1[1024] = "?", n2[24] = "?", r2[1024] = "?";
         int expected = sscanf(t.c_str(), "%[^,],%s", n1, r1);
         ASSERT_EQ(ScanDeviceListEntry(t.c_str(), n2, sizeof n2, r2, sizeof r2), expected) << t;
-        if (expected >= 1)
+        if (expected >= 1) {
             ASSERT_STREQ(n2, n1) << t;
-        if (expected == 2)
+        }
+        if (expected == 2) {
             ASSERT_STREQ(r2, r1) << t;
+        }
     }
 }
 

@@ -1,0 +1,243 @@
+// Tests of the real QM7300_Test program as a process: headless, driven by operator scripts, on
+// simulated devices described by QM7300_SIM files, all written to a fresh temporary folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Session {
+    int exitCode = -1000;  // the process's exit status (0-255), or -1000 when it did not exit
+    std::string out, err;
+};
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifndef QM7300_TEST_PROGRAM
+        GTEST_SKIP() << "the program is not built in this configuration";
+#else
+        char pattern[] = "/tmp/qm7300_process_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+#endif
+    }
+    void TearDown() override
+    {
+        if (!dir_.empty())
+            fs::remove_all(dir_);
+    }
+
+    std::string WriteFile(const std::string &name, const std::string &text)
+    {
+        std::string path = dir_ + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+    static std::string ReadFile(const std::string &path)
+    {
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    // Runs program with the operator script (and a QM7300_SIM description when sim is not
+    // empty), in the temporary folder, and collects its exit status and output.
+    Session StartProgram(const std::string &program, const std::string &script,
+                         const std::string &sim = "")
+    {
+        std::vector<std::string> env;
+        for (char **e = environ; *e != nullptr; e++)
+            if (strncmp(*e, "RTE_", 4) != 0 && strncmp(*e, "QM7300_SIM=", 11) != 0)
+                env.push_back(*e);
+        env.push_back("RTE_DISPLAY=headless");
+        env.push_back("RTE_SCRIPT=" + WriteFile("script.txt", script));
+        if (!sim.empty())
+            env.push_back("QM7300_SIM=" + WriteFile("devices.sim", sim));
+        std::vector<char *> envp;
+        for (std::string &s : env)
+            envp.push_back(s.data());
+        envp.push_back(nullptr);
+
+        std::string outPath = dir_ + "/out.txt", errPath = dir_ + "/err.txt";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+        std::string arg0 = program;
+        char *argv[] = {arg0.data(), nullptr};
+        pid_t pid;
+        Session run;
+        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(rc, 0) << strerror(rc);
+        if (rc != 0)
+            return run;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status))
+            run.exitCode = WEXITSTATUS(status);
+        run.out = ReadFile(outPath);
+        run.err = ReadFile(errPath);
+        return run;
+    }
+    Session Start(const std::string &script, const std::string &sim = "")
+    {
+#ifdef QM7300_TEST_PROGRAM
+        return StartProgram(QM7300_TEST_PROGRAM, script, sim);
+#else
+        return Session();
+#endif
+    }
+
+    std::string dir_;
+};
+
+TEST_F(Program, NormalSessionWritesReadsBackAndQuitsWithZero)
+{
+    Session r = Start(
+        "press PANEL_LIST\n"
+        "show PANEL_DEVICE_COUNT\n"
+        "show PANEL_DEVICES\n"
+        "select PANEL_DEVICES QM7300-1\n"
+        "type PANEL_PORT0_WRITE 165\n"
+        "type PANEL_PORT1_WRITE \" 60 \"\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "expect PANEL_STATUS \"\"\n"
+        "press PANEL_READ\n"
+        "show PANEL_PORT0_READ\n"
+        "show PANEL_PORT1_READ\n"
+        "show PANEL_PORT16_READ\n"
+        "show PANEL_PORT17_READ\n"
+        "press PANEL_SWVERSION\n"
+        "show PANEL_VERSION\n"
+        "show PANEL_STATUS\n"
+        "press PANEL_QUIT\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "PANEL_DEVICE_COUNT=2\n"
+              "PANEL_DEVICES=QM7300-0\n"
+              "PANEL_DEVICES.items=QM7300-0|QM7300-1\n"
+              "PANEL_PORT0_READ=165\n"
+              "PANEL_PORT1_READ=60\n"
+              "PANEL_PORT16_READ=165\n"
+              "PANEL_PORT17_READ=60\n"
+              "PANEL_VERSION=1.0.0\n"
+              "PANEL_STATUS=\n");
+}
+
+TEST_F(Program, ValidationSessionShowsTheExactMessages)
+{
+    Session r = Start(
+        "press PANEL_LIST\n"
+        "type PANEL_PORT0_WRITE 256\n"
+        "type PANEL_PORT1_WRITE 1\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "show PANEL_STATUS\n"
+        "type PANEL_PORT0_WRITE 0x10\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "show PANEL_STATUS\n"
+        "type PANEL_PORT0_WRITE +12\n"
+        "type PANEL_PORT1_WRITE -1\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "show PANEL_STATUS\n"
+        "type PANEL_PORT1_WRITE \"- 1\"\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "show PANEL_STATUS\n"
+        "focus PANEL_PORT0_WRITE\n"
+        "show PANEL_STATUS\n"
+        "press PANEL_READ\n"
+        "show PANEL_PORT16_READ\n"
+        "press PANEL_QUIT\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "PANEL_STATUS=Port0 value Must Be 0-255\n"
+              "PANEL_STATUS=Port0 is not a valid number\n"
+              "PANEL_STATUS=Port1 value Must Be 0-255\n"
+              "PANEL_STATUS=Port1 is not a valid number\n"
+              "PANEL_STATUS=\n"
+              "PANEL_PORT16_READ=12\n");
+}
+
+TEST_F(Program, ListTextFromTheLibraryIsSplitIntoNames)
+{
+    Session r = Start(
+        "press PANEL_LIST\n"
+        "show PANEL_DEVICE_COUNT\n"
+        "show PANEL_DEVICES\n"
+        "press PANEL_QUIT\n",
+        "list raw Rig A,Rig B,C   # after the first name, a name ends at its first blank\n"
+        "list count 7\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "PANEL_DEVICE_COUNT=7\n"
+              "PANEL_DEVICES=Rig A\n"
+              "PANEL_DEVICES.items=Rig A|Rig\n");
+}
+
+TEST_F(Program, FaultSessionShowsLibraryErrorTexts)
+{
+    Session r = Start(
+        "press PANEL_LIST\n"
+        "select PANEL_DEVICES RigB\n"
+        "press PANEL_READ\n"
+        "show PANEL_STATUS\n"
+        "show PANEL_PORT0_READ\n"
+        "press PANEL_SWVERSION\n"
+        "show PANEL_VERSION\n"
+        "select PANEL_DEVICES RigA\n"
+        "press PANEL_READ\n"
+        "show PANEL_STATUS\n"
+        "press PANEL_QUIT\n",
+        "device RigA\n"
+        "  fail open\n"
+        "device RigB\n"
+        "  input 0 42\n"
+        "  version 7.3\n"
+        "  fail read 1 \"Port 1 of RigB did not answer.\"\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "PANEL_STATUS=Port 1 of RigB did not answer.\n"
+              "PANEL_PORT0_READ=42\n"
+              "PANEL_VERSION=7.3\n"
+              "PANEL_STATUS=Error Opening Device\n");
+}
+
+TEST_F(Program, MissingPanelFileEndsWithMinusOneShowingNothing)
+{
+#ifdef QM7300_TEST_PROGRAM
+    // A copy of the program in a folder without the panel file, run from that folder.
+    std::string copy = dir_ + "/QM7300_Test";
+    fs::copy_file(QM7300_TEST_PROGRAM, copy);
+    Session r = StartProgram(copy, "press PANEL_LIST\n");
+    EXPECT_EQ(r.exitCode, 255);  // -1
+    EXPECT_EQ(r.out, "");
+#endif
+}
+
+TEST_F(Program, ScriptEndingWhileRunningIsReported)
+{
+    Session r = Start("press PANEL_LIST\n");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_FALSE(r.err.empty());
+}
+
+}  // namespace

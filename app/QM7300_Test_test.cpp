@@ -1,0 +1,264 @@
+// Tests of the test panel in-process: the real panel file, the real callbacks and the real
+// (simulated) QM7300 library, driven as an operator would through rte/testing.h.
+#include "qm7300/QM7300.h"
+#include "qm7300/sim_test_util.h"
+#include "rte/engine.h"
+#include "rte/testing.h"
+#include "rte/ui.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+// The panel's callbacks under their link names (the header's read/write/close would clash
+// with <unistd.h>, which the test framework includes).
+extern "C" {
+int QM7300_Test_close(int, int, int, void *, int, int);
+int QM7300_Test_read(int, int, int, void *, int, int);
+int QM7300_Test_write(int, int, int, void *, int, int);
+int list(int, int, int, void *, int, int);
+int swversion(int, int, int, void *, int, int);
+}
+
+namespace {
+
+namespace rt = rte::testing;
+using qm7300::testing::ScopedSimFile;
+
+const RteSymbol kSymbols[] = {
+    {"close", (void *)QM7300_Test_close, 1}, {"list", (void *)list, 1},
+    {"read", (void *)QM7300_Test_read, 1},   {"write", (void *)QM7300_Test_write, 1},
+    {"swversion", (void *)swversion, 1},
+};
+
+class Panel : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("RTE_DISPLAY", "headless", 1);
+        ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+        ASSERT_EQ(RteSetSymbolTable(kSymbols, 5), 0);
+    }
+    void SetUp() override
+    {
+        panel_ = LoadPanel(0, "QM7300_Test.uir", 1);
+        ASSERT_GT(panel_, 0) << RteGetLoadPanelError();
+        DisplayPanel(panel_);
+    }
+    void TearDown() override { rt::DiscardAllPanels(); }
+
+    int Ctrl(const char *name)
+    {
+        int id = rt::FindCtrl(panel_, name);
+        EXPECT_GT(id, 0) << name;
+        return id;
+    }
+    std::string Val(const char *name) { return rt::ValueText(panel_, Ctrl(name)); }
+    void Set(const char *name, const char *text) { ASSERT_EQ(SetCtrlVal(panel_, Ctrl(name), text), 0); }
+    void Press(const char *name) { ASSERT_EQ(rt::Press(panel_, Ctrl(name)), 0) << name; }
+    void Type(const char *name, const std::string &text)
+    {
+        ASSERT_EQ(rt::Type(panel_, Ctrl(name), text), 0) << name;
+    }
+    void Select(const std::string &label)
+    {
+        ASSERT_EQ(rt::Select(panel_, Ctrl("PANEL_DEVICES"), label), 0) << label;
+    }
+    std::vector<std::string> Devices() { return rt::ItemLabels(panel_, Ctrl("PANEL_DEVICES")); }
+    std::string ReadPorts()
+    {
+        return Val("PANEL_PORT0_READ") + " " + Val("PANEL_PORT1_READ") + " " +
+               Val("PANEL_PORT16_READ") + " " + Val("PANEL_PORT17_READ");
+    }
+
+    int panel_ = 0;
+};
+
+// Reads one output latch of a device straight from the library.
+int Latch(const char *device, int port)
+{
+    int h = 0;
+    unsigned char v = 0;
+    char err[QM_ERROR_TEXT_SIZE];
+    if (QM_OpenDIO(device, &h) != 0 || QM_ReadPort(h, port, &v, err) != 0)
+        v = 0xEE;
+    QM_CloseDIO(h);
+    return v;
+}
+
+void SetLatches(const char *device, int v16, int v17)
+{
+    int h = 0;
+    char err[QM_ERROR_TEXT_SIZE];
+    ASSERT_EQ(QM_OpenDIO(device, &h), 0);
+    ASSERT_EQ(QM_WritePort(h, 16, (unsigned char)v16, err), 0);
+    ASSERT_EQ(QM_WritePort(h, 17, (unsigned char)v17, err), 0);
+    QM_CloseDIO(h);
+}
+
+TEST_F(Panel, ListSelectWriteAndReadBackThroughTheLoopback)
+{
+    Press("PANEL_LIST");
+    EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
+    EXPECT_EQ(Devices(), (std::vector<std::string>{"QM7300-0", "QM7300-1"}));
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+
+    Select("QM7300-1");
+    Type("PANEL_PORT0_WRITE", "165");
+    Type("PANEL_PORT1_WRITE", "60");
+    Press("PANEL_WRITE_FOCUS");
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+    Press("PANEL_READ");
+    EXPECT_EQ(ReadPorts(), "165 60 165 60");
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+    EXPECT_EQ(GetActiveCtrl(panel_), Ctrl("PANEL_READ"));
+
+    Press("PANEL_SWVERSION");
+    EXPECT_EQ(Val("PANEL_VERSION"), "1.0.0");
+
+    // Listing again starts the list afresh.
+    Press("PANEL_LIST");
+    EXPECT_EQ(Devices().size(), 2u);
+    EXPECT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);  // a second start-up call does nothing
+}
+
+TEST_F(Panel, WriteChecksEachPortTextBeforeWritingIt)
+{
+    struct Case {
+        const char *port0, *port1, *status;
+        int port16, port17;  // latches afterwards; both start at 99
+    } cases[] = {
+        {" 12 ", "+12", "", 12, 12},
+        {"012", "-0", "", 12, 0},
+        {"255", "0", "", 255, 0},
+        {"256", "1", "Port0 value Must Be 0-255", 99, 99},
+        {"-1", "1", "Port0 value Must Be 0-255", 99, 99},
+        {"1 2", "1", "Port0 is not a valid number", 99, 99},
+        {"0x10", "1", "Port0 is not a valid number", 99, 99},
+        {"12abc", "1", "Port0 is not a valid number", 99, 99},
+        {"", "1", "Port0 is not a valid number", 99, 99},
+        {"- 1", "1", "Port0 is not a valid number", 99, 99},
+        {"5", "256", "Port1 value Must Be 0-255", 5, 99},
+        {"5", "x", "Port1 is not a valid number", 5, 99},
+        {"99999999999", "1", "Port0 is not a valid number", 99, 99},
+    };
+    Press("PANEL_LIST");
+    for (const Case &c : cases) {
+        SetLatches("QM7300-0", 99, 99);
+        Type("PANEL_PORT0_WRITE", c.port0);
+        Type("PANEL_PORT1_WRITE", c.port1);
+        Press("PANEL_WRITE_FOCUS");
+        EXPECT_EQ(Val("PANEL_STATUS"), c.status) << c.port0 << " / " << c.port1;
+        EXPECT_EQ(Latch("QM7300-0", 16), c.port16) << c.port0;
+        EXPECT_EQ(Latch("QM7300-0", 17), c.port17) << c.port1;
+    }
+    // The entry length is limited to what the 28-byte buffers hold.
+    Type("PANEL_PORT0_WRITE", std::string(40, '1'));
+    EXPECT_EQ(Val("PANEL_PORT0_WRITE"), std::string(27, '1'));
+}
+
+TEST_F(Panel, FocusChangesOnTheWriteButtonClearTheStatus)
+{
+    Press("PANEL_LIST");
+    Set("PANEL_STATUS", "old message");
+    ASSERT_EQ(rt::Focus(panel_, Ctrl("PANEL_WRITE_FOCUS")), 0);
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+    Set("PANEL_STATUS", "old message");
+    ASSERT_EQ(rt::Focus(panel_, Ctrl("PANEL_PORT0_WRITE")), 0);
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+}
+
+TEST_F(Panel, DeviceFaultsShowTheirMessages)
+{
+    Press("PANEL_LIST");  // default devices: count 2
+    {
+        ScopedSimFile sim("fail list\n");
+        Press("PANEL_LIST");
+        EXPECT_EQ(Val("PANEL_STATUS"), "Error reading Devices");
+        EXPECT_TRUE(Devices().empty());
+        EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
+        // With no device chosen, the commands cannot open one.
+        Press("PANEL_READ");
+        EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    }
+    ScopedSimFile sim(
+        "device Broken\n  fail open\n"
+        "device Stuck\n  fail read 1 Port 1 of Stuck did not answer.\n  fail version\n"
+        "device BadOut\n  fail write 16 Port 16 of BadOut is shorted.\n"
+        "device BadOut1\n  fail write 17 Port 17 of BadOut1 is shorted.\n");
+    Press("PANEL_LIST");
+    ASSERT_EQ(Devices().size(), 4u);
+
+    Select("Broken");
+    Set("PANEL_PORT0_READ", "old");
+    Press("PANEL_READ");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    EXPECT_EQ(Val("PANEL_PORT0_READ"), "old");
+    Type("PANEL_PORT0_WRITE", "1");
+    Type("PANEL_PORT1_WRITE", "2");
+    Press("PANEL_WRITE_FOCUS");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    Set("PANEL_VERSION", "v");
+    Press("PANEL_SWVERSION");
+    EXPECT_EQ(Val("PANEL_VERSION"), "v");
+
+    Select("Stuck");
+    SetLatches("Stuck", 33, 44);
+    for (const char *c : {"PANEL_PORT0_READ", "PANEL_PORT1_READ", "PANEL_PORT16_READ", "PANEL_PORT17_READ"})
+        Set(c, "old");
+    Press("PANEL_READ");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Port 1 of Stuck did not answer.");
+    EXPECT_EQ(ReadPorts(), "33 old old old");
+    Press("PANEL_SWVERSION");
+    EXPECT_EQ(Val("PANEL_VERSION"), "v");
+}
+
+TEST_F(Panel, FailedWritesStopAtTheFailingPort)
+{
+    ScopedSimFile sim(
+        "device BadOut\n  fail write 16 Port 16 of BadOut is shorted.\n"
+        "device BadOut1\n  fail write 17 Port 17 of BadOut1 is shorted.\n");
+    Press("PANEL_LIST");
+    Type("PANEL_PORT0_WRITE", "7");
+    Type("PANEL_PORT1_WRITE", "8");
+
+    Select("BadOut");
+    Press("PANEL_WRITE_FOCUS");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Port 16 of BadOut is shorted.");
+    EXPECT_EQ(Latch("BadOut", 17), 0);  // port 17 not attempted
+
+    Select("BadOut1");
+    Press("PANEL_WRITE_FOCUS");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Port 17 of BadOut1 is shorted.");
+    EXPECT_EQ(Latch("BadOut1", 16), 7);  // port 16 was written first
+}
+
+TEST_F(Panel, DeviceListTextIsSplitAsTheLibraryReportsIt)
+{
+    struct Case {
+        const char *raw;
+        std::vector<std::string> items;
+    } cases[] = {
+        {"A,B,C", {"A", "B", "C"}},
+        {"A, B", {"A", "B"}},
+        {"A,B,", {"A", "B"}},
+        {"Single", {"Single"}},
+        {"", {}},
+        {"First Name,Second Name", {"First Name", "Second"}},
+        {"A,,B", {"A"}},
+        {",A", {}},
+        // Over-long names are cut to 23 characters and the names after them still come.
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123,Next", {"ABCDEFGHIJKLMNOPQRSTUVW", "Next"}},
+        {"A,BBBBBBBBBBBBBBBBBBBBBBBBBBBBBB,C", {"A", "BBBBBBBBBBBBBBBBBBBBBBB", "C"}},
+    };
+    for (const Case &c : cases) {
+        ScopedSimFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
+        Press("PANEL_LIST");
+        EXPECT_EQ(Devices(), c.items) << c.raw;
+        EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "3") << c.raw;  // the library's count, always
+    }
+}
+
+}  // namespace
