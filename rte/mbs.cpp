@@ -51,7 +51,6 @@ constexpr ByteClasses MakeClasses(int codePage) {
     return t;
 }
 
-constexpr ByteClasses kSingle = MakeClasses(0);
 constexpr ByteClasses k932 = MakeClasses(932);
 constexpr ByteClasses k936 = MakeClasses(936);
 constexpr ByteClasses k949 = MakeClasses(949);
