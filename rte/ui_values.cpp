@@ -86,7 +86,7 @@ int Lookup(int panel, int control, Panel **p, Control **c) {
 }
 
 int LookupList(int panel, int control, Control **c) {
-    Panel *p;
+    Panel *p = nullptr;
     int rc = Lookup(panel, control, &p, c);
     if (rc < 0) return rc;
     return IsListStyle((*c)->style) ? 0 : UIE_NOT_LIST_CONTROL;
@@ -161,8 +161,8 @@ using namespace rte::internal;
 
 extern "C" int SetCtrlVal(int panel, int control, ...) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Panel *p;
-    Control *c;
+    Panel *p = nullptr;
+    Control *c = nullptr;
     int rc = Lookup(panel, control, &p, &c);
     if (rc < 0) return Fail("SetCtrlVal", rc);
     if (!HasValue(c->style)) return Fail("SetCtrlVal", UIE_NO_VALUE);
@@ -197,8 +197,8 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
 
 extern "C" int GetCtrlVal(int panel, int control, void *value) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Panel *p;
-    Control *c;
+    Panel *p = nullptr;
+    Control *c = nullptr;
     int rc = Lookup(panel, control, &p, &c);
     if (rc < 0) return Fail("GetCtrlVal", rc);
     if (!HasValue(c->style)) return Fail("GetCtrlVal", UIE_NO_VALUE);
@@ -216,7 +216,7 @@ extern "C" int GetCtrlVal(int panel, int control, void *value) {
 
 extern "C" int ClearListCtrl(int panel, int control) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ClearListCtrl", rc);
     c->items.clear();
@@ -226,7 +226,7 @@ extern "C" int ClearListCtrl(int panel, int control) {
 
 extern "C" int InsertListItem(int panel, int control, int index, const char *label, ...) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("InsertListItem", rc);
     if (label == nullptr) return Fail("InsertListItem", UIE_NULL_POINTER);
@@ -253,7 +253,7 @@ extern "C" int InsertListItem(int panel, int control, int index, const char *lab
 
 extern "C" int ReplaceListItem(int panel, int control, int index, const char *label, ...) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ReplaceListItem", rc);
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("ReplaceListItem", UIE_INDEX_OUT_OF_RANGE);
@@ -275,7 +275,7 @@ extern "C" int ReplaceListItem(int panel, int control, int index, const char *la
 
 extern "C" int DeleteListItem(int panel, int control, int index, int count) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("DeleteListItem", rc);
     int n = static_cast<int>(c->items.size());
@@ -291,7 +291,7 @@ extern "C" int DeleteListItem(int panel, int control, int index, int count) {
 
 extern "C" int GetNumListItems(int panel, int control, int *count) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("GetNumListItems", rc);
     if (count == nullptr) return Fail("GetNumListItems", UIE_NULL_POINTER);
@@ -301,7 +301,7 @@ extern "C" int GetNumListItems(int panel, int control, int *count) {
 
 extern "C" int GetCtrlIndex(int panel, int control, int *index) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("GetCtrlIndex", rc);
     if (index == nullptr) return Fail("GetCtrlIndex", UIE_NULL_POINTER);
@@ -311,7 +311,7 @@ extern "C" int GetCtrlIndex(int panel, int control, int *index) {
 
 extern "C" int SetCtrlIndex(int panel, int control, int index) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("SetCtrlIndex", rc);
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("SetCtrlIndex", UIE_INDEX_OUT_OF_RANGE);
@@ -330,7 +330,7 @@ static int ItemAt(const char *function, int panel, int control, int index, const
 
 extern "C" int GetValueFromIndex(int panel, int control, int index, void *value) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = ItemAt("GetValueFromIndex", panel, control, index, value, &c);
     if (rc < 0) return rc;
     WriteItemValue(*c, c->items[static_cast<size_t>(index)], value);
@@ -339,7 +339,7 @@ extern "C" int GetValueFromIndex(int panel, int control, int index, void *value)
 
 extern "C" int GetLabelFromIndex(int panel, int control, int index, char *label) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = ItemAt("GetLabelFromIndex", panel, control, index, label, &c);
     if (rc < 0) return rc;
     const std::string &text = c->items[static_cast<size_t>(index)].label;
@@ -349,7 +349,7 @@ extern "C" int GetLabelFromIndex(int panel, int control, int index, char *label)
 
 extern "C" int GetLabelLengthFromIndex(int panel, int control, int index, int *length) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = ItemAt("GetLabelLengthFromIndex", panel, control, index, length, &c);
     if (rc < 0) return rc;
     *length = static_cast<int>(c->items[static_cast<size_t>(index)].label.size());
@@ -358,7 +358,7 @@ extern "C" int GetLabelLengthFromIndex(int panel, int control, int index, int *l
 
 extern "C" int GetValueLengthFromIndex(int panel, int control, int index, int *length) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = ItemAt("GetValueLengthFromIndex", panel, control, index, length, &c);
     if (rc < 0) return rc;
     *length = c->dataType == VAL_STRING ? static_cast<int>(c->items[static_cast<size_t>(index)].text.size()) : 0;
@@ -367,7 +367,7 @@ extern "C" int GetValueLengthFromIndex(int panel, int control, int index, int *l
 
 extern "C" int GetIndexFromValue(int panel, int control, int *index, ...) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Control *c;
+    Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("GetIndexFromValue", rc);
     if (index == nullptr) return Fail("GetIndexFromValue", UIE_NULL_POINTER);
