@@ -140,7 +140,9 @@ extern "C" void ListClear(ListHandle list) {
     if (list != nullptr) Header(list)->numItems = 0;
 }
 
-extern "C" int ListInsertItems(ListHandle list, const void *ptrToItems, int position, int numItemsToInsert) {
+
+// Kept out of line so that the short path of ListInsertItem stays small when inlining is eager.
+[[gnu::noinline]] static int InsertItems(ListHandle list, const void *ptrToItems, int position, int numItemsToInsert) {
     if (list == nullptr || numItemsToInsert <= 0) return 0;
     const int k = numItemsToInsert;
     int n = Header(list)->numItems;
@@ -177,6 +179,10 @@ extern "C" int ListInsertItems(ListHandle list, const void *ptrToItems, int posi
     return 1;
 }
 
+extern "C" int ListInsertItems(ListHandle list, const void *ptrToItems, int position, int numItemsToInsert) {
+    return InsertItems(list, ptrToItems, position, numItemsToInsert);
+}
+
 // Appending one int- or pointer-sized item where a slot is free is by far the most common
 // insertion; it takes a short path with a fixed-size move. Nothing else moves, so the item may
 // be one of the list's own.
@@ -192,7 +198,7 @@ extern "C" int ListInsertItem(ListHandle list, const void *ptrToItem, int positi
             return 1;
         }
     }
-    return ListInsertItems(list, ptrToItem, position, 1);
+    return InsertItems(list, ptrToItem, position, 1);
 }
 
 extern "C" int ListAppend(ListHandle list, ListHandle listToAppend) {
