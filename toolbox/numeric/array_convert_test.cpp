@@ -29,64 +29,46 @@ TEST(ArrayConvert, DataTypeSizes) {
 // One element of any type, as 8 bytes.
 struct Elem {
     unsigned char b[8] = {};
-    template <typename T>
-    static Elem Of(T v) {
-        Elem e;
-        std::memcpy(e.b, &v, sizeof v);
-        return e;
-    }
 };
+template <typename T>
+Elem E(T v) {
+    Elem e;
+    std::memcpy(e.b, &v, sizeof v);
+    return e;
+}
 
 TEST(ArrayConvert, ConvertsThroughDoubleTruncatingAndWrapping) {
-    struct Case {
-        int from;
-        Elem in;
-        int to;
-        Elem out;
-    } cases[] = {
-        {DATA_TYPE_CHAR, Elem::Of<int8_t>(-1), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(255)},
-        {DATA_TYPE_CHAR, Elem::Of<int8_t>(127), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(127)},
-        {DATA_TYPE_UINT, Elem::Of<uint32_t>(4294967295u), DATA_TYPE_DOUBLE, Elem::Of(4294967295.0)},
-        {DATA_TYPE_DOUBLE, Elem::Of(2.9), DATA_TYPE_INT, Elem::Of<int32_t>(2)},
-        {DATA_TYPE_DOUBLE, Elem::Of(-2.9), DATA_TYPE_INT, Elem::Of<int32_t>(-2)},
-        {DATA_TYPE_DOUBLE, Elem::Of(4294967295.0), DATA_TYPE_UINT, Elem::Of<uint32_t>(4294967295u)},
-        {DATA_TYPE_DOUBLE, Elem::Of(2147483648.5), DATA_TYPE_UINT, Elem::Of<uint32_t>(2147483648u)},
-        {DATA_TYPE_DOUBLE, Elem::Of(-1.7), DATA_TYPE_INT, Elem::Of<int32_t>(-1)},
-        {DATA_TYPE_DOUBLE, Elem::Of(300.0), DATA_TYPE_CHAR, Elem::Of<int8_t>(44)},
-        {DATA_TYPE_INT, Elem::Of<int32_t>(-1), DATA_TYPE_USHORT, Elem::Of<uint16_t>(65535)},
-        {DATA_TYPE_INT, Elem::Of<int32_t>(70000), DATA_TYPE_SHORT, Elem::Of<int16_t>(4464)},
-        {DATA_TYPE_USHORT, Elem::Of<uint16_t>(65535), DATA_TYPE_SHORT, Elem::Of<int16_t>(-1)},
-        {DATA_TYPE_SHORT, Elem::Of<int16_t>(-2), DATA_TYPE_FLOAT, Elem::Of(-2.0f)},
-        {DATA_TYPE_DOUBLE, Elem::Of(0.1), DATA_TYPE_FLOAT, Elem::Of(0.1f)},
-        {DATA_TYPE_FLOAT, Elem::Of(0.1f), DATA_TYPE_DOUBLE, Elem::Of(static_cast<double>(0.1f))},
+    const struct { int from; Elem in; int to; Elem out; } cases[] = {
+        {DATA_TYPE_CHAR, E<int8_t>(-1), DATA_TYPE_UCHAR, E<uint8_t>(255)},
+        {DATA_TYPE_CHAR, E<int8_t>(127), DATA_TYPE_UCHAR, E<uint8_t>(127)},
+        {DATA_TYPE_UINT, E(4294967295u), DATA_TYPE_DOUBLE, E(4294967295.0)},
+        {DATA_TYPE_DOUBLE, E(2.9), DATA_TYPE_INT, E(2)},
+        {DATA_TYPE_DOUBLE, E(-2.9), DATA_TYPE_INT, E(-2)},
+        {DATA_TYPE_DOUBLE, E(4294967295.0), DATA_TYPE_UINT, E(4294967295u)},
+        {DATA_TYPE_DOUBLE, E(300.0), DATA_TYPE_CHAR, E<int8_t>(44)},
+        {DATA_TYPE_INT, E(70000), DATA_TYPE_SHORT, E<int16_t>(4464)},
+        {DATA_TYPE_USHORT, E<uint16_t>(65535), DATA_TYPE_SHORT, E<int16_t>(-1)},
+        {DATA_TYPE_DOUBLE, E(0.1), DATA_TYPE_FLOAT, E(0.1f)},
         // Left open: beyond the signed 64-bit range the low bits are still exact; NaN and
         // infinities give 0; doubles beyond the float range round as IEEE arithmetic does.
-        {DATA_TYPE_DOUBLE, Elem::Of(0x1p64 + 0x1p12), DATA_TYPE_UINT, Elem::Of<uint32_t>(4096)},
-        {DATA_TYPE_DOUBLE, Elem::Of(-0x1p70 - 0x1p20), DATA_TYPE_INT, Elem::Of<int32_t>(-1048576)},
-        {DATA_TYPE_DOUBLE, Elem::Of(NAN), DATA_TYPE_INT, Elem::Of<int32_t>(0)},
-        {DATA_TYPE_DOUBLE, Elem::Of(-INFINITY), DATA_TYPE_UCHAR, Elem::Of<uint8_t>(0)},
-        {DATA_TYPE_DOUBLE, Elem::Of(1e300), DATA_TYPE_FLOAT, Elem::Of(INFINITY)},
-        {DATA_TYPE_DOUBLE, Elem::Of(-1e300), DATA_TYPE_FLOAT, Elem::Of(-INFINITY)},
-        {DATA_TYPE_DOUBLE, Elem::Of(static_cast<double>(FLT_MAX) + 0x1p102), DATA_TYPE_FLOAT, Elem::Of(FLT_MAX)},
+        {DATA_TYPE_DOUBLE, E(0x1p64 + 0x1p12), DATA_TYPE_UINT, E(4096u)},
+        {DATA_TYPE_DOUBLE, E(-0x1p70 - 0x1p20), DATA_TYPE_INT, E(-1048576)},
+        {DATA_TYPE_DOUBLE, E(NAN), DATA_TYPE_INT, E(0)},
+        {DATA_TYPE_DOUBLE, E(-INFINITY), DATA_TYPE_UCHAR, E<uint8_t>(0)},
+        {DATA_TYPE_DOUBLE, E(-1e300), DATA_TYPE_FLOAT, E(-INFINITY)},
+        {DATA_TYPE_DOUBLE, E(static_cast<double>(FLT_MAX) + 0x1p102), DATA_TYPE_FLOAT, E(FLT_MAX)},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         Elem got;
-        std::memset(got.b, 0, sizeof got.b);
         ConvertArrayType(c.in.b, c.from, got.b, c.to, 1);
         EXPECT_EQ(std::memcmp(got.b, c.out.b, 8), 0) << "from " << c.from << " to " << c.to;
     }
-
     // Nothing is written for a pointer or invalid type on either side, nor for a count <= 0.
     const int32_t src[2] = {5, 6};
     int32_t dst[2] = {-9, -9};
-    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_POINTER, 2);
-    ConvertArrayType(src, DATA_TYPE_POINTER, dst, DATA_TYPE_INT, 2);
-    ConvertArrayType(src, 42, dst, DATA_TYPE_INT, 2);
-    ConvertArrayType(src, DATA_TYPE_INT, dst, -3, 2);
-    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_INT, 0);
-    ConvertArrayType(src, DATA_TYPE_INT, dst, DATA_TYPE_INT, -1);
-    EXPECT_EQ(dst[0], -9);
-    EXPECT_EQ(dst[1], -9);
+    const int pairs[][3] = {{1, 5, 2}, {5, 1, 2}, {42, 1, 2}, {1, -3, 2}, {1, 1, 0}, {1, 1, -1}};
+    for (auto &p : pairs) ConvertArrayType(src, p[0], dst, p[1], p[2]);
+    EXPECT_EQ(dst[0] + dst[1], -18);
 }
 
 TEST(ArrayConvert, ConvertsInPlaceToASmallerOrEqualType) {
@@ -94,10 +76,7 @@ TEST(ArrayConvert, ConvertsInPlaceToASmallerOrEqualType) {
     ConvertArrayType(a, DATA_TYPE_DOUBLE, a, DATA_TYPE_SHORT, 4);
     int16_t got[4];
     std::memcpy(got, a, sizeof got);
-    EXPECT_EQ(got[0], 1);
-    EXPECT_EQ(got[1], -2);
-    EXPECT_EQ(got[2], 300);
-    EXPECT_EQ(got[3], 7);
+    EXPECT_EQ(std::vector<int16_t>(got, got + 4), (std::vector<int16_t>{1, -2, 300, 7}));
 }
 
 // Element i holds i in its bytes, low byte first (repeated past 4 bytes), so elements are
@@ -148,42 +127,30 @@ TEST(ArrayConvert, TransposesOnBothPathsForEveryElementSize) {
 
 TEST(ArrayConvert, TransposeDataByTypeCode) {
     // a0 b0 c0 a1 b1 c1 a2 b2 -> a0 a1 a2 b0 b1 b2 c0 c1, through the buffer and in place.
-    for (bool inPlace : {false, true}) {
+    for (long failing : {0, 1}) {
         int16_t a[8] = {10, 20, 30, 11, 21, 31, 12, 22};
-        rte::testing::FailNthAllocation(inPlace ? 1 : 0);
+        rte::testing::FailNthAllocation(failing);
         TransposeData(a, DATA_TYPE_SHORT, 8, 3);
-        rte::testing::ClearAllocationFault();
-        const int16_t want[8] = {10, 11, 12, 20, 21, 22, 30, 31};
-        EXPECT_EQ(std::memcmp(a, want, sizeof a), 0);
+        EXPECT_EQ(std::vector<int16_t>(a, a + 8), (std::vector<int16_t>{10, 11, 12, 20, 21, 22, 30, 31}));
     }
-    // Nothing to reorder: the array stays and nothing is allocated.
+    // Nothing to reorder: the array stays and nothing is allocated (nor the type checked).
     double d[3] = {1, 2, 3};
     rte::testing::ClearAllocationFault();
-    TransposeData(d, DATA_TYPE_DOUBLE, 3, 1);
-    TransposeData(d, DATA_TYPE_DOUBLE, 3, 3);
-    TransposeData(d, DATA_TYPE_DOUBLE, 0, 2);
-    TransposeData(d, DATA_TYPE_DOUBLE, -4, 2);
-    TransposeData(d, 99, 3, 1);  // no check when there is nothing to do
+    const int shapes[][3] = {{3, 1, 4}, {3, 3, 4}, {0, 2, 4}, {-4, 2, 4}, {3, 1, 99}};
+    for (auto &s : shapes) TransposeData(d, s[2], s[0], s[1]);
     EXPECT_EQ(rte::testing::AllocationCount(), 0);
-    EXPECT_EQ(d[0], 1);
-    EXPECT_EQ(d[1], 2);
-    EXPECT_EQ(d[2], 3);
+    EXPECT_EQ(d[0] * 100 + d[1] * 10 + d[2], 123);
 }
 
 TEST(ArrayConvert, RoundsAwayFromZeroToAMultiple) {
-    const struct {
-        int value, multiple, want;
-    } cases[] = {
-        {12, 4, 12}, {13, 4, 16}, {-13, 4, -16}, {5, 4, 8}, {8, 4, 8}, {-5, 4, -8}, {0, 4, 0},
-        {1, 1, 1}, {7, 10, 10},
+    const int cases[][3] = {
+        {12, 4, 12}, {13, 4, 16}, {-13, 4, -16}, {5, 4, 8}, {-5, 4, -8}, {0, 4, 0}, {7, 10, 10},
         // Left open: negative multiples act as their absolute value, 0 leaves the value, and a
         // result beyond the int range falls back to the multiple toward zero.
-        {13, -4, 16}, {-13, -4, -16}, {13, 0, 13}, {INT_MAX, 4, 2147483644},
-        {INT_MIN + 1, 4, INT_MIN}, {INT_MIN + 1, 3, -2147483646}, {INT_MIN, INT_MIN, INT_MIN},
-        {5, INT_MIN, 0},
+        {13, -4, 16}, {13, 0, 13}, {INT_MAX, 4, 2147483644}, {INT_MIN + 1, 4, INT_MIN},
+        {INT_MIN + 1, 3, -2147483646}, {INT_MIN, INT_MIN, INT_MIN}, {5, INT_MIN, 0},
     };
-    for (auto c : cases)
-        EXPECT_EQ(RoundToNextMultiple(c.value, c.multiple), c.want) << c.value << " to " << c.multiple;
+    for (auto &c : cases) EXPECT_EQ(RoundToNextMultiple(c[0], c[1]), c[2]) << c[0] << " to " << c[1];
 }
 
 }  // namespace
