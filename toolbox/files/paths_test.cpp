@@ -3,83 +3,55 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "rte/mbs_testing.h"
 
 namespace {
 
-TEST(Paths, DriveAndAbsolute) {
-    const char *p = "/a";
-    EXPECT_EQ(SkipDriveName(p), p);
-    const char *d = "D:/a";  // no drive names here: a colon is an ordinary character
-    EXPECT_EQ(SkipDriveName(d), d);
-    EXPECT_EQ(SkipDriveName(nullptr), nullptr);
-    EXPECT_EQ(IsAbsolutePath("/a"), 1);
-    EXPECT_EQ(IsAbsolutePath("/"), 1);
-    EXPECT_EQ(IsAbsolutePath("a/b"), 0);
-    EXPECT_EQ(IsAbsolutePath("D:/a"), 0);
-    EXPECT_EQ(IsAbsolutePath("\\a"), 0);
-    EXPECT_EQ(IsAbsolutePath(""), 0);
-    EXPECT_EQ(IsAbsolutePath(nullptr), 0);
-}
-
 TEST(Paths, FindsNameExtensionAndDot) {
-    const struct {
-        const char *path, *name, *extension;
-        int dot;  // index of the dot, -1 for none (the terminating NUL)
-    } cases[] = {
-        {"/dir/f.txt", "f.txt", "txt", 6},
-        {"f.txt", "f.txt", "txt", 1},
-        {"/dir/", "", "", -1},
-        {"", "", "", -1},
-        {"a.b.c", "a.b.c", "c", 3},
-        {".profile", ".profile", "", -1},
-        {"/home/.profile", ".profile", "", -1},
-        {"dir.x/file", "file", "", -1},
-        {"name.", "name.", "", 4},
-        {"D:f.txt", "D:f.txt", "txt", 3},
-        {"/a\\b.c", "a\\b.c", "c", 4},
+    const struct { const char *path, *name, *extension; int dot; } cases[] = {  // dot -1: none
+        {"/dir/f.txt", "f.txt", "txt", 6}, {"f.txt", "f.txt", "txt", 1}, {"/dir/", "", "", -1},
+        {"", "", "", -1}, {"a.b.c", "a.b.c", "c", 3}, {".profile", ".profile", "", -1},
+        {"/home/.profile", ".profile", "", -1}, {"dir.x/file", "file", "", -1},
+        {"name.", "name.", "", 4}, {"D:f.txt", "D:f.txt", "txt", 3}, {"/a\\b.c", "a\\b.c", "c", 4},
     };
     for (const auto &c : cases) {
-        std::string path = c.path;
         EXPECT_STREQ(FindFileName(c.path), c.name) << c.path;
         EXPECT_STREQ(FindFileExtension(c.path), c.extension) << c.path;
-        const char *dot = FindFileDotPosition(c.path);
-        EXPECT_EQ(dot - c.path, c.dot < 0 ? static_cast<long>(path.size()) : c.dot) << c.path;
+        EXPECT_EQ(FindFileDotPosition(c.path) - c.path, c.dot < 0 ? static_cast<long>(strlen(c.path)) : c.dot);
     }
     // The extension's dot must lie within the last 255 bytes of the path.
-    std::string near = "/d/x." + std::string(254, 'e');
-    std::string far = "/d/x." + std::string(255, 'e');
+    std::string near = "/d/x." + std::string(254, 'e'), far = "/d/x." + std::string(255, 'e');
     EXPECT_EQ(FindFileExtension(near.c_str()), near.c_str() + 5);
     EXPECT_EQ(*FindFileExtension(far.c_str()), '\0');
+    // No drive names here: a colon is an ordinary character; absolute means a leading '/'.
+    const char *d = "D:/a";
+    EXPECT_EQ(SkipDriveName(d), d);
+    EXPECT_EQ(SkipDriveName(nullptr), nullptr);
+    const struct { const char *path; int absolute; } abs[] = {
+        {"/a", 1}, {"/", 1}, {"a/b", 0}, {"D:/a", 0}, {"\\a", 0}, {"", 0}, {nullptr, 0}};
+    for (auto &a : abs) EXPECT_EQ(IsAbsolutePath(a.path), a.absolute) << (a.path ? a.path : "null");
 }
 
 TEST(Paths, BuildsPathsWithAnotherExtensionOrName) {
-    const struct {
-        const char *path, *extension, *withExtension;
-    } cases[] = {
-        {"/x/report.txt", "csv", "/x/report.csv"},
-        {"readme", "csv", "readme.csv"},
-        {"name.", "csv", "name.csv"},
-        {".profile", "csv", ".profile.csv"},
-        {"/x.d/file", "c", "/x.d/file.c"},
-        {"a.b", "", "a."},
+    const char *cases[][3] = {
+        {"/x/report.txt", "csv", "/x/report.csv"}, {"readme", "csv", "readme.csv"},
+        {"name.", "csv", "name.csv"}, {".profile", "csv", ".profile.csv"}, {"/x.d/file", "c", "/x.d/file.c"},
     };
-    for (const auto &c : cases) {
-        char out[64];
-        ChangeFileNameExtension(c.path, out, c.extension);
-        EXPECT_STREQ(out, c.withExtension) << c.path;
+    char out[64];
+    for (auto &c : cases) {
+        ChangeFileNameExtension(c[0], out, c[1]);
+        EXPECT_STREQ(out, c[2]) << c[0];
     }
-    char out[64] = "/x/report.txt";
     ChangeFileNameExtension(out, out, "longer");  // in place
-    EXPECT_STREQ(out, "/x/report.longer");
-    ChangeBaseFileName("/x/report.txt", out, "new.dat");
-    EXPECT_STREQ(out, "/x/new.dat");
-    ChangeBaseFileName("report.txt", out, "new.dat");
-    EXPECT_STREQ(out, "new.dat");
-    ChangeBaseFileName("/x/", out, "n");
-    EXPECT_STREQ(out, "/x/n");
+    EXPECT_STREQ(out, "/x.d/file.longer");
+    const char *names[][3] = {{"/x/report.txt", "new.dat", "/x/new.dat"}, {"report.txt", "n", "n"}, {"/x/", "n", "/x/n"}};
+    for (auto &c : names) {
+        ChangeBaseFileName(c[0], out, c[1]);
+        EXPECT_STREQ(out, c[2]) << c[0];
+    }
     ChangeBaseFileName(out, out, "other");
     EXPECT_STREQ(out, "/x/other");
 }
@@ -88,11 +60,9 @@ TEST(Paths, DoubleByteNamesAreScannedByCharacter) {
     for (int codePage : {0, 932}) {
         rte::testing::ScopedCodePage cp(codePage);
         // 0x95 0x5C is one character in code page 932 (its trail byte is the backslash code);
-        // a name "\x83." holds a double-byte character whose second byte is the dot's code.
-        EXPECT_STREQ(FindFileName("/dir/\x95\x5c.txt"), "\x95\x5c.txt");
+        // in "\x83." the dot's code is the trail byte of a double-byte character.
         EXPECT_STREQ(FindFileExtension("/dir/\x95\x5c.txt"), "txt");
-        const char *odd = "/d/a\x83.b";
-        EXPECT_STREQ(FindFileExtension(odd), codePage == 932 ? "" : "b") << codePage;
+        EXPECT_STREQ(FindFileExtension("/d/a\x83.b"), codePage == 932 ? "" : "b") << codePage;
         char out[32];
         ChangeFileNameExtension("/d/\x82\xa0.txt", out, "csv");
         EXPECT_STREQ(out, "/d/\x82\xa0.csv");

@@ -1,8 +1,6 @@
 // Tests of the stream size and of searching streams of known bytes.
 #include <unistd.h>
 
-#include <string>
-
 #include "rte/alloc_testing.h"
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/temp_dir_testing.h"
@@ -11,41 +9,15 @@ namespace {
 
 using StreamSearch = toolbox::testing::TempDirTest;
 
-TEST_F(StreamSearch, SizeKeepsThePosition) {
-    FILE *f = Stream("0123456789");
-    fseek(f, 3, SEEK_SET);
-    long size = 0;
-    EXPECT_EQ(BinaryFileSize(f, &size), 0);
-    EXPECT_EQ(size, 10);
-    EXPECT_EQ(ftell(f), 3);
-    fclose(f);
-
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    FILE *p = fdopen(fds[0], "rb");
-    size = -5;
-    EXPECT_EQ(BinaryFileSize(p, &size), -93);  // a pipe has no position
-    EXPECT_EQ(size, -5);
-    fclose(p);
-    close(fds[1]);
-}
-
 TEST_F(StreamSearch, FindsTheFirstOccurrence) {
-    const struct {
-        std::string stream, pattern;
-        long startAt;
-        int found;
-        long offset, after;  // relative offset, and the position afterwards
-    } cases[] = {
+    const struct { std::string stream, pattern; long startAt; int found; long offset, after; } cases[] = {
         {"xxab", "ab", 0, 1, 2, 4},
-        {"aaab", "aab", 0, 1, 1, 4},           // a broken match restarts on the bytes read
-        {"a\r\r\nb", "\r\n", 0, 1, 2, 4},      // CR LF right after a CR
-        {"abababc", "ababc", 0, 1, 2, 7},
-        {"zzab..ab", "ab", 3, 1, 3, 8},        // from the middle: offsets relative to the start
-        {"abc", "abcd", 0, 0, 3, 3},           // not found: everything read, stream at the end
-        {"", "a", 0, 0, 0, 0},
+        {"aaab", "aab", 0, 1, 1, 4},         // a broken match restarts on the bytes read
+        {"a\r\r\nb", "\r\n", 0, 1, 2, 4},    // CR LF right after a CR
+        {"zzab..ab", "ab", 3, 1, 3, 8},      // offsets count from the start position
+        {"abc", "abcd", 0, 0, 3, 3},         // not found: everything read, stream at the end
         {"abc", "c", 3, 0, 0, 3},
-        {"abc", "", 1, 1, 0, 1},               // the empty pattern is found where we stand
+        {"abc", "", 1, 1, 0, 1},             // the empty pattern is found where we stand
     };
     for (const auto &c : cases) {
         FILE *f = Stream(c.stream);
@@ -61,10 +33,8 @@ TEST_F(StreamSearch, FindsTheFirstOccurrence) {
 }
 
 TEST_F(StreamSearch, FindsMatchesAcrossReadsAndLongPatterns) {
-    // Matches straddling every window boundary, and patterns longer than the stack window.
-    std::string data(100000, 'a');
-    for (long at : {16383L, 16380L, 32766L, 99990L}) {
-        std::string s = data;
+    for (long at : {16380L, 16383L, 32766L, 99990L}) {  // straddling the search window's reads
+        std::string s(100000, 'a');
         s.replace(static_cast<size_t>(at), 5, "bcdef");
         FILE *f = Stream(s);
         long rel = -1;
@@ -72,32 +42,39 @@ TEST_F(StreamSearch, FindsMatchesAcrossReadsAndLongPatterns) {
         EXPECT_EQ(rel, at - 1);
         fclose(f);
     }
-    std::string pattern(20000, 'p');
-    pattern.back() = 'q';
-    std::string s = std::string(30000, 'p') + pattern + "tail";
+    // A pattern longer than the stack window needs memory for a window of its own.
+    std::string pattern = std::string(19999, 'p') + "q";
+    FILE *f = Stream(std::string(30000, 'p') + pattern + "tail");
     rte::testing::ForEachAllocationFailure([&](bool injected) {
-        FILE *f = Stream(s);
-        long rel = -1, abs = -1;
-        int r = FindBytesInFile(f, pattern.data(), static_cast<int>(pattern.size()), &rel, &abs);
-        EXPECT_EQ(r, injected ? -12 : 1);
+        rewind(f);
+        long rel = -1;
+        EXPECT_EQ(FindBytesInFile(f, pattern.data(), 20000, &rel, nullptr), injected ? -12 : 1);
         EXPECT_EQ(rel, injected ? -1 : 30000);
         EXPECT_EQ(ftell(f), injected ? 0 : 50000);
-        fclose(f);
     });
+    long size = 0;
+    fseek(f, 3, SEEK_SET);
+    EXPECT_EQ(BinaryFileSize(f, &size), 0);
+    EXPECT_EQ(size, 50004);
+    EXPECT_EQ(ftell(f), 3);
+    fclose(f);
 }
 
-TEST_F(StreamSearch, UnpositionedStreamsFail) {
+TEST_F(StreamSearch, StreamsWithoutPositionFail) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     ASSERT_EQ(write(fds[1], "ab", 2), 2);
     close(fds[1]);
     FILE *p = fdopen(fds[0], "rb");
-    long rel = -7;
-    EXPECT_EQ(FindBytesInFile(p, "b", 1, &rel, nullptr), -93);
-    EXPECT_EQ(rel, -7);
-    char *line = reinterpret_cast<char *>(0x1);
+    long value = -7;
+    EXPECT_EQ(BinaryFileSize(p, &value), -93);
+    EXPECT_EQ(FindBytesInFile(p, "b", 1, &value, nullptr), -93);
+    EXPECT_EQ(value, -7);
+    char *line = nullptr, *text = nullptr;
     EXPECT_EQ(ReadLineFromBinaryFile(p, &line, -1, nullptr, nullptr), -93);
+    EXPECT_EQ(ReadStringFromBinaryFile(p, &text, -1, nullptr, nullptr), -93);
     EXPECT_EQ(line, nullptr);
+    EXPECT_EQ(text, nullptr);
     fclose(p);
 }
 

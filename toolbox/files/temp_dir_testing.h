@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace toolbox::testing {
@@ -21,27 +20,19 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
     }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(dir_, ec);
-    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string P(const std::string &name) const { return dir_ + "/" + name; }
-    void Write(const std::string &name, const std::string &bytes) const {
-        std::ofstream(P(name), std::ios::binary) << bytes;
-    }
+    void Write(const std::string &name, const std::string &bytes) const { std::ofstream(P(name)) << bytes; }
     std::string Read(const std::string &name) const {
-        std::ifstream in(P(name), std::ios::binary);
+        std::ifstream in(P(name));
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     bool Exists(const std::string &name) const { return std::filesystem::exists(P(name)); }
     // A read-write stream holding exactly `bytes`, positioned at its start.
-    FILE *Stream(const std::string &bytes) const {
+    static FILE *Stream(const std::string &bytes) {
         FILE *f = tmpfile();
-        if (f != nullptr) {
-            fwrite(bytes.data(), 1, bytes.size(), f);
-            rewind(f);
-        }
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        rewind(f);
         return f;
     }
     std::string dir_;
