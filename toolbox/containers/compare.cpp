@@ -6,6 +6,7 @@
 
 namespace {
 
+// Floating point: anything not less and not equal, a NaN included, counts as greater.
 template <class T>
 int CompareValues(const void *a, const void *b) {
     T x, y;
@@ -28,11 +29,20 @@ bool NullStrings(const void *a, const void *b, const char **x, const char **y, i
 
 int FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 
+// Integers compare without branches: the sorts call these with unpredictable outcomes.
+template <class T>
+int CompareIntegers(const void *a, const void *b) {
+    T x, y;
+    memcpy(&x, a, sizeof x);
+    memcpy(&y, b, sizeof y);
+    return (x > y) - (x < y);
+}
+
 }  // namespace
 
-extern "C" int ShortCompare(const void *a, const void *b) { return CompareValues<short>(a, b); }
+extern "C" int ShortCompare(const void *a, const void *b) { return CompareIntegers<short>(a, b); }
 
-extern "C" int IntCompare(const void *a, const void *b) { return CompareValues<int>(a, b); }
+extern "C" int IntCompare(const void *a, const void *b) { return CompareIntegers<int>(a, b); }
 
 extern "C" int FloatCompare(const void *a, const void *b) { return CompareValues<float>(a, b); }
 

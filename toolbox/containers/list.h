@@ -117,8 +117,8 @@ void *ListGetDataPtr(ListHandle list);
 int ListNumItems(ListHandle list);
 /* The item size in bytes (0 for NULL). */
 int ListGetItemSize(ListHandle list);
-/* 1 when both lists have the same item size and identical item bytes (or are the same list);
- * 0 otherwise, also when either is NULL. */
+/* 1 when both lists have the same item size and identical item bytes, or are the same handle
+ * (two NULLs included); 0 otherwise, also when just one of them is NULL. */
 int ListEqual(ListHandle list1, ListHandle list2);
 /* The position of the first item at or after `startingPosition` for which compare(key, item)
  * gives 0; 0 when none does, for a NULL key or a bad starting position. */
