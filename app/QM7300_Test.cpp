@@ -11,15 +11,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 
 int panelHandle;  // the test panel, from LoadPanel until the program ends
 
 // Copies the value of a string control, or the selected value of a list control (isList), into
-// buffer (size bytes), cut to fit; "" when it has none. The panel limits what the operator can
-// enter, but a value set some other way could be longer, and must never overrun a fixed buffer.
+// buffer (size bytes); "" when it has none. The panel limits what the operator can enter to fit
+// the buffers, but a value set some other way could be longer: such a value is not copied (it
+// must never overrun a fixed buffer) and reads as "", which every command reports as a failure.
 void GetTextValue(int panel, int control, bool isList, char *buffer, size_t size)
 {
     buffer[0] = '\0';
@@ -31,16 +31,8 @@ void GetTextValue(int panel, int control, bool isList, char *buffer, size_t size
     } else if (GetCtrlAttribute(panel, control, ATTR_STRING_TEXT_LENGTH, &length) < 0) {
         return;
     }
-    if (length < 0)
-        return;
-    try {
-        std::string value((size_t)length + 1, '\0');
-        if (GetCtrlVal(panel, control, value.data()) < 0)
-            return;
-        snprintf(buffer, size, "%s", value.c_str());
-    } catch (...) {
-        // Out of memory: the value stays empty, which every command reports as a failure.
-    }
+    if (length < 0 || (size_t)length >= size || GetCtrlVal(panel, control, buffer) < 0)
+        buffer[0] = '\0';
 }
 
 // The device chosen in the list, cut to the 23 characters a device name may have.

@@ -177,22 +177,6 @@ TEST_F(Program, ValidationSessionShowsTheExactMessages)
               "PANEL_PORT16_READ=12\n");
 }
 
-TEST_F(Program, ListTextFromTheLibraryIsSplitIntoNames)
-{
-    Session r = Start(
-        "press PANEL_LIST\n"
-        "show PANEL_DEVICE_COUNT\n"
-        "show PANEL_DEVICES\n"
-        "press PANEL_QUIT\n",
-        "list raw Rig A,Rig B,C   # after the first name, a name ends at its first blank\n"
-        "list count 7\n");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "PANEL_DEVICE_COUNT=7\n"
-              "PANEL_DEVICES=Rig A\n"
-              "PANEL_DEVICES.items=Rig A|Rig\n");
-}
-
 TEST_F(Program, FaultSessionShowsLibraryErrorTexts)
 {
     Session r = Start(
@@ -231,13 +215,6 @@ TEST_F(Program, MissingPanelFileEndsWithMinusOneShowingNothing)
     EXPECT_EQ(r.exitCode, 255);  // -1
     EXPECT_EQ(r.out, "");
 #endif
-}
-
-TEST_F(Program, ScriptEndingWhileRunningIsReported)
-{
-    Session r = Start("press PANEL_LIST\n");
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_FALSE(r.err.empty());
 }
 
 }  // namespace

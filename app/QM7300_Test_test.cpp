@@ -154,9 +154,13 @@ TEST_F(Panel, WriteChecksEachPortTextBeforeWritingIt)
         EXPECT_EQ(Latch("QM7300-0", 16), c.port16) << c.port0;
         EXPECT_EQ(Latch("QM7300-0", 17), c.port17) << c.port1;
     }
-    // The entry length is limited to what the 28-byte buffers hold.
+    // The entry length is limited to what the 28-byte buffers hold; a longer text set by a
+    // program is refused rather than overrunning the buffer.
     Type("PANEL_PORT0_WRITE", std::string(40, '1'));
     EXPECT_EQ(Val("PANEL_PORT0_WRITE"), std::string(27, '1'));
+    Set("PANEL_PORT0_WRITE", (std::string(30, ' ') + "5").c_str());
+    Press("PANEL_WRITE_FOCUS");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Port0 is not a valid number");
 }
 
 TEST_F(Panel, FocusChangesOnTheWriteButtonClearTheStatus)

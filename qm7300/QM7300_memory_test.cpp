@@ -74,22 +74,4 @@ TEST(QM7300Memory, ReadingTheSimFileAndListingSurviveAnyFailedAllocation)
     });
 }
 
-TEST(QM7300Memory, OpenLeavesTheHandleUntouchedWhenMemoryRunsOut)
-{
-    int count;
-    char list[QM_LIST_TEXT_SIZE];
-    ASSERT_EQ(QM_ListDIO(&count, list, nullptr), QM_OK);  // description loaded beforehand
-    ForEachNewFailure([&](bool) {
-        int h = 0;
-        int status = QM_OpenDIO("QM7300-0", &h);
-        if (g_fired) {
-            EXPECT_EQ(status, QM_ERR_MEMORY);
-            EXPECT_EQ(h, 0);
-        } else {
-            ASSERT_EQ(status, QM_OK);
-            EXPECT_EQ(QM_CloseDIO(h), QM_OK);
-        }
-    });
-}
-
 }  // namespace

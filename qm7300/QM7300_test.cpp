@@ -120,25 +120,6 @@ TEST(QM7300, SimFileDescribesDevicesInputsVersionsAndFaults)
     QM_CloseDIO(h);
 }
 
-TEST(QM7300, ListFaultAndRawListText)
-{
-    {
-        ScopedSimFile sim("fail list\n");
-        int count = 42;
-        char list[QM_LIST_TEXT_SIZE] = "kept", second[QM_LIST_TEXT_SIZE] = "";
-        EXPECT_EQ(QM_ListDIO(&count, list, second), QM_ERR_DEVICE);
-        EXPECT_EQ(count, 42);
-        EXPECT_STREQ(list, "kept");
-        EXPECT_NE(std::string(second).find("Listing the QM7300 devices failed"), std::string::npos);
-    }
-    ScopedSimFile sim("list raw \" A , B,,\"\n");
-    int count = 42;
-    char list[QM_LIST_TEXT_SIZE];
-    ASSERT_EQ(QM_ListDIO(&count, list, nullptr), QM_OK);
-    EXPECT_EQ(count, 0);  // no devices are described
-    EXPECT_STREQ(list, " A , B,,");
-}
-
 TEST(QM7300, BadSimFileMakesEveryCallFailNamingFileAndLine)
 {
     const char *bad[][2] = {
