@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "rte/engine.h"
+#include "rte/threads.h"
 #include "rte/ui.h"
 #include "rte/ui_model.h"
 
@@ -55,6 +56,9 @@ extern "C" const char *GetUILErrorString(int errorCode) {
     case UIE_NULL_POINTER: return "A required pointer argument is null.";
     case UIE_BAD_VALUE: return "The value is not valid.";
     case UIE_NO_SUCH_THREAD: return "The thread has no event queue or has ended.";
+    case RTE_THREAD_ERR_INVALID_HANDLE:
+        return "The lock or variable handle is not valid, or the object was discarded.";
+    case RTE_THREAD_ERR_NOT_OWNER: return "The lock is not held by the calling thread.";
     default: return "Unknown error code.";
     }
 }
