@@ -102,6 +102,12 @@ const double *GetTimerTickTimePtr(void);
 #define UIE_BAD_USER_EVENT     -56   /* user event numbers are 1000 to 10000 */
 #define UIE_NULL_POINTER       -65
 #define UIE_BAD_VALUE          -90   /* the value is not valid for the attribute or control */
+#define UIE_FILE_OPEN_FAILED   -91   /* a file could not be opened or queried */
+#define UIE_FILE_IO_ERROR      -93   /* a file read, write or seek failed */
+#define UIE_FILE_MISSING       -94   /* the file does not exist */
+#define UIE_FILE_ACCESS_DENIED -95   /* access to the file was denied, or the name is taken */
+#define UIE_DISK_FULL          -97   /* the disk is full */
+#define UIE_BAD_PATHNAME       -100  /* the path name is badly formed or too long */
 #define UIE_NO_SUCH_THREAD     -99   /* the thread has no event queue or has ended */
 
 /* The text of an engine code ("Unknown error code." for a number the engine never returns).

@@ -137,7 +137,9 @@ TEST(UiErrors, EveryCodeHasAText) {
                          UIE_BAD_ATTRIBUTE, UIE_READ_ONLY_ATTRIBUTE, UIE_NOT_LIST_CONTROL,
                          UIE_INDEX_OUT_OF_RANGE, UIE_LIST_EMPTY, UIE_NO_VALUE, UIE_BAD_STYLE,
                          UIE_NOT_TOP_LEVEL, UIE_NO_PARENT_CHILD, UIE_LOOP_RUNNING, UIE_BAD_USER_EVENT,
-                         UIE_NULL_POINTER, UIE_BAD_VALUE, UIE_NO_SUCH_THREAD,
+                         UIE_NULL_POINTER, UIE_BAD_VALUE, UIE_NO_SUCH_THREAD, UIE_FILE_OPEN_FAILED,
+                         UIE_FILE_IO_ERROR, UIE_FILE_MISSING, UIE_FILE_ACCESS_DENIED, UIE_DISK_FULL,
+                         UIE_BAD_PATHNAME,
                          RTE_THREAD_ERR_INVALID_HANDLE, RTE_THREAD_ERR_NOT_OWNER};
     for (int code : codes) EXPECT_STRNE(GetUILErrorString(code), GetUILErrorString(-1000)) << code;
 }

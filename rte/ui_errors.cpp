@@ -55,6 +55,12 @@ extern "C" const char *GetUILErrorString(int errorCode) {
     case UIE_BAD_USER_EVENT: return "User event numbers must be from 1000 to 10000.";
     case UIE_NULL_POINTER: return "A required pointer argument is null.";
     case UIE_BAD_VALUE: return "The value is not valid.";
+    case UIE_FILE_OPEN_FAILED: return "The file could not be opened or queried.";
+    case UIE_FILE_IO_ERROR: return "A file input or output operation failed.";
+    case UIE_FILE_MISSING: return "The file does not exist.";
+    case UIE_FILE_ACCESS_DENIED: return "Access to the file was denied, or the name is already taken.";
+    case UIE_DISK_FULL: return "The disk is full.";
+    case UIE_BAD_PATHNAME: return "The path name is badly formed or too long.";
     case UIE_NO_SUCH_THREAD: return "The thread has no event queue or has ended.";
     case RTE_THREAD_ERR_INVALID_HANDLE:
         return "The lock or variable handle is not valid, or the object was discarded.";
