@@ -60,6 +60,7 @@ bool WritePortText(int panel, int handle, int port, const char *portName, const 
         return false;
     }
     if (QM_WritePort(handle, port, (unsigned char)value, errorText) != 0) {
+        errorText[QM_ERROR_TEXT_SIZE - 1] = '\0';  // errorText is the caller's 1024-byte buffer
         SetCtrlVal(panel, PANEL_STATUS, errorText);
         return false;
     }
