@@ -5,6 +5,7 @@
  *   rte/alloc.h    heap allocation with fault injection
  *   rte/engine.h   start-up, clock, thread ids, deferred calls, symbol table, break on errors
  *   rte/ui.h       panels, controls, attributes, callbacks, the event loop, popups
+ *   rte/graphics.h rectangles, colours, fonts, text sizes, display bitmaps, picture images
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
  *   rte/mbs.h      multi-byte (double-byte code page) text functions
  *   rte/system.h   system attributes (the user's decimal separator)
@@ -14,6 +15,7 @@
 #define RTE_RTE_H
 
 #include "rte/alloc.h"
+#include "rte/graphics.h"
 #include "rte/engine.h"
 #include "rte/ui.h"
 #include "rte/files.h"
