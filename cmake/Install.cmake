@@ -44,6 +44,9 @@ foreach(pkg rte toolbox)
 endforeach()
 
 # pkg-config: static libraries, so the private needs (C++ run time, threads, dl) are listed.
+# The prefix is found from the .pc file's own place, so an installed tree can be moved.
+file(RELATIVE_PATH PC_RELATIVE_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" PC_RELATIVE_PREFIX "${PC_RELATIVE_PREFIX}")
 foreach(pkg rte toolbox qm7300)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/pkg/${pkg}.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pkg/${pkg}.pc @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkg/${pkg}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
