@@ -17,7 +17,16 @@ struct DisplayBackend {
     // Shows a message popup and returns when the operator answered it.
     void (*messagePopup)(const char *title, const char *message);
     void (*stop)();
+    // Optional (null on the headless display). wake: called from any thread when the main
+    // thread's queue received work, so that a blocked pump returns. pump: runs on the main
+    // thread; delivers window input and redraws, and with wait set blocks until input, a wake or
+    // the engine time deadline (a negative deadline: no time limit).
+    void (*wake)();
+    void (*pump)(double deadline, bool wait);
 };
+
+// The display chosen when RTE_DISPLAY is "sdl" or unset and a screen is reachable.
+const DisplayBackend &SdlDisplay();
 
 const DisplayBackend &HeadlessDisplay();
 // The backend in use; the headless one until InitRTEEx chooses.

@@ -20,7 +20,7 @@ void Popup(const char *title, const char *message) {
 }
 void Stop() {}
 
-const DisplayBackend kHeadless = {"headless", Start, Shown, Hidden, Popup, Stop};
+const DisplayBackend kHeadless = {"headless", Start, Shown, Hidden, Popup, Stop, nullptr, nullptr};
 std::atomic<const DisplayBackend *> g_display{&kHeadless};
 
 }  // namespace

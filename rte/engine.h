@@ -10,8 +10,11 @@
  * Displays: the environment variable RTE_DISPLAY chooses how panels are shown.
  *   headless  no window; panels live in memory, popups print on standard error, and
  *             RTE_SCRIPT=<file> plays an operator script against the program's panels.
- *   sdl/unset a screen display; not built into this engine yet, so InitRTEEx prints one line on
- *             standard error saying so and fails.
+ *   sdl       the screen: one window per visible top-level panel (SDL2), drawn by the engine's
+ *             renderer; RTE_SCALE=<factor> (0.5..4) overrides the scale chosen from the
+ *             screen's density.
+ *   unset     sdl when a screen is reachable ($DISPLAY or $WAYLAND_DISPLAY); otherwise
+ *             InitRTEEx prints one line on standard error saying so and fails.
  */
 #ifndef RTE_ENGINE_H
 #define RTE_ENGINE_H

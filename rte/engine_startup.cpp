@@ -56,19 +56,28 @@ void RegisterAtExitLocked() {
     }
 }
 
-// Chooses the display from RTE_DISPLAY. A screen display is not built in yet.
+// Chooses the display from RTE_DISPLAY: "headless", "sdl", or unset for the screen display when
+// one is reachable ($DISPLAY or $WAYLAND_DISPLAY).
 bool ChooseDisplay(std::string *error) {
     const char *name = std::getenv("RTE_DISPLAY");
     if (name != nullptr && std::strcmp(name, "headless") == 0) {
         rte::internal::UseDisplay(rte::internal::HeadlessDisplay());
         return rte::internal::HeadlessDisplay().start(error);
     }
-    if (name == nullptr || name[0] == '\0' || std::strcmp(name, "sdl") == 0) {
-        *error = "no screen display is built into this engine yet; set RTE_DISPLAY=headless to run without a screen";
-    } else {
-        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use RTE_DISPLAY=headless";
+    if (name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0) {
+        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl or headless";
+        return false;
     }
-    return false;
+    if (name == nullptr || name[0] == '\0') {
+        const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
+            *error = "no screen display is reachable (DISPLAY and WAYLAND_DISPLAY are not set); set RTE_DISPLAY=headless to run without a screen";
+            return false;
+        }
+    }
+    if (!rte::internal::SdlDisplay().start(error)) return false;
+    rte::internal::UseDisplay(rte::internal::SdlDisplay());
+    return true;
 }
 
 }  // namespace

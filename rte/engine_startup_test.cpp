@@ -43,6 +43,8 @@ TEST(EngineStartupDeathTest, NoScreenDisplayFailsWithOneLine) {
     EXPECT_EXIT(
         {
             unsetenv("RTE_DISPLAY");
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
             std::exit(InitRTEEx(nullptr, nullptr, nullptr) == 0 ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "no screen display.*RTE_DISPLAY=headless");

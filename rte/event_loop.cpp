@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "rte/engine.h"
+#include "rte/display.h"
 #include "rte/event_loop.h"
 #include "rte/ui.h"
 #include "rte/ui_model.h"
@@ -168,11 +169,24 @@ void DeliverUserEvent(const UserEvent &e) {
     if (pcb != nullptr) pcb(e.panel, e.number, data, 0, 0);
 }
 
+// A screen display blocks in its own wait on the main thread; work for that thread wakes it.
+void WakeDisplay(unsigned threadId) {
+    const DisplayBackend &display = Display();
+    if (display.wake != nullptr && threadId == MainThreadId()) display.wake();
+}
+
 // Blocks until something is queued, the queue is woken, or the engine time reaches deadline.
 void WaitForWork(ThreadQueue &q, double deadline, bool wantUserEvents) {
     std::unique_lock<std::mutex> lock(q.m);
     auto ready = [&] { return !q.calls.empty() || (wantUserEvents && !q.user.empty()); };
     if (ready() || q.quit) return;
+    const DisplayBackend &display = Display();
+    if (display.pump != nullptr && q.id == MainThreadId()) {
+        // A screen display waits for window input and wakes (posts to this queue wake it).
+        lock.unlock();
+        display.pump(deadline == kNever || ManualClockActive() ? -1.0 : deadline, true);
+        return;
+    }
     unsigned long seen = q.wakeups;
     auto pred = [&] { return ready() || q.wakeups != seen; };
     if (deadline == kNever || ManualClockActive()) {
@@ -201,6 +215,7 @@ void WakeThread(unsigned threadId) {
     std::lock_guard<std::mutex> hold(q->m);
     ++q->wakeups;
     q->cv.notify_all();
+    WakeDisplay(q->id);
 }
 
 void WakeAllThreads() {
@@ -213,6 +228,7 @@ void WakeAllThreads() {
         std::lock_guard<std::mutex> hold(q->m);
         ++q->wakeups;
         q->cv.notify_all();
+        WakeDisplay(q->id);
     }
 }
 
@@ -260,10 +276,13 @@ extern "C" int PostDeferredCallToThread(DeferredCallPtr func, void *callbackData
         return Fail("PostDeferredCallToThread", UIE_OUT_OF_MEMORY);
     }
     q->cv.notify_all();
+    WakeDisplay(q->id);
     return 0;
 }
 
 extern "C" int ProcessSystemEvents(void) {
+    const DisplayBackend &display = Display();
+    if (display.pump != nullptr && CurrThreadId() == MainThreadId()) display.pump(Timer(), false);
     ProcessPendingOnce(false);
     return 0;
 }
@@ -328,6 +347,7 @@ extern "C" int QueueUserEvent(int eventNumber, int panel, int control) {
         return Fail("QueueUserEvent", UIE_OUT_OF_MEMORY);
     }
     q->cv.notify_all();
+    WakeDisplay(q->id);
     return 0;
 }
 

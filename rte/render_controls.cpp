@@ -393,11 +393,18 @@ void DrawDecoration(cairo_t *cr, Ctx &k) {
     default:
         break;
     }
-    // Frames and boxes show their label inside, at the top-left corner.
+    // Frames carry their label on the top edge, over a gap in the line; boxes and pictures
+    // show it inside, at the top-left corner.
     if (!LabelOutside(c.style) && !c.label.empty()) {
-        int accel;
+        int accel, th, tw;
         std::string text = StripAcceleratorEscape(c.label, &accel);
-        DrawText(cr, k.font, text, c.left + 6, c.top + 3, k.textColor, accel);
+        TextSize(k.font, text, &th, &tw);
+        if (c.style == CTRL_RAISED_FRAME || c.style == CTRL_FLAT_FRAME || c.style == CTRL_RECESSED_FRAME) {
+            FillRect(cr, c.left + 6, c.top - th / 2, tw + 4, th, back);
+            DrawText(cr, k.font, text, c.left + 8, c.top - th / 2, k.textColor, accel);
+        } else {
+            DrawText(cr, k.font, text, c.left + 6, c.top + 3, k.textColor, accel);
+        }
     }
 }
 
