@@ -4,31 +4,34 @@
  * functions with their contracts. Include this header and link toolbox::toolbox (CMake) or
  * `pkg-config --libs toolbox`.
  *
- *   toolbox/text/strings.h      heap strings, white space, bounded copies, comparisons (AppendString, ...)
- *   toolbox/text/int_parse.h    strict whole-string integer parsers (StrToInt, StrToUInt)
- *   toolbox/text/text_data.h    binary data as six-bit printable text (ConvertDataToText, ...)
- *   toolbox/text/mbstrings.h    double-byte-safe character helpers (Cmb...)
- *   toolbox/text/number_locale.h  decimal point <-> user's separator (LocalizeNumberString, ...)
- *   toolbox/text/datetime.h     time and date texts in the user's format (InternationalTime, ...)
- *   toolbox/containers/handles.h      relocatable memory handles (NewHandle, SetHandleSize, ...)
- *   toolbox/containers/list.h         the list container (ListCreate, ListInsertItem, ...)
- *   toolbox/containers/sort.h         sorting and searching of arrays and lists, comparisons
- *   toolbox/containers/list_output.h  printing lists to a stream (OutputList, ...)
- *   toolbox/numeric/array_convert.h  type-code arrays: conversion, transposition, sizes
- *   toolbox/numeric/units.h          mathematical and physical constants, unit conversions
- *   toolbox/files/file_utils.h       files by name, stream size, search, strings, lines, CR-LF text
- *   toolbox/files/paths.h            path names: file name, extension, new extension or name
- *   toolbox/numeric/fp_compare.h     tolerant comparison of doubles (FP_EQ, ...), Pin
- *   toolbox/numeric/random.h         per-thread random numbers (Random, SetRandomSeed)
- *   toolbox/core/errors.h     error codes (TOOLBOX_ERR_...), error texts, SetBOLE
- *   toolbox/core/assert.h     DoAssert, the stop for programming errors
- *   toolbox/core/thread_state.h  ToolboxInit, the panels-with-linked-callbacks variable
- *   toolbox/windows/deferred_calls.h  delayed calls, calls on another thread with a wait
+ *   toolbox/core/errors.h              error codes (TOOLBOX_ERR_...), error texts, SetBOLE
+ *   toolbox/core/assert.h              DoAssert, the stop for programming errors
+ *   toolbox/core/thread_state.h        ToolboxInit, the panels-with-linked-callbacks variable
+ *   toolbox/text/strings.h             heap strings, white space, bounded copies, comparisons (AppendString, ...)
+ *   toolbox/text/int_parse.h           strict whole-string integer parsers (StrToInt, StrToUInt)
+ *   toolbox/text/text_data.h           binary data as six-bit printable text (ConvertDataToText, ...)
+ *   toolbox/text/mbstrings.h           double-byte-safe character helpers (Cmb...)
+ *   toolbox/text/number_locale.h       decimal point <-> user's separator (LocalizeNumberString, ...)
+ *   toolbox/text/datetime.h            time and date texts in the user's format (InternationalTime, ...)
+ *   toolbox/containers/handles.h       relocatable memory handles (NewHandle, SetHandleSize, ...)
+ *   toolbox/containers/list.h          the list container (ListCreate, ListInsertItem, ...)
+ *   toolbox/containers/sort.h          sorting and searching of arrays and lists, comparisons
+ *   toolbox/containers/list_output.h   printing lists to a stream (OutputList, ...)
+ *   toolbox/numeric/array_convert.h    type-code arrays: conversion, transposition, sizes
+ *   toolbox/numeric/units.h            mathematical and physical constants, unit conversions
+ *   toolbox/numeric/fp_compare.h       tolerant comparison of doubles (FP_EQ, ...), Pin
+ *   toolbox/numeric/random.h           per-thread random numbers (Random, SetRandomSeed)
+ *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
+ *   toolbox/files/paths.h              path names: file name, extension, new extension or name
+ *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
 
 #include "rte/rte.h"
+#include "toolbox/core/errors.h"
+#include "toolbox/core/assert.h"
+#include "toolbox/core/thread_state.h"
 #include "toolbox/text/strings.h"
 #include "toolbox/text/int_parse.h"
 #include "toolbox/text/text_data.h"
@@ -41,13 +44,10 @@
 #include "toolbox/containers/list_output.h"
 #include "toolbox/numeric/array_convert.h"
 #include "toolbox/numeric/units.h"
-#include "toolbox/files/file_utils.h"
-#include "toolbox/files/paths.h"
 #include "toolbox/numeric/fp_compare.h"
 #include "toolbox/numeric/random.h"
-#include "toolbox/core/errors.h"
-#include "toolbox/core/assert.h"
-#include "toolbox/core/thread_state.h"
+#include "toolbox/files/file_utils.h"
+#include "toolbox/files/paths.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif
