@@ -706,6 +706,8 @@ double ChooseScale() {
 }
 
 bool Start(std::string *error) {
+    // The program's signals keep their default meaning (SIGTERM ends it, as without a screen).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -735,7 +737,10 @@ void Stop() {
     if (!g_started.exchange(false)) return;
     for (auto &entry : g_windows) SDL_DestroyWindow(entry.second.window);
     g_windows.clear();
-    SDL_Quit();
+    SDL_PumpEvents();  // the windows leave the screen now
+    // SDL itself stays initialised: the engine never starts again once closed, and SDL_Quit
+    // would unload the desktop libraries it opened while their caches still hold memory,
+    // which then shows as leaks of no known module. The process's end releases it all.
 }
 
 void Wake() {
