@@ -753,7 +753,15 @@ void Wake() {
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
     SyncWindows();
-    for (auto &entry : g_windows) Redraw(entry.first, entry.second);
+    // Before a wait the windows always show the model as it is now. A program that calls
+    // ProcessSystemEvents in a loop gets at most one redraw per frame (60 a second), so that
+    // drawing does not slow its work down.
+    static double lastRedraw = -1;
+    double now = Timer();
+    if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
+        for (auto &entry : g_windows) Redraw(entry.first, entry.second);
+        lastRedraw = now;
+    }
     SDL_Event e;
     bool got;
     if (wait) {
