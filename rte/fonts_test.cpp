@@ -75,3 +75,30 @@ TEST(TextSize, UnknownNamesAndBadArguments) {
     EXPECT_EQ(CreateMetaFont("X", "sans", 13, 0, 0, 0, -1), UIE_BAD_VALUE);
     EXPECT_EQ(GetTextDisplaySize("x", "X", &h, &w), UIE_BAD_FONT);  // nothing was made
 }
+
+TEST(TextSize, ControlsTakeAMetafontsSizeAndFlags) {
+    ASSERT_EQ(CreateMetaFont("TestCaption", "DejaVu Serif", 20, 1, 0, 1, 0), 0);
+    int panel = NewPanel(0, "Fonts", 0, 0, 50, 50);
+    int text = NewCtrl(panel, CTRL_TEXT_MSG, "Sample", 0, 0);
+    ASSERT_EQ(SetCtrlAttribute(panel, text, ATTR_TEXT_FONT, "TestCaption"), 0);
+    int size = 0, bold = 0, underline = 0, italic = 1;
+    GetCtrlAttribute(panel, text, ATTR_TEXT_POINT_SIZE, &size);
+    GetCtrlAttribute(panel, text, ATTR_TEXT_BOLD, &bold);
+    GetCtrlAttribute(panel, text, ATTR_TEXT_UNDERLINE, &underline);
+    GetCtrlAttribute(panel, text, ATTR_TEXT_ITALIC, &italic);
+    EXPECT_EQ(size, 20);
+    EXPECT_EQ(bold, 1);
+    EXPECT_EQ(underline, 1);
+    EXPECT_EQ(italic, 0);
+    char name[256];
+    GetCtrlAttribute(panel, text, ATTR_TEXT_FONT, name);
+    EXPECT_STREQ(name, "TestCaption");
+    // Changing one of its properties leaves the typeface it stood for.
+    ASSERT_EQ(SetCtrlAttribute(panel, text, ATTR_TEXT_POINT_SIZE, 2), 0);
+    GetCtrlAttribute(panel, text, ATTR_TEXT_FONT, name);
+    EXPECT_STREQ(name, "DejaVu Serif");
+    // A typeface this machine lacks is kept (drawn with a substitute).
+    EXPECT_EQ(SetCtrlAttribute(panel, text, ATTR_TEXT_FONT, "NoSuchFontAnywhere"), 0);
+    EXPECT_STREQ(GetUILErrorString(UIE_BAD_FONT), "The font is neither a metafont nor a typeface of this machine.");
+    DiscardPanel(panel);
+}

@@ -5,9 +5,12 @@
 #include <cstring>
 #include <new>
 #include <set>
+#include <string>
+#include <utility>
 
 #include "rte/engine.h"
 #include "rte/event_loop.h"
+#include "rte/fonts.h"
 #include "rte/ui.h"
 #include "rte/ui_model.h"
 
@@ -232,18 +235,45 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
             }
             break;  // panels: generic store
         case ATTR_CTRL_TAB_POSITION: MoveTabPosition(*p, c->id, v.i); return 0;
-        case ATTR_LABEL_TEXT:
-            c->label = v.s;
-            if (c->style == CTRL_TEXT_MSG) {
-                c->text = c->label;
-                RelabelAfterResize(*c);
-            }
+        case ATTR_LABEL_TEXT: {
+            std::string label = v.s;  // both copies are made before either changes
+            if (c->style == CTRL_TEXT_MSG) c->text = label;
+            c->label = std::move(label);
+            RelabelAfterResize(*c);
             return 0;
+        }
         case ATTR_LABEL_LEFT: c->labelLeft = v.i; return 0;
         case ATTR_LABEL_TOP: c->labelTop = v.i; return 0;
-        case ATTR_TEXT_FONT:
+        case ATTR_TEXT_FONT: {
             if (v.s[0] == '\0' || std::strlen(v.s) >= 256) return UIE_BAD_VALUE;
+            // A metafont brings its size and style flags. Any other name is kept as a typeface:
+            // one this machine lacks is drawn with fontconfig's substitute, so a panel file that
+            // names another machine's font still loads.
+            FontSpec font;
+            bool meta = LookupMetaFont(v.s, &font);
+            AttrValue name;
+            name.s = v.s;
+            c->attrs[ATTR_TEXT_FONT] = std::move(name);
+            if (meta) {
+                c->attrs[ATTR_TEXT_POINT_SIZE].i = font.size;
+                c->attrs[ATTR_TEXT_BOLD].i = font.bold;
+                c->attrs[ATTR_TEXT_ITALIC].i = font.italic;
+                c->attrs[ATTR_TEXT_UNDERLINE].i = font.underline;
+                c->attrs[ATTR_TEXT_STRIKEOUT].i = font.strikeout;
+            }
+            return 0;
+        }
+        case ATTR_TEXT_ITALIC: case ATTR_TEXT_UNDERLINE: case ATTR_TEXT_STRIKEOUT: case ATTR_TEXT_POINT_SIZE:
+        case ATTR_TEXT_BOLD: {
+            // Changing a property of a metafont-based font leaves a plain typeface: the font
+            // name then reads as the metafont's typeface.
+            auto font = c->attrs.find(ATTR_TEXT_FONT);
+            if (font != c->attrs.end() && LookupMetaFont(font->second.s, nullptr)) {
+                std::string family = FamilyOf(font->second.s);
+                font->second.s = family;
+            }
             break;
+        }
         case ATTR_DATA_TYPE:
             if (!IsNumericStyle(c->style) && !IsListStyle(c->style)) return UIE_READ_ONLY_ATTRIBUTE;
             if (IsNumericStyle(c->style) && v.i == VAL_STRING) return UIE_BAD_VALUE;
@@ -287,9 +317,10 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
         }
         const GenericDef *g = FindGeneric(a, c ? kCtrl : kPanel);
         if (g == nullptr) return UIE_WRONG_ATTRIBUTE;
-        AttrValue &slot = (c ? c->attrs : p->attrs)[a];
-        if (kind == 's') slot.s = v.s;
-        else slot.i = v.i;
+        AttrValue value;  // made whole before it enters the store
+        if (kind == 's') value.s = v.s;
+        else value.i = v.i;
+        (c ? c->attrs : p->attrs)[a] = std::move(value);
         return 0;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;

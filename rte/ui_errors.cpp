@@ -6,6 +6,7 @@
 
 #include "rte/engine.h"
 #include "rte/threads.h"
+#include "rte/graphics.h"
 #include "rte/ui.h"
 #include "rte/ui_model.h"
 
@@ -55,6 +56,9 @@ extern "C" const char *GetUILErrorString(int errorCode) {
     case UIE_BAD_USER_EVENT: return "User event numbers must be from 1000 to 10000.";
     case UIE_NULL_POINTER: return "A required pointer argument is null.";
     case UIE_BAD_VALUE: return "The value is not valid.";
+    case UIE_BAD_BITMAP: return "The bitmap ID is not valid.";
+    case UIE_NO_IMAGE: return "The picture control has no image.";
+    case UIE_BAD_FONT: return "The font is neither a metafont nor a typeface of this machine.";
     case UIE_FILE_OPEN_FAILED: return "The file could not be opened or queried.";
     case UIE_FILE_IO_ERROR: return "A file input or output operation failed.";
     case UIE_FILE_MISSING: return "The file does not exist.";
