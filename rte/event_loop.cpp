@@ -328,7 +328,11 @@ extern "C" int QueueUserEvent(int eventNumber, int panel, int control) {
     if (eventNumber < 1000 || eventNumber > 10000) return Fail("QueueUserEvent", UIE_BAD_USER_EVENT);
     unsigned owner;
     if (panel == 0) {
-        EnsureThreadQueue();
+        try {
+            EnsureThreadQueue();
+        } catch (const std::bad_alloc &) {
+            return Fail("QueueUserEvent", UIE_OUT_OF_MEMORY);
+        }
         owner = CurrThreadId();
         control = 0;
     } else {

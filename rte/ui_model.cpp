@@ -249,10 +249,10 @@ void *NewWindowToken() {
 
 int CreatePanel(int parent, const char *title, int top, int left, int height, int width) {
     if (title == nullptr) return UIE_NULL_POINTER;
-    EnsureThreadQueue();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     if (parent != 0 && FindPanel(parent) == nullptr) return UIE_BAD_PANEL;
     try {
+        EnsureThreadQueue();
         auto p = std::make_unique<Panel>();
         Model &m = TheModel();
         p->handle = m.nextHandle;
@@ -293,6 +293,7 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
         ApplyStyleDefaults(*c);
         c->labelLeft = left;
         c->labelTop = top - TextHeight(c->label) - 2;
+        p->ctrls.reserve(p->ctrls.size() + 1);  // so that the push below cannot fail after the insert
         p->zOrder.insert(p->zOrder.begin(), id);
         p->ctrls.push_back(std::move(c));
         return id;

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "rte/ui.h"
 #include "rte/ui_model.h"
@@ -138,11 +140,14 @@ std::string ValueAsText(const Control &c) {
 
 int SetValueFromText(Control &c, const std::string &text) {
     if (IsStringStyle(c.style)) {
-        c.text = text;
-        if (c.style == CTRL_TEXT_MSG) {
-            c.label = text;
-            RelabelAfterResize(c);
+        if (c.style != CTRL_TEXT_MSG) {
+            c.text = text;
+            return 0;
         }
+        std::string label = text;  // both copies are made before either changes
+        c.text = text;
+        c.label = std::move(label);
+        RelabelAfterResize(c);
         return 0;
     }
     if (!IsNumericStyle(c.style)) return UIE_WRONG_ATTRIBUTE;

@@ -244,6 +244,7 @@ std::vector<PanelDesc> Parse(const std::string &content) {
             fail("unknown statement " + key);
         }
     }
+    if (in.bad()) throw std::bad_alloc();  // getline turns a failed allocation into a bad stream
     if (!sawHeader) throw LoadError{UIE_BAD_FILE_FORMAT, number, "the file must start with \"uir 1\""};
     if (panel != nullptr) throw LoadError{UIE_BAD_FILE_FORMAT, number, "missing end at the end of the file"};
     return panels;
@@ -352,31 +353,39 @@ std::string Resolve(const std::string &name) {
     return name;
 }
 
+// Reads the whole file into *content. False when it cannot be read or is too large. Throws
+// std::bad_alloc (a stream would turn it into a read error).
+bool ReadFile(const std::string &path, std::string *content) {
+    std::ifstream file(path, std::ios::binary);
+    char chunk[4096];
+    while (file) {
+        file.read(chunk, sizeof chunk);
+        content->append(chunk, static_cast<size_t>(file.gcount()));
+        if (static_cast<long>(content->size()) > kMaxFileSize) return false;
+    }
+    return file.eof() && !file.bad();
+}
+
 int Load(int parent, const char *fileName, int resourceId) {
     if (fileName == nullptr) return UIE_NULL_POINTER;
-    std::string path = Resolve(fileName);
     t_loadError.clear();
     if (parent != 0) {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
         if (FindPanel(parent) == nullptr) return UIE_BAD_PANEL;
     }
-    if (path.empty() || access(path.c_str(), F_OK) != 0) {
-        t_loadError = path + ": no such file";
-        return UIE_FILE_NOT_FOUND;
-    }
-    std::ifstream file(path, std::ios::binary);
-    std::string content;
-    if (file) {
-        std::ostringstream buffer;
-        buffer << file.rdbuf();
-        content = buffer.str();
-    }
-    if (!file || file.bad() || static_cast<long>(content.size()) > kMaxFileSize) {
-        t_loadError = path + ": cannot be read";
-        return UIE_FILE_READ_ERROR;
-    }
     int handle = 0;
+    std::string path;
     try {
+        path = Resolve(fileName);
+        if (path.empty() || access(path.c_str(), F_OK) != 0) {
+            t_loadError = path + ": no such file";
+            return UIE_FILE_NOT_FOUND;
+        }
+        std::string content;
+        if (!ReadFile(path, &content)) {
+            t_loadError = path + ": cannot be read";
+            return UIE_FILE_READ_ERROR;
+        }
         std::vector<PanelDesc> panels = Parse(content);
         const PanelDesc *wanted = nullptr;
         for (const PanelDesc &d : panels) {
@@ -393,6 +402,7 @@ int Load(int parent, const char *fileName, int resourceId) {
         return e.code;
     } catch (const std::bad_alloc &) {
         if (handle > 0) RemovePanelSilently(handle);
+        t_loadError.clear();
         return UIE_OUT_OF_MEMORY;
     }
 }
