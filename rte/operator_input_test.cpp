@@ -1,0 +1,279 @@
+// Tests of what the operator does (rte/testing.h): focus moves and keys, choosing and typing
+// that the operator cannot do, closing panels, the mouse, dropped files and re-made windows;
+// and operator scripts played from the event loop.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "rte/engine.h"
+#include "rte/testing.h"
+#include "rte/ui.h"
+
+namespace {
+
+using namespace rte::testing;
+
+std::vector<std::string> g_events;
+int g_swallow = EVENT_NONE;  // the event that Record swallows
+
+// Records "control:event:data1".
+int Record(int, int control, int event, void *, int data1, int) {
+    g_events.push_back(std::to_string(control) + ":" + std::to_string(event) + ":" + std::to_string(data1));
+    return event == g_swallow ? 1 : 0;
+}
+int RecordPanel(int, int event, void *, int data1, int) { return Record(0, 0, event, nullptr, data1, 0); }
+
+std::string Ev(int control, int event, int data1 = 0) {
+    return std::to_string(control) + ":" + std::to_string(event) + ":" + std::to_string(data1);
+}
+
+class OperatorInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_events.clear();
+        g_swallow = EVENT_NONE;
+        panel = NewPanel(0, "Operator", 100, 50, 300, 300);
+        a = NewCtrl(panel, CTRL_STRING, "A", 10, 10);
+        msg = NewCtrl(panel, CTRL_TEXT_MSG, "note", 40, 10);
+        b = NewCtrl(panel, CTRL_STRING, "B", 70, 10);
+        num = NewCtrl(panel, CTRL_NUMERIC, "N", 100, 10);
+        list = NewCtrl(panel, CTRL_RING, "L", 130, 10);
+        InsertListItem(panel, list, -1, "one", 1);
+        InsertListItem(panel, list, -1, "two", 2);
+        for (int ctrl : PanelCtrls(panel)) InstallCtrlCallback(panel, ctrl, Record, nullptr);
+        InstallPanelCallback(panel, RecordPanel, nullptr);
+        DisplayPanel(panel);
+    }
+    void TearDown() override { DiscardAllPanels(); }
+    std::vector<std::string> Take() { return std::exchange(g_events, {}); }
+    int panel = 0, a = 0, msg = 0, b = 0, num = 0, list = 0;
+};
+
+TEST_F(OperatorInput, FocusMovesLoseThenGainAndSetActiveCtrlIsSilent) {
+    ASSERT_EQ(Focus(panel, a), 0);
+    EXPECT_EQ(Take(), std::vector<std::string>{Ev(a, EVENT_GOT_FOCUS, 0)});
+    ASSERT_EQ(Focus(panel, b), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(a, EVENT_LOST_FOCUS, b), Ev(b, EVENT_GOT_FOCUS, a)}));
+    ASSERT_EQ(Focus(panel, b), 0);
+    EXPECT_EQ(Take(), std::vector<std::string>{});
+    ASSERT_EQ(SetActiveCtrl(panel, a), 0);
+    EXPECT_EQ(Take(), std::vector<std::string>{});
+    // Tab goes on in tab order, past the text message, and wraps round.
+    ASSERT_EQ(KeyPress(panel, a, VAL_TAB_VKEY), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(a, EVENT_KEYPRESS, VAL_TAB_VKEY), Ev(a, EVENT_LOST_FOCUS, b),
+                                                Ev(b, EVENT_GOT_FOCUS, a)}));
+    SetActiveCtrl(panel, list);
+    KeyPress(panel, list, VAL_TAB_VKEY);
+    EXPECT_EQ(GetActiveCtrl(panel), a);
+    // What cannot take the focus.
+    EXPECT_EQ(Focus(panel, msg), UIE_BAD_VALUE);
+    EXPECT_EQ(Focus(panel, 999), UIE_BAD_CONTROL);
+    EXPECT_EQ(Focus(999, a), UIE_BAD_PANEL);
+    SetCtrlAttribute(panel, b, ATTR_CTRL_MODE, VAL_INDICATOR);
+    EXPECT_EQ(Focus(panel, b), UIE_BAD_VALUE);
+    HidePanel(panel);
+    EXPECT_EQ(Focus(panel, a), UIE_BAD_VALUE);
+}
+
+TEST_F(OperatorInput, KeysEditAStringEntryUpToItsMaximumLength) {
+    SetCtrlAttribute(panel, a, ATTR_MAX_ENTRY_LENGTH, 2);
+    for (int key : {'x', 'y', 'z'}) KeyPress(panel, a, key);
+    EXPECT_EQ(ValueText(panel, a), "xy");
+    KeyPress(panel, a, VAL_BACKSPACE_VKEY);
+    KeyPress(panel, a, 'q' | VAL_MENUKEY_MODIFIER);  // a shortcut, not text
+    EXPECT_EQ(ValueText(panel, a), "x");
+    KeyPress(panel, a, VAL_ENTER_VKEY);
+    EXPECT_EQ(Take(), (std::vector<std::string>{
+                          Ev(a, EVENT_KEYPRESS, 'x'), Ev(a, EVENT_VAL_CHANGED), Ev(a, EVENT_KEYPRESS, 'y'),
+                          Ev(a, EVENT_VAL_CHANGED), Ev(a, EVENT_KEYPRESS, 'z'),
+                          Ev(a, EVENT_KEYPRESS, VAL_BACKSPACE_VKEY), Ev(a, EVENT_VAL_CHANGED),
+                          Ev(a, EVENT_KEYPRESS, 'q' | VAL_MENUKEY_MODIFIER), Ev(a, EVENT_KEYPRESS, VAL_ENTER_VKEY),
+                          Ev(a, EVENT_COMMIT)}));
+    g_swallow = EVENT_KEYPRESS;
+    KeyPress(panel, a, VAL_BACKSPACE_VKEY);
+    KeyPress(panel, a, VAL_ENTER_VKEY);
+    EXPECT_EQ(ValueText(panel, a), "x");
+    EXPECT_EQ(Take().size(), 2u);  // the two key presses, nothing after them
+}
+
+TEST_F(OperatorInput, ChoosingAndTypingWhatTheOperatorCannot) {
+    EXPECT_EQ(Select(panel, list, "three"), UIE_BAD_VALUE);
+    EXPECT_EQ(Select(panel, a, "one"), UIE_NOT_LIST_CONTROL);
+    EXPECT_EQ(Take(), std::vector<std::string>{});
+    ASSERT_EQ(Select(panel, list, "one"), 0);  // already chosen: a commit, no change
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(list, EVENT_GOT_FOCUS), Ev(list, EVENT_COMMIT)}));
+    ASSERT_EQ(Select(panel, list, "two"), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(list, EVENT_VAL_CHANGED), Ev(list, EVENT_COMMIT)}));
+    SetCtrlAttribute(panel, list, ATTR_CTRL_MODE, VAL_INDICATOR);
+    EXPECT_EQ(Select(panel, list, "one"), UIE_BAD_VALUE);
+
+    EXPECT_EQ(Type(panel, num, "4x2"), UIE_BAD_VALUE);
+    EXPECT_EQ(ValueText(panel, num), "0");
+    EXPECT_EQ(Type(panel, num, "42 "), 0);
+    EXPECT_EQ(ValueText(panel, num), "42");
+    EXPECT_EQ(Type(panel, list, "one"), UIE_WRONG_ATTRIBUTE);
+
+    int toggle = NewCtrl(panel, CTRL_TOGGLE_BUTTON, "T", 160, 10);
+    InstallCtrlCallback(panel, toggle, Record, nullptr);
+    Take();
+    ASSERT_EQ(Press(panel, toggle), 0);
+    EXPECT_EQ(ValueText(panel, toggle), "1");
+    EXPECT_EQ(Take().back(), Ev(toggle, EVENT_COMMIT));
+    // A modal popup takes all input.
+    int popup = NewPanel(0, "Popup", 0, 0, 50, 50);
+    ASSERT_EQ(InstallPopup(popup), 0);
+    EXPECT_EQ(ActivePanel(), popup);
+    EXPECT_EQ(Press(panel, toggle), UIE_BAD_VALUE);
+    ASSERT_EQ(RemovePopup(0), 0);
+    EXPECT_FALSE(IsPanelVisible(popup));
+    EXPECT_EQ(Press(panel, toggle), 0);
+    EXPECT_EQ(ValueText(panel, toggle), "0");
+}
+
+TEST_F(OperatorInput, ClosingAPanelCommitsItsCloseControl) {
+    int quit = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Quit", 200, 10);
+    InstallCtrlCallback(panel, quit, Record, nullptr);
+    ASSERT_EQ(SetPanelAttribute(panel, ATTR_CLOSE_CTRL, quit), 0);
+    ASSERT_EQ(ClosePanel(panel), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(0, EVENT_CLOSE), Ev(quit, EVENT_COMMIT)}));
+    g_swallow = EVENT_CLOSE;
+    ASSERT_EQ(ClosePanel(panel), 0);
+    EXPECT_EQ(Take(), std::vector<std::string>{Ev(0, EVENT_CLOSE)});
+    EXPECT_EQ(ClosePanel(999), UIE_BAD_PANEL);
+}
+
+std::vector<std::string> g_dropped;
+int TakeDrop(int, int event, void *, int count, int) {
+    if (event != EVENT_FILES_DROPPED) return 0;
+    EXPECT_EQ(RteGetDroppedFileCount(), count);
+    for (int i = 0; i < count; ++i) g_dropped.push_back(RteGetDroppedFile(i));
+    EXPECT_EQ(RteGetDroppedFile(count), nullptr);
+    EXPECT_EQ(RteGetDroppedFile(-1), nullptr);
+    return 0;
+}
+
+int g_recreated = 0;
+void *g_windows[2];
+void Recreated(int panel, void *oldWindow, void *newWindow) {
+    g_recreated = panel;
+    g_windows[0] = oldWindow;
+    g_windows[1] = newWindow;
+}
+
+TEST_F(OperatorInput, MouseDroppedFilesAndRemadeWindows) {
+    // Positions are relative to the panel or control asked about, through parent panels.
+    int child = NewPanel(panel, "Child", 10, 20, 100, 100);
+    int button = NewCtrl(child, CTRL_COMMAND_BUTTON, "B", 5, 6);
+    SetMouseState(child, 30, 40, true, false);
+    int x = 0, y = 0, left = 0, right = 1, keys = 1;
+    ASSERT_EQ(GetRelativeMouseState(child, 0, &x, &y, &left, &right, &keys), 0);
+    EXPECT_EQ(std::vector<int>({x, y, left, right, keys}), std::vector<int>({30, 40, 1, 0, 0}));
+    ASSERT_EQ(GetRelativeMouseState(panel, 0, &x, &y, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(std::vector<int>({x, y}), std::vector<int>({50, 50}));
+    ASSERT_EQ(GetRelativeMouseState(child, button, &x, &y, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(std::vector<int>({x, y}), std::vector<int>({24, 35}));
+
+    g_dropped.clear();
+    InstallPanelCallback(panel, TakeDrop, nullptr);
+    ASSERT_EQ(DropFiles(panel, {"/tmp/a.txt", "b c.txt"}), 0);
+    EXPECT_EQ(g_dropped, (std::vector<std::string>{"/tmp/a.txt", "b c.txt"}));
+    EXPECT_EQ(RteGetDroppedFileCount(), 0);  // only during the callback
+    EXPECT_EQ(RteGetDroppedFile(0), nullptr);
+    EXPECT_EQ(DropFiles(999, {"x"}), UIE_BAD_PANEL);
+
+    void *before = nullptr, *after = nullptr;
+    GetPanelAttribute(panel, ATTR_SYSTEM_WINDOW_HANDLE, &before);
+    SetWindowRecreatedHook(Recreated);
+    ASSERT_EQ(RecreateWindow(panel), 0);
+    SetWindowRecreatedHook(nullptr);
+    GetPanelAttribute(panel, ATTR_SYSTEM_WINDOW_HANDLE, &after);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(g_recreated, panel);
+    EXPECT_EQ(g_windows[0], before);
+    EXPECT_EQ(g_windows[1], after);
+    EXPECT_EQ(RecreateWindow(child), UIE_NOT_TOP_LEVEL);
+    EXPECT_EQ(RecreateWindow(999), UIE_BAD_PANEL);
+}
+
+// ---- Operator scripts, played in a child process (a failing script ends the program) ----
+
+extern "C" int ScriptQuit(int, int, int event, void *, int, int) {
+    if (event == EVENT_COMMIT) QuitUserInterface(0);
+    return 0;
+}
+const RteSymbol kScriptSymbols[] = {{"scriptQuit", reinterpret_cast<void *>(&ScriptQuit), 1}};
+
+const char kScriptPanel[] =
+    "uir 1\n"
+    "panel PANEL 1\n"
+    "  control PANEL_NAME 2 string\n"
+    "    attr ATTR_MAX_ENTRY_LENGTH 8\n"
+    "  end\n"
+    "  control PANEL_LIST 3 ring\n"
+    "    attr ATTR_DATA_TYPE VAL_STRING\n"
+    "    item one\n"
+    "    item two words\n"
+    "  end\n"
+    "  control PANEL_NOTE 4 string\n"
+    "  end\n"
+    "  control PANEL_QUIT 5 command\n"
+    "    label Quit\n"
+    "    callback scriptQuit\n"
+    "  end\n"
+    "end\n";
+
+// Plays script against kScriptPanel and ends the process with RunUserInterface's result.
+[[noreturn]] void PlayScript(const std::string &script) {
+    std::ofstream("operator_input_test.uir") << kScriptPanel;
+    std::ofstream("operator_input_test.script") << script;
+    std::freopen("/dev/null", "w", stdout);  // show and dump print there
+    setenv("RTE_DISPLAY", "headless", 1);
+    setenv("RTE_SCRIPT", "operator_input_test.script", 1);
+    RteSetSymbolTable(kScriptSymbols, 1);
+    if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
+    int panel = LoadPanel(0, "operator_input_test.uir", 1);
+    if (panel < 0) std::exit(2);
+    DisplayPanel(panel);
+    std::exit(RunUserInterface());
+}
+
+TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndChecking) {
+    EXPECT_EXIT(PlayScript("# typing stops at the maximum entry length\n"
+                           "type PANEL_NAME \"say \\\"hi\\\" \\\\ there\"\n"
+                           "expect PANEL_NAME say \"hi\"\n"
+                           "type PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
+                           "expect PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
+                           "type PANEL_NOTE \"\"\n"
+                           "expect PANEL_NOTE \"\"\n"
+                           "select PANEL_LIST two words\n"
+                           "expect PANEL_LIST two words\n"
+                           "focus PANEL_NOTE\n"
+                           "wait 0.01\n"
+                           "show PANEL_LIST\n"
+                           "dump\n"
+                           "press PANEL_QUIT\n"),
+                ::testing::ExitedWithCode(0), "");
+}
+
+TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
+    struct Case {
+        const char *script;
+        const char *message;
+    } cases[] = {
+        {"select PANEL_LIST three\n", "script:1: select PANEL_LIST: the operator cannot do that now"},
+        {"select PANEL_NAME one\n", "script:1: select PANEL_NAME: not a list control"},
+        {"type PANEL_QUIT x\n", "script:1: type PANEL_QUIT: this kind of control does not take typed text"},
+        {"\ntype PANEL_NAME ab\nexpect PANEL_NAME abc\n", "script:3: expect PANEL_NAME: wanted \"abc\", found \"ab\""},
+        {"press PANEL_NOPE\n", "script:1: no control named PANEL_NOPE"},
+        {"focus PANEL_NAME\n", "script:1: the script ended while the program was still running"},
+    };
+    for (const Case &c : cases) EXPECT_EXIT(PlayScript(c.script), ::testing::ExitedWithCode(3), c.message) << c.script;
+    // A script that cannot be read or parsed stops the start-up.
+    EXPECT_EXIT(PlayScript("jump PANEL_NAME\n"), ::testing::ExitedWithCode(1), "script:1: unknown command jump");
+}
+
+}  // namespace
