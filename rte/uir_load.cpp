@@ -22,11 +22,12 @@
 //   end
 //
 // ATTRIBUTE is an ATTR_ name or a number; VALUE is a number (decimal, 0x hex, negative), a VAL_
-// name, or for text attributes a TEXT. KIND is a CTRL_ number or one of the names in kKinds
+// name, the constant name of a control of the panel (its ID), or for text attributes a TEXT. KIND is a CTRL_ number or one of the names in kKinds
 // (string, numeric, textmsg, command, listbox, ring, timer, ...). Panel and control IDs are
 // positive; constant names and IDs are unique within a panel; panel IDs unique in the file.
 // Statements of a control apply in file order after the control is made (so set ATTR_DATA_TYPE
-// before ATTR_MIN_VALUE and items). The panel with the requested ID is made; the whole file must
+// before ATTR_MIN_VALUE and items); the panel's own statements apply after all its controls are
+// made, so `attr ATTR_CLOSE_CTRL PANEL_QUIT` works. The panel with the requested ID is made; the whole file must
 // be well-formed. Every failure leaves nothing behind and returns a negative code, with the
 // detail ("file:line: what") in RteGetLoadPanelError().
 #include <unistd.h>
@@ -259,6 +260,17 @@ int AttributeNumber(const Statement &s) {
 }
 
 // Applies a statement to the made panel or control (ctrl null: the panel).
+// The ID of the panel's control with that constant name, for attributes that name a control.
+bool CtrlIdByName(const Panel *p, const std::string &name, long *id) {
+    for (const auto &c : p->ctrls) {
+        if (c->constName == name) {
+            *id = c->id;
+            return true;
+        }
+    }
+    return false;
+}
+
 void Apply(Panel *p, Control *c, const Statement &s) {
     int attribute;
     std::string value = s.text;
@@ -284,6 +296,7 @@ void Apply(Panel *p, Control *c, const Statement &s) {
         auto named = kValueNames.find(value);
         long number = 0;
         bool isInt = named != kValueNames.end() ? (number = named->second, true) : ParseInt(value, &number);
+        if (!isInt && kind == 'i') isInt = CtrlIdByName(p, value, &number);
         if (kind == 'i') {
             if (!isInt) throw LoadError{UIE_BAD_FILE_FORMAT, s.line, "attribute " + s.arg + " needs a whole number, not " + value};
             arg.i = static_cast<int>(number);
@@ -320,7 +333,6 @@ void Build(const PanelDesc &d, int handle) {
     p->constName = d.constName;
     p->callbackName = d.callback;
     p->callback = reinterpret_cast<PanelCallbackPtr>(Bind(d.callback, d.line));
-    for (const Statement &s : d.statements) Apply(p, nullptr, s);
     for (const CtrlDesc &cd : d.ctrls) {
         int id = CreateCtrl(handle, cd.style, cd.label.c_str(), 0, 0, cd.id);
         if (id < 0) throw LoadError{id == UIE_OUT_OF_MEMORY ? id : UIE_BAD_FILE_FORMAT, cd.line, GetUILErrorString(id)};
@@ -330,6 +342,9 @@ void Build(const PanelDesc &d, int handle) {
         c->callback = reinterpret_cast<CtrlCallbackPtr>(Bind(cd.callback, cd.line));
         for (const Statement &s : cd.statements) Apply(p, c, s);
     }
+    // The panel's own attributes come last, so those that name a control (ATTR_CLOSE_CTRL)
+    // find it made.
+    for (const Statement &s : d.statements) Apply(p, nullptr, s);
 }
 
 std::string ProgramFolder() {

@@ -39,6 +39,7 @@ const char *kGood =
     "panel PANEL 1\n"
     "  title \"Test \\\"panel\\\"\"\n"
     "  height 300\n"
+    "  attr ATTR_CLOSE_CTRL PANEL_QUIT\n"
     "  control PANEL_NAME 2 string\n"
     "    label Device name\n"
     "    attr ATTR_MAX_ENTRY_LENGTH 23\n"
@@ -64,6 +65,9 @@ TEST_F(UirLoad, BuildsThePanelWithBoundCallbacks) {
     EXPECT_STREQ(title, "Test \"panel\"");
     int quit = rte::testing::FindCtrl(panel, "PANEL_QUIT");
     EXPECT_EQ(quit, 4);
+    int closeCtrl = 0;  // a panel attribute may name a control declared after it
+    EXPECT_EQ(GetPanelAttribute(panel, ATTR_CLOSE_CTRL, &closeCtrl), 0);
+    EXPECT_EQ(closeCtrl, quit);
     void *cb = nullptr;
     EXPECT_EQ(GetCtrlAttribute(panel, quit, ATTR_CALLBACK_FUNCTION_POINTER, &cb), 0);
     EXPECT_EQ(cb, reinterpret_cast<void *>(&UirTestQuit));
