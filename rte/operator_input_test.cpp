@@ -3,6 +3,8 @@
 // and operator scripts played from the event loop.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -217,16 +219,21 @@ const char kScriptPanel[] =
     "  end\n"
     "end\n";
 
+// Scratch files named for this test process (made before any death test forks), so test
+// programs run side by side do not share them.
+const std::string kPanelFile = "operator_input_test_" + std::to_string(getpid()) + ".uir";
+const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()) + ".script";
+
 // Plays script against kScriptPanel and ends the process with RunUserInterface's result.
 [[noreturn]] void PlayScript(const std::string &script) {
-    std::ofstream("operator_input_test.uir") << kScriptPanel;
-    std::ofstream("operator_input_test.script") << script;
+    std::ofstream(kPanelFile) << kScriptPanel;
+    std::ofstream(kScriptFile) << script;
     std::freopen("/dev/null", "w", stdout);  // show and dump print there
     setenv("RTE_DISPLAY", "headless", 1);
-    setenv("RTE_SCRIPT", "operator_input_test.script", 1);
+    setenv("RTE_SCRIPT", kScriptFile.c_str(), 1);
     RteSetSymbolTable(kScriptSymbols, 1);
     if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
-    int panel = LoadPanel(0, "operator_input_test.uir", 1);
+    int panel = LoadPanel(0, kPanelFile.c_str(), 1);
     if (panel < 0) std::exit(2);
     DisplayPanel(panel);
     std::exit(RunUserInterface());
@@ -248,8 +255,8 @@ TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndCheckin
                            "dump\n"
                            "press PANEL_QUIT\n"),
                 ::testing::ExitedWithCode(0), "");
-    std::remove("operator_input_test.uir");
-    std::remove("operator_input_test.script");
+    std::remove(kPanelFile.c_str());
+    std::remove(kScriptFile.c_str());
 }
 
 TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
@@ -267,8 +274,8 @@ TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
     for (const Case &c : cases) EXPECT_EXIT(PlayScript(c.script), ::testing::ExitedWithCode(3), c.message) << c.script;
     // A script that cannot be read or parsed stops the start-up.
     EXPECT_EXIT(PlayScript("jump PANEL_NAME\n"), ::testing::ExitedWithCode(1), "script:1: unknown command jump");
-    std::remove("operator_input_test.uir");
-    std::remove("operator_input_test.script");
+    std::remove(kPanelFile.c_str());
+    std::remove(kScriptFile.c_str());
 }
 
 }  // namespace

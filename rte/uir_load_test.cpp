@@ -1,6 +1,8 @@
 // Tests of LoadPanel on good and malformed panel resource files.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -20,10 +22,11 @@ const RteSymbol kSymbols[] = {
 };
 
 int LoadText(const std::string &text, int id = 1) {
-    const char *path = "uir_load_test.uir";
+    // Named for this process: test programs run side by side must not share the file.
+    const std::string path = "uir_load_test_" + std::to_string(getpid()) + ".uir";
     std::ofstream(path, std::ios::binary) << text;
-    int rc = LoadPanel(0, path, id);
-    std::remove(path);
+    int rc = LoadPanel(0, path.c_str(), id);
+    std::remove(path.c_str());
     return rc;
 }
 
