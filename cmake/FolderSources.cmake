@@ -2,7 +2,7 @@
 #   folder_sources(VAR dir...)   the *.c/*.cpp of the folders, without tests
 #   folder_tests(NAME LIBS dir...)
 #       *_test.cpp of the folders become the test program NAME_test (label "unit"),
-#       *_thread_test.cpp become NAME_thread_test (labels "unit" and "thread"); with
+#       *_thread_test.cpp become NAME_thread_test (label "thread"); with
 #       THREAD_TESTS_ONLY only the latter are built. Each test is run from the build folder.
 
 function(folder_sources var)
@@ -44,7 +44,7 @@ function(folder_tests name)
   if(thread)
     add_executable(${name}_thread_test ${thread})
     target_link_libraries(${name}_thread_test PRIVATE ${FT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(${name}_thread_test DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "unit;thread"
+    gtest_discover_tests(${name}_thread_test DISCOVERY_MODE PRE_TEST PROPERTIES LABELS thread
                          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
