@@ -71,12 +71,12 @@ bool FontconfigHasFamily(const std::string &family) {
 
 }  // namespace
 
-bool LookupMetaFont(const std::string &name, FontSpec *spec) {
+bool LookupMetaFont(const std::string &name, FontSpec *style) {
     FontTables &t = Tables();
     std::lock_guard<std::mutex> hold(t.lock);
     auto it = t.metaFonts.find(name);
     if (it == t.metaFonts.end()) return false;
-    if (spec) *spec = it->second;
+    if (style) *style = it->second;
     return true;
 }
 
@@ -93,17 +93,17 @@ bool IsTypeface(const std::string &name) {
     return known;
 }
 
-bool ResolveFontName(const std::string &name, FontSpec *spec) {
-    if (LookupMetaFont(name, spec)) return true;
+bool ResolveFontName(const std::string &name, FontSpec *style) {
+    if (LookupMetaFont(name, style)) return true;
     if (!IsTypeface(name)) return false;
-    *spec = FontSpec{};
-    spec->family = name;
+    *style = FontSpec{};
+    style->family = name;
     return true;
 }
 
 std::string FamilyOf(const std::string &name) {
-    FontSpec spec;
-    if (LookupMetaFont(name, &spec)) return spec.family;
+    FontSpec style;
+    if (LookupMetaFont(name, &style)) return style.family;
     return name;
 }
 
@@ -165,16 +165,16 @@ extern "C" int CreateMetaFont(const char *newName, const char *existingFont, int
         return UIE_BAD_VALUE;
     }
     try {
-        FontSpec spec;
-        spec.family = FamilyOf(existingFont);
-        spec.size = pointSize;
-        spec.bold = bold != 0;
-        spec.italic = italic != 0;
-        spec.underline = underline != 0;
-        spec.strikeout = strikeout != 0;
+        FontSpec style;
+        style.family = FamilyOf(existingFont);
+        style.size = pointSize;
+        style.bold = bold != 0;
+        style.italic = italic != 0;
+        style.underline = underline != 0;
+        style.strikeout = strikeout != 0;
         FontTables &t = Tables();
         std::lock_guard<std::mutex> hold(t.lock);
-        t.metaFonts[newName] = spec;
+        t.metaFonts[newName] = style;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
     }
@@ -183,8 +183,8 @@ extern "C" int CreateMetaFont(const char *newName, const char *existingFont, int
 
 extern "C" int GetTextDisplaySize(const char *text, const char *fontName, int *height, int *width) {
     if (text == nullptr || fontName == nullptr) return UIE_NULL_POINTER;
-    FontSpec spec;
-    if (!ResolveFontName(fontName, &spec)) return UIE_BAD_FONT;
-    MeasureText(spec, text, height, width);
+    FontSpec style;
+    if (!ResolveFontName(fontName, &style)) return UIE_BAD_FONT;
+    MeasureText(style, text, height, width);
     return 0;
 }

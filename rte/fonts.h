@@ -17,11 +17,11 @@ struct FontSpec {
 };
 
 // The metafont of that name, if there is one.
-bool LookupMetaFont(const std::string &name, FontSpec *spec);
+bool LookupMetaFont(const std::string &name, FontSpec *style);
 // Whether fontconfig knows a family of that name (case-insensitive) or it is a generic name.
 bool IsTypeface(const std::string &name);
-// A metafont's spec, or a typeface at 13 points without flags; false when the name is neither.
-bool ResolveFontName(const std::string &name, FontSpec *spec);
+// A metafont's font, or a typeface at 13 points without flags; false when the name is neither.
+bool ResolveFontName(const std::string &name, FontSpec *style);
 // The family a font name draws with: a metafont's typeface, else the name itself (fontconfig
 // substitutes what is missing).
 std::string FamilyOf(const std::string &name);

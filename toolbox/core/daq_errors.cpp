@@ -228,7 +228,7 @@ constexpr DaqError kDaqErrors[] = {
     {-10029, "obsoleteFunctionErr: The function is obsolete and no longer supported. "},
     {-10028, "badFilterCutoffErr: The filter cutoff frequency is not valid. "},
     {-10027, "badDAQEventErr: The event type is not valid. "},
-    {-10026, "badInputBufferSpecification: The input buffer specification is not valid. "},
+    {-10026, "badInputBufferSpecification: The description of the input buffer is not valid. "},
     {-10025, "limitsOutOfRangeErr: The limits are outside the device's range. "},
     {-10024, "badWriteOffsetErr: The write offset is not valid. "},
     {-10023, "badWriteModeErr: The write mode is not valid. "},
