@@ -43,34 +43,6 @@ std::atomic<bool> g_wakePending{false};
 Uint32 g_wakeEvent = 0;
 double g_scale = 1.0;                 // device pixels per panel pixel
 
-// ---- calling callbacks (no lock held) ----
-
-int CallCtrl(int panel, int control, int event, int data1, int data2) {
-    CtrlCallbackPtr cb = nullptr;
-    void *data = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
-        if (c == nullptr) return 0;
-        cb = c->callback;
-        data = c->callbackData;
-    }
-    return cb != nullptr ? cb(panel, control, event, data, data1, data2) : 0;
-}
-
-int CallPanel(int panel, int event, int data1, int data2) {
-    PanelCallbackPtr cb = nullptr;
-    void *data = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr) return 0;
-        cb = p->callback;
-        data = p->callbackData;
-    }
-    return cb != nullptr ? cb(panel, event, data, data1, data2) : 0;
-}
-
 Window *WindowOf(int panel) {
     auto it = g_windows.find(panel);
     return it == g_windows.end() ? nullptr : &it->second;

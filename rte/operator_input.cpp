@@ -16,32 +16,6 @@
 namespace rte::internal {
 namespace {
 
-int CallCtrl(int panel, int control, int event, int data1, int data2) {
-    CtrlCallbackPtr cb = nullptr;
-    void *data = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
-        if (c == nullptr) return 0;
-        cb = c->callback;
-        data = c->callbackData;
-    }
-    return cb != nullptr ? cb(panel, control, event, data, data1, data2) : 0;
-}
-
-int CallPanel(int panel, int event, int data1, int data2) {
-    PanelCallbackPtr cb = nullptr;
-    void *data = nullptr;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr) return 0;
-        cb = p->callback;
-        data = p->callbackData;
-    }
-    return cb != nullptr ? cb(panel, event, data, data1, data2) : 0;
-}
-
 // Whether the operator can reach the control: its panel is shown and not behind a modal
 // popup, and the control is visible and not dimmed. Returns 0 or a code.
 int CheckOperable(int panel, int control, bool needFocus) {

@@ -110,6 +110,11 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
 // Removes a panel and its children without sending EVENT_DISCARD (loader clean-up).
 void RemovePanelSilently(int handle);
 
+// Operator events: call the control's or panel's callback with the model unlocked (a callback
+// may call back into the engine). 0 when the object or its callback is gone.
+int CallCtrl(int panel, int control, int event, int data1, int data2);
+int CallPanel(int panel, int event, int data1, int data2);
+
 // Typed attribute access used by the public functions and the loader. kind: 'i', 'd', 's',
 // 'p'; the value travels in the matching field.
 struct AttrArg {
