@@ -7,6 +7,7 @@
 // program use the headless one. The test is skipped when those tools are not installed.
 #include "qm7300/QM7300.h"
 #include "rte/engine.h"
+#include "rte/graphics.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
 
@@ -55,9 +56,22 @@ int CountClose(int, int event, void *, int, int) {
     return 0;
 }
 
+// The events of the checks panel's controls: event, data 1, data 2.
+struct Seen {
+    int event, data1, data2;
+    bool operator==(const Seen &) const = default;
+};
+std::vector<Seen> g_seen;
+int Record(int, int, int event, void *, int data1, int data2) {
+    if (event != EVENT_GOT_FOCUS && event != EVENT_LOST_FOCUS && event != EVENT_KEYPRESS) {
+        g_seen.push_back({event, data1, data2});
+    }
+    return 0;
+}
+
 // "x y" of a control's centre (or of a point inside it), in window coordinates.
-std::string At(int panel, const char *name, int dx = -1, int dy = -1) {
-    int id = rt::FindCtrl(panel, name), top = 0, left = 0, w = 0, h = 0;
+std::string At(int panel, const char *name, int dx = -1, int dy = -1, int control = 0) {
+    int id = control ? control : rt::FindCtrl(panel, name), top = 0, left = 0, w = 0, h = 0;
     GetCtrlAttribute(panel, id, ATTR_TOP, &top);
     GetCtrlAttribute(panel, id, ATTR_LEFT, &left);
     GetCtrlAttribute(panel, id, ATTR_WIDTH, &w);
@@ -101,10 +115,45 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     ASSERT_EQ(InstallPanelCallback(panel, CountClose, nullptr), 0);
     ASSERT_EQ(DisplayPanel(panel), 0);
 
+    // A second window beside it, of an entry and a ring whose callbacks record what reaches them.
+    int checks = NewPanel(0, "Screen Checks", 100, 660, 200, 300);
+    int entry = NewCtrl(checks, CTRL_STRING, "Entry", 30, 20);
+    int ring = NewCtrl(checks, CTRL_RING, "Ring", 80, 20);
+    ASSERT_GT(entry, 0);
+    ASSERT_GT(ring, 0);
+    SetCtrlAttribute(checks, ring, ATTR_DATA_TYPE, VAL_STRING);
+    for (const char *item : {"one", "two", "three"}) InsertListItem(checks, ring, -1, item, item);
+    SetCtrlVal(checks, entry, "abcdef");
+    InstallCtrlCallback(checks, entry, Record, nullptr);
+    InstallCtrlCallback(checks, ring, Record, nullptr);
+    ASSERT_EQ(DisplayPanel(checks), 0);
+    int abc = 0;
+    ASSERT_EQ(GetTextDisplaySize("abc", VAL_DIALOG_FONT, nullptr, &abc), 0);
+    int ringTop = 0, ringHeight = 0;
+    GetCtrlAttribute(checks, ring, ATTR_TOP, &ringTop);
+    GetCtrlAttribute(checks, ring, ATTR_HEIGHT, &ringHeight);
+    // The third line of the ring's open list, which opens below it.
+    std::string third = "40 " + std::to_string(ringTop + ringHeight + 2 + 2 * 15 + 7);
+
     // One list line down from the list's top: the first device.
     std::string script = "W=; for i in $(seq 100); do"
                          "   W=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
-                         "   [ -n \"$W\" ] && break; sleep 0.1; done; [ -n \"$W\" ] || exit 1; set -e;"
+                         "   [ -n \"$W\" ] && break; sleep 0.1; done; [ -n \"$W\" ] || exit 1;"
+                         " C=$(xdotool search --onlyvisible --name '^Screen Checks$' | head -1); [ -n \"$C\" ] || exit 1;"
+                         " set -e; xdotool windowactivate --sync $C >/dev/null 2>&1 || true; sleep 0.3;"
+                         " at() { xdotool mousemove --window $C $1 $2; sleep 0.2; };"
+                         " at " + At(checks, "", 2, 2, entry) + "; xdotool click --repeat 2 --delay 80 1; sleep 0.4;"
+                         " xdotool click 3; sleep 0.4;"
+                         // A drag over "abc", then typing replaces what it selected.
+                         " at " + At(checks, "", 3, 11, entry) + "; xdotool mousedown 1; sleep 0.2;"
+                         " at " + At(checks, "", 5 + abc - 1, 11, entry) + "; xdotool mouseup 1; sleep 0.2;"
+                         " xdotool type Z; sleep 0.3;"
+                         // The ring's list: a click opens it, a click chooses; Space opens it,
+                         // Up and Enter choose; Escape leaves the value.
+                         " at " + At(checks, "", -1, -1, ring) + "; xdotool click 1; sleep 0.4;"
+                         " at " + third + "; xdotool click 1; sleep 0.4;"
+                         " xdotool key space; sleep 0.2; xdotool key Up; sleep 0.2; xdotool key Return; sleep 0.3;"
+                         " xdotool key space; sleep 0.2; xdotool key Down; sleep 0.2; xdotool key Escape; sleep 0.3;"
                          " xdotool windowactivate --sync $W >/dev/null 2>&1 || true; sleep 0.3;"
                          " click() { xdotool mousemove --window $W $1 $2 click 1; sleep 0.4; };"
                          " click " + At(panel, "PANEL_LIST") + ";"
@@ -135,6 +184,22 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     driver.join();
     EXPECT_EQ(driven, 0);
     EXPECT_EQ(g_closeEvents, 1);
+
+    // Double and right clicks reach the callback with the point (data 1 = y, data 2 = x).
+    std::vector<Seen> entryClicks(g_seen.begin(), g_seen.begin() + std::min<size_t>(g_seen.size(), 3));
+    EXPECT_EQ(entryClicks, (std::vector<Seen>{{EVENT_LEFT_CLICK, 32, 22},
+                                              {EVENT_LEFT_DOUBLE_CLICK, 32, 22},
+                                              {EVENT_RIGHT_CLICK, 32, 22}}));
+    EXPECT_EQ(rt::ValueText(checks, entry), "Zdef");
+    std::vector<int> ringEvents;
+    for (const Seen &seen : g_seen) {
+        if (seen.event == EVENT_VAL_CHANGED || seen.event == EVENT_COMMIT) ringEvents.push_back(seen.event);
+    }
+    // The entry's one change (typing), then the ring's two choices.
+    EXPECT_EQ(ringEvents, (std::vector<int>{EVENT_VAL_CHANGED, EVENT_VAL_CHANGED, EVENT_COMMIT, EVENT_VAL_CHANGED,
+                                            EVENT_COMMIT}));
+    EXPECT_EQ(rt::ValueText(checks, ring), "two");
+    DiscardPanel(checks);
     int devices = rt::FindCtrl(panel, "PANEL_DEVICES");
     EXPECT_EQ(rt::ItemLabels(panel, devices), (std::vector<std::string>{"QM7300-0", "QM7300-1"}));
     EXPECT_EQ(rt::ValueText(panel, rt::FindCtrl(panel, "PANEL_PORT0_WRITE")), "77");

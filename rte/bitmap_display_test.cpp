@@ -38,7 +38,9 @@ protected:
 TEST_F(DisplayBitmap, SizesFollowTheControlThePanelAndTheScale) {
     int id = 0, top, left, height, width;
     ASSERT_EQ(GetCtrlDisplayBitmap(panel, button, 0, &id), 0);
-    ExpectSize(id, 24, 34);  // a button is its label width + 20 wide, 24 high
+    int labelWidth = 0;
+    ASSERT_EQ(GetTextDisplaySize("OK", VAL_DIALOG_FONT, nullptr, &labelWidth), 0);
+    ExpectSize(id, 24, labelWidth + 20);  // a button is its label's width + 20 wide, 24 high
     ASSERT_EQ(GetCtrlBoundingRect(panel, str, &top, &left, &height, &width), 0);
     ASSERT_EQ(GetCtrlDisplayBitmap(panel, str, 1, &id), 0);
     ExpectSize(id, height, width);

@@ -34,6 +34,7 @@ struct Window {
     std::string numericEdit;          // text being typed into the active numeric control
     int numericCtrl = 0;              // the control numericEdit belongs to (0: none)
     bool buttonDown = false;          // left button held on view.pressedCtrl
+    int selecting = 0;                // the entry whose text the held left button selects
     std::vector<std::string> dropped; // files dropped, delivered at the end of the drop
 };
 
@@ -352,7 +353,92 @@ void ScrollToSelection(int panel, Window &win, int control) {
     win.view.listTop[control] = first;
 }
 
+// ---- the open list of a ring ----
+
+// Opens the list of a ring's items with its chosen item marked.
+void OpenRingPopup(int panel, Window &win, int control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    if (c == nullptr || !IsListStyle(c->style) || !IsEditable(*c) || c->items.empty()) return;
+    win.view.ringPopup = control;
+    win.view.ringHover = c->index;
+}
+
+// Closes the open list; with choose, its marked item becomes the ring's value, as a click on a
+// list box line does: EVENT_VAL_CHANGED when it differs, then EVENT_COMMIT.
+void CloseRingPopup(int panel, Window &win, bool choose) {
+    int control = win.view.ringPopup, item = win.view.ringHover;
+    win.view.ringPopup = 0;
+    win.view.ringHover = -1;
+    if (!choose || control == 0 || item < 0) return;
+    ChooseItem(panel, control, item, 0, false);
+    CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+}
+
+// The item of the open list under a point (panel coordinates), or -1.
+int RingPopupItem(int panel, const Window &win, int x, int y) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    Control *c = FindControl(p, win.view.ringPopup);
+    return c == nullptr ? -1 : RingPopupItemAt(*p, *c, &win.view, x, y);
+}
+
+// Keys while the list is open: the arrows, Home and End mark an item, Enter or Space chooses
+// it, Escape and Tab close the list.
+void RingPopupKey(int panel, Window &win, SDL_Keycode key) {
+    int count = 0;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Control *c = FindControl(FindPanel(panel), win.view.ringPopup);
+        if (c != nullptr) count = static_cast<int>(c->items.size());
+    }
+    if (count == 0) {
+        CloseRingPopup(panel, win, false);
+        return;
+    }
+    int &hover = win.view.ringHover;
+    switch (key) {
+    case SDLK_UP: hover = std::clamp(hover - 1, 0, count - 1); break;
+    case SDLK_DOWN: hover = std::clamp(hover + 1, 0, count - 1); break;
+    case SDLK_HOME: hover = 0; break;
+    case SDLK_END: hover = count - 1; break;
+    case SDLK_RETURN: case SDLK_KP_ENTER: case SDLK_SPACE: CloseRingPopup(panel, win, true); break;
+    case SDLK_ESCAPE: case SDLK_TAB: CloseRingPopup(panel, win, false); break;
+    default: break;
+    }
+}
+
 // ---- mouse ----
+
+// The text an entry shows while it is edited in this window.
+std::string &EditedText(Window &win, Control &c) {
+    return c.style == CTRL_NUMERIC && win.numericCtrl == c.id ? win.numericEdit : c.text;
+}
+
+// A click in an entry puts the caret there (a double click selects the whole text) and starts
+// a selection that dragging extends.
+void PlaceCaret(int panel, Window &win, int control, int x, bool selectAll) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    if (c == nullptr || !IsEntry(*c)) return;
+    const std::string &text = EditedText(win, *c);
+    int at = EntryOffsetAt(*c, text, x);
+    win.view.selStart = selectAll ? 0 : at;
+    win.view.selEnd = win.view.caret = selectAll ? static_cast<int>(text.size()) : at;
+    win.selecting = selectAll ? 0 : control;
+}
+
+void DragSelection(int panel, Window &win, int x) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    Control *c = FindControl(p, win.selecting);
+    if (c == nullptr || p->activeCtrl != c->id) {
+        win.selecting = 0;
+        return;
+    }
+    win.view.selEnd = win.view.caret = EntryOffsetAt(*c, EditedText(win, *c), x);
+}
+
 
 // The front-most visible control whose body holds the point (panel coordinates), or 0.
 int ControlAt(int panel, int x, int y, int *style) {
@@ -371,6 +457,12 @@ int ControlAt(int panel, int x, int y, int *style) {
 }
 
 void MouseDown(int panel, Window &win, int x, int y, int button, int clicks) {
+    if (win.view.ringPopup != 0) {
+        // A click on an item chooses it; anywhere else it only closes the list.
+        win.view.ringHover = RingPopupItem(panel, win, x, y);
+        CloseRingPopup(panel, win, button == SDL_BUTTON_LEFT);
+        return;
+    }
     int style = 0;
     int control = ControlAt(panel, x, y, &style);
     bool right = button == SDL_BUTTON_RIGHT;
@@ -427,18 +519,10 @@ void MouseDown(int panel, Window &win, int x, int y, int button, int clicks) {
         break;
     }
     case CTRL_RING: case CTRL_MENU_RING: case CTRL_PICTURE_RING:
-        // A click steps to the next item (the left part of a ring steps back).
-        {
-            int left, width;
-            {
-                std::lock_guard<std::recursive_mutex> hold(ModelLock());
-                Control *c = FindControl(FindPanel(panel), control);
-                left = c->left;
-                width = c->width;
-            }
-            ChooseItem(panel, control, 0, x < left + width / 4 ? -1 : 1, true);
-            CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
-        }
+        OpenRingPopup(panel, win, control);
+        break;
+    case CTRL_STRING:
+        PlaceCaret(panel, win, control, x, clicks >= 2);
         break;
     case CTRL_NUMERIC: {
         bool arrows = false, up = false;
@@ -459,6 +543,8 @@ void MouseDown(int panel, Window &win, int x, int y, int button, int clicks) {
             CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
             CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
             BeginEdit(panel, win, control);
+        } else {
+            PlaceCaret(panel, win, control, x, clicks >= 2);
         }
         break;
     }
@@ -467,6 +553,7 @@ void MouseDown(int panel, Window &win, int x, int y, int button, int clicks) {
 }
 
 void MouseUp(int panel, Window &win, int x, int y) {
+    win.selecting = 0;
     if (!win.buttonDown) return;
     win.buttonDown = false;
     int control = win.view.pressedCtrl;
@@ -512,6 +599,27 @@ int KeyCode(SDL_Keycode key, Uint16 mod) {
 }
 
 void KeyDown(int panel, Window &win, const SDL_KeyboardEvent &key) {
+    if (win.view.ringPopup != 0) {
+        RingPopupKey(panel, win, key.keysym.sym);
+        return;
+    }
+    {
+        // Space, Alt+Down and F4 open the list of the ring that has the focus.
+        SDL_Keycode sym = key.keysym.sym;
+        int active = 0;
+        bool ring = false;
+        {
+            std::lock_guard<std::recursive_mutex> hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            Control *c = p != nullptr && !p->dimmed ? FindControl(p, p->activeCtrl) : nullptr;
+            ring = c != nullptr && IsListStyle(c->style) && c->style != CTRL_LIST_BOX;
+            active = c != nullptr ? c->id : 0;
+        }
+        if (ring && (sym == SDLK_SPACE || sym == SDLK_F4 || (sym == SDLK_DOWN && (key.keysym.mod & KMOD_ALT)))) {
+            OpenRingPopup(panel, win, active);
+            return;
+        }
+    }
     int code = KeyCode(key.keysym.sym, key.keysym.mod);
     if (code == 0) return;
     int control;
@@ -552,6 +660,7 @@ void KeyDown(int panel, Window &win, const SDL_KeyboardEvent &key) {
 }
 
 void TextInput(int panel, Window &win, const char *text) {
+    if (win.view.ringPopup != 0) return;  // the keys of an open list are its own
     int control;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -610,11 +719,19 @@ void HandleEvent(const SDL_Event &e) {
             win->view.hasFocus = true;
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
             win->view.hasFocus = false;
+            CloseRingPopup(panel, *win, false);
+            win->selecting = 0;
         }
         break;
     case SDL_MOUSEMOTION:
         rte::testing::SetMouseState(panel, toPanel(e.motion.x), toPanel(e.motion.y),
                                     (e.motion.state & SDL_BUTTON_LMASK) != 0, (e.motion.state & SDL_BUTTON_RMASK) != 0);
+        if (win->view.ringPopup != 0) {
+            int item = RingPopupItem(panel, *win, toPanel(e.motion.x), toPanel(e.motion.y));
+            if (item >= 0) win->view.ringHover = item;
+        } else if (win->selecting != 0 && (e.motion.state & SDL_BUTTON_LMASK) != 0) {
+            DragSelection(panel, *win, toPanel(e.motion.x));
+        }
         break;
     case SDL_MOUSEBUTTONDOWN: {
         Uint32 state = SDL_GetMouseState(nullptr, nullptr);

@@ -165,7 +165,7 @@ void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, i
     PangoRectangle logical;
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     int textWidth = text.empty() ? 0 : logical.width;
-    double tx = alignRight ? x + w - 3 - textWidth : x + 3;
+    double tx = alignRight ? x + w - 3 - textWidth : x + kEntryTextInset - 2;
     double ty = y + (h - logical.height) / 2.0;
     cairo_save(cr);
     cairo_rectangle(cr, x, y, w, h);
@@ -414,16 +414,24 @@ void SetSourceColor(cairo_t *cr, int rgb) {
     cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
-FontSpec ControlFont(Panel &p, Control &c) {
+FontSpec ControlFont(const Control &c) {
+    // A control's font attributes are its own: reading them needs no panel and changes nothing.
+    Control &self = const_cast<Control &>(c);
+    auto flag = [&self](int attribute) {
+        int v = 0;
+        return GetAttr(nullptr, &self, attribute, &v) == 0 && v != 0;
+    };
     FontSpec f;
     char name[256] = "";
-    if (GetAttr(&p, &c, ATTR_TEXT_FONT, name) < 0 || name[0] == '\0') std::snprintf(name, sizeof name, "%s", VAL_DIALOG_FONT);
+    if (GetAttr(nullptr, &self, ATTR_TEXT_FONT, name) < 0 || name[0] == '\0') {
+        std::snprintf(name, sizeof name, "%s", VAL_DIALOG_FONT);
+    }
     f.family = FamilyOf(name);
-    f.size = IntAttr(p, &c, ATTR_TEXT_POINT_SIZE, 13);
-    f.bold = IntAttr(p, &c, ATTR_TEXT_BOLD, 0) != 0;
-    f.italic = IntAttr(p, &c, ATTR_TEXT_ITALIC, 0) != 0;
-    f.underline = IntAttr(p, &c, ATTR_TEXT_UNDERLINE, 0) != 0;
-    f.strikeout = IntAttr(p, &c, ATTR_TEXT_STRIKEOUT, 0) != 0;
+    if (GetAttr(nullptr, &self, ATTR_TEXT_POINT_SIZE, &f.size) < 0) f.size = 13;
+    f.bold = flag(ATTR_TEXT_BOLD);
+    f.italic = flag(ATTR_TEXT_ITALIC);
+    f.underline = flag(ATTR_TEXT_UNDERLINE);
+    f.strikeout = flag(ATTR_TEXT_STRIKEOUT);
     return f;
 }
 
@@ -468,9 +476,91 @@ int ListItemAt(const Control &c, const ViewState *view, int x, int y) {
     return index < count ? index : -1;
 }
 
+bool RingPopupPlace(const Panel &p, const Control &c, const ViewState *view, RingPopupGeometry *g) {
+    int count = static_cast<int>(c.items.size());
+    if (count == 0) return false;
+    FontSpec font = ControlFont(c);
+    int widest = 0;
+    for (const ListItem &item : c.items) {
+        int w = 0;
+        MeasureText(font, item.label, nullptr, &w);
+        widest = std::max(widest, w);
+    }
+    g->width = std::max(c.width, widest + 2 * kListInset + 8);
+    g->left = std::clamp(c.left, 0, std::max(0, p.width - g->width));
+    int below = p.height - (c.top + c.height), above = c.top;
+    int fit = std::max(below, above);
+    g->lines = std::clamp((fit - 2 * kListInset) / kListLineHeight, 1, count);
+    g->height = g->lines * kListLineHeight + 2 * kListInset;
+    bool down = below >= g->height || below >= above;
+    g->top = down ? c.top + c.height : c.top - g->height;
+    // Long lists show the window of lines that holds the chosen item.
+    int hover = view != nullptr && view->ringHover >= 0 ? view->ringHover : c.index;
+    g->first = std::clamp(hover - g->lines + 1, 0, count - g->lines);
+    return true;
+}
+
+int RingPopupItemAt(const Panel &p, const Control &c, const ViewState *view, int x, int y) {
+    RingPopupGeometry g;
+    if (!RingPopupPlace(p, c, view, &g)) return -1;
+    if (x < g.left || x >= g.left + g.width || y < g.top + kListInset) return -1;
+    int line = (y - g.top - kListInset) / kListLineHeight;
+    return line < g.lines ? g.first + line : -1;
+}
+
+int EntryOffsetAt(const Control &c, const std::string &text, int x) {
+    if (text.empty()) return 0;
+    PangoLayout *layout = NewTextLayout(nullptr, ControlFont(c), text);
+    int index = 0, trailing = 0;
+    pango_layout_xy_to_index(layout, (x - c.left - kEntryTextInset) * PANGO_SCALE, 0, &index, &trailing);
+    g_object_unref(layout);
+    const char *at = text.c_str() + std::clamp(index, 0, static_cast<int>(text.size()));
+    for (; trailing > 0 && *at != '\0'; --trailing) at = g_utf8_next_char(at);
+    return static_cast<int>(at - text.c_str());
+}
+
+namespace {
+
+// The open list of a ring's items, drawn above everything else of the panel.
+void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
+    RingPopupGeometry g;
+    if (!RingPopupPlace(p, c, &view, &g)) return;
+    FontSpec font = ControlFont(c);
+    FillRect(cr, g.left, g.top, g.width, g.height, IntAttr(p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    int textColor = IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK);
+    cairo_save(cr);
+    cairo_rectangle(cr, g.left + kListInset, g.top + kListInset, g.width - 2 * kListInset, g.height - 2 * kListInset);
+    cairo_clip(cr);
+    for (int i = g.first; i < g.first + g.lines; ++i) {
+        int ly = g.top + kListInset + (i - g.first) * kListLineHeight, color = textColor;
+        if (i == view.ringHover) {
+            FillRect(cr, g.left + kListInset, ly, g.width - 2 * kListInset, kListLineHeight,
+                     RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
+            color = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
+        }
+        int th = 0;
+        MeasureText(font, "X", &th, nullptr);
+        DrawText(cr, font, c.items[static_cast<size_t>(i)].label, g.left + kListInset + 4,
+                 ly + (kListLineHeight - th) / 2.0, color);
+    }
+    cairo_restore(cr);
+    cairo_set_line_width(cr, 1);
+    SetSourceColor(cr, VAL_BLACK);
+    cairo_rectangle(cr, g.left + 0.5, g.top + 0.5, g.width - 1, g.height - 1);
+    cairo_stroke(cr);
+}
+
+}  // namespace
+
+void RenderRingPopup(cairo_t *cr, Panel &p, const ViewState *view) {
+    if (view == nullptr || view->ringPopup == 0) return;
+    Control *c = FindControl(&p, view->ringPopup);
+    if (c != nullptr && c->visible && IsListStyle(c->style)) DrawRingPopup(cr, p, *c, *view);
+}
+
 void RenderControl(cairo_t *cr, Panel &p, Control &c, const ViewState *view, bool withLabel) {
     if (!c.visible || c.style == CTRL_TIMER) return;
-    Ctx k{p, c, view, ControlFont(p, c), IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK), false};
+    Ctx k{p, c, view, ControlFont(c), IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK), false};
     if (c.dimmed || p.dimmed) k.textColor = kDimmedText;
     k.focused = view != nullptr && view->hasFocus && p.activeCtrl == c.id && CanTakeFocus(c);
     cairo_save(cr);

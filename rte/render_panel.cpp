@@ -78,6 +78,7 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view) {
         Panel *child = FindPanel(handle);
         if (child != nullptr && child->parent == p.handle && child->visible) DrawChildPanel(cr, *child);
     }
+    RenderRingPopup(cr, p, view);
     cairo_restore(cr);
 }
 

@@ -384,8 +384,14 @@ int GetAttr(Panel *p, Control *c, int a, void *out) {
     case ATTR_LABEL_TEXT_LENGTH: put(static_cast<int>(c->label.size())); return 0;
     case ATTR_LABEL_LEFT: put(c->labelLeft); return 0;
     case ATTR_LABEL_TOP: put(c->labelTop); return 0;
-    case ATTR_LABEL_WIDTH: put(LabelWidth(*c)); return 0;
-    case ATTR_LABEL_HEIGHT: put(LabelHeight(*c)); return 0;
+    case ATTR_LABEL_WIDTH:
+    case ATTR_LABEL_HEIGHT:
+        try {  // measured in the control's font
+            put(a == ATTR_LABEL_WIDTH ? LabelWidth(*c) : LabelHeight(*c));
+        } catch (const std::bad_alloc &) {
+            return UIE_OUT_OF_MEMORY;
+        }
+        return 0;
     case ATTR_TEXT_FONT_NAME_LENGTH: {
         auto it = c->attrs.find(ATTR_TEXT_FONT);
         put(static_cast<int>(it == c->attrs.end() ? std::strlen("Dialog") : it->second.s.size()));

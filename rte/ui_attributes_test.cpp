@@ -5,6 +5,7 @@
 #include <string>
 
 #include "rte/engine.h"
+#include "rte/graphics.h"
 #include "rte/testing.h"
 #include "rte/threads.h"
 #include "rte/ui.h"
@@ -54,6 +55,20 @@ TEST_F(UiModel, AttributesRoundTripWithDefaults) {
     int top, left, height, width;
     EXPECT_EQ(GetCtrlBoundingRect(panel, str, &top, &left, &height, &width), 0);
     EXPECT_LT(top, 40);  // includes the label above
+    // Labels measure in the control's font, as they are drawn.
+    int labelWidth = 0, textWidth = 0;
+    ASSERT_EQ(GetCtrlAttribute(panel, str, ATTR_LABEL_WIDTH, &labelWidth), 0);
+    ASSERT_EQ(GetTextDisplaySize("Name", VAL_DIALOG_FONT, nullptr, &textWidth), 0);
+    EXPECT_EQ(labelWidth, textWidth);
+    ASSERT_EQ(SetCtrlAttribute(panel, str, ATTR_LABEL_TEXT, "A label wider than its __entry"), 0);
+    ASSERT_EQ(GetTextDisplaySize("A label wider than its entry", VAL_DIALOG_FONT, nullptr, &textWidth), 0);
+    EXPECT_EQ(GetCtrlBoundingRect(panel, str, &top, &left, &height, &width), 0);
+    EXPECT_EQ(width, textWidth);  // the label reaches past the 100-pixel entry
+    ASSERT_EQ(SetCtrlAttribute(panel, str, ATTR_TEXT_POINT_SIZE, 26), 0);
+    EXPECT_EQ(GetCtrlBoundingRect(panel, str, &top, &left, &height, &width), 0);
+    EXPECT_GT(width, textWidth * 3 / 2);
+    SetCtrlAttribute(panel, str, ATTR_TEXT_POINT_SIZE, 13);
+    SetCtrlAttribute(panel, str, ATTR_LABEL_TEXT, "Name");
     EXPECT_EQ(SetPanelAttribute(panel, ATTR_TITLE, "New title"), 0);
     EXPECT_EQ(GetPanelAttribute(panel, ATTR_TITLE, text), 0);
     EXPECT_STREQ(text, "New title");

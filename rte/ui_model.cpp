@@ -10,6 +10,7 @@
 #include "rte/display.h"
 #include "rte/engine.h"
 #include "rte/event_loop.h"
+#include "rte/render.h"
 
 namespace rte::internal {
 namespace {
@@ -27,22 +28,34 @@ Model &TheModel() {
     return *model;
 }
 
-int TextWidth(const std::string &text) {
-    size_t longest = 0, current = 0;
-    for (char ch : text) {
-        if (ch == '\n') {
-            longest = std::max(longest, current);
-            current = 0;
-        } else {
-            ++current;
-        }
+// The size of a text as the control draws it, in the control's font. Texts are measured by
+// pango without a screen, so panels made by a program that never shows them measure alike.
+// Throws std::bad_alloc.
+void CtrlTextSize(const Control &c, const std::string &text, int *height, int *width) {
+    if (text.empty()) {
+        if (height) *height = 0;
+        if (width) *width = 0;
+        return;
     }
-    return static_cast<int>(std::max(longest, current)) * 7;
+    MeasureText(ControlFont(c), text, height, width);
 }
 
-int TextHeight(const std::string &text) {
-    if (text.empty()) return 0;
-    return 15 * static_cast<int>(1 + std::count(text.begin(), text.end(), '\n'));
+int TextWidth(const Control &c, const std::string &text) {
+    int width;
+    CtrlTextSize(c, text, nullptr, &width);
+    return width;
+}
+
+int TextHeight(const Control &c, const std::string &text) {
+    int height;
+    CtrlTextSize(c, text, &height, nullptr);
+    return height;
+}
+
+// A label as it is drawn: without its accelerator escape.
+std::string LabelText(const Control &c) {
+    int accelerator;
+    return StripAcceleratorEscape(c.label, &accelerator);
 }
 
 // Default data type, mode, size and range of a new control of a style.
@@ -74,19 +87,19 @@ void ApplyStyleDefaults(Control &c) {
         c.dataType = VAL_STRING;
         c.mode = VAL_INDICATOR;
         c.text = c.label;
-        c.width = TextWidth(c.label);
-        c.height = std::max(15, TextHeight(c.label));
+        c.width = TextWidth(c, c.label);
+        c.height = std::max(15, TextHeight(c, c.label));
         break;
     case CTRL_COMMAND_BUTTON:
     case CTRL_PICTURE_COMMAND_BUTTON:
-        c.width = TextWidth(c.label) + 20;
+        c.width = TextWidth(c, LabelText(c)) + 20;
         c.height = 24;
         break;
     case CTRL_TOGGLE_BUTTON:
     case CTRL_PICTURE_TOGGLE_BUTTON:
         c.dataType = VAL_INTEGER;
         c.maxValue = 1;
-        c.width = TextWidth(c.label) + 20;
+        c.width = TextWidth(c, LabelText(c)) + 20;
         c.height = 24;
         break;
     case CTRL_RING:
@@ -225,8 +238,8 @@ bool LabelOutside(int s) {
     return IsNumericStyle(s) || IsListStyle(s) || s == CTRL_COLOR_NUMERIC || s == CTRL_STRING || s == CTRL_PICTURE;
 }
 
-int LabelWidth(const Control &c) { return TextWidth(c.label); }
-int LabelHeight(const Control &c) { return TextHeight(c.label); }
+int LabelWidth(const Control &c) { return TextWidth(c, LabelText(c)); }
+int LabelHeight(const Control &c) { return TextHeight(c, LabelText(c)); }
 
 int ResolvedLabelTop(const Control &c) {
     return c.labelTop == VAL_AUTO_CENTER ? c.top + (c.height - LabelHeight(c)) / 2 : c.labelTop;
@@ -237,8 +250,8 @@ int ResolvedLabelLeft(const Control &c) {
 
 void RelabelAfterResize(Control &c) {
     if (c.style == CTRL_TEXT_MSG) {
-        c.width = TextWidth(c.text);
-        c.height = std::max(15, TextHeight(c.text));
+        c.width = TextWidth(c, c.text);
+        c.height = std::max(15, TextHeight(c, c.text));
     }
 }
 
@@ -292,7 +305,7 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
         c->left = left;
         ApplyStyleDefaults(*c);
         c->labelLeft = left;
-        c->labelTop = top - TextHeight(c->label) - 2;
+        c->labelTop = top - LabelHeight(*c) - 2;
         p->ctrls.reserve(p->ctrls.size() + 1);  // so that the push below cannot fail after the insert
         p->zOrder.insert(p->zOrder.begin(), id);
         p->ctrls.push_back(std::move(c));
@@ -552,7 +565,11 @@ extern "C" int GetCtrlBoundingRect(int panel, int control, int *top, int *left, 
     Control *c = FindControl(p, control);
     if (c == nullptr) return Fail("GetCtrlBoundingRect", UIE_BAD_CONTROL);
     int t, l, h, w;
-    BoundingRect(*c, &t, &l, &h, &w);
+    try {
+        BoundingRect(*c, &t, &l, &h, &w);
+    } catch (const std::bad_alloc &) {
+        return Fail("GetCtrlBoundingRect", UIE_OUT_OF_MEMORY);
+    }
     if (top) *top = t;
     if (left) *left = l;
     if (height) *height = h;
