@@ -2,11 +2,19 @@
 #include "toolbox/core/thread_state.h"
 
 #include "rte/alloc_testing.h"
+#include "rte/engine.h"
+#include "rte/testing.h"
 #include "rte/threads.h"
+#include "rte/ui.h"
 #include "toolbox/core/thread_locals.h"
+#include "toolbox/windows/deferred_calls.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <thread>
 
 namespace {
@@ -26,7 +34,39 @@ void ExpectInitialImage(const ToolboxThreadLocals *block) {
     EXPECT_EQ(block->tabOrderSortPanel, 0);
 }
 
+std::atomic<unsigned> g_ownerThread{0};
+
+int ReportWhereDiscarded(int, int event, void *, int, int) {
+    if (event == EVENT_DISCARD) {
+        bool onOwner = CurrThreadId() == g_ownerThread.load();
+        std::fprintf(stderr, "hidden panel discarded on %s thread\n", onOwner ? "its own" : "another");
+    }
+    return 0;
+}
+
 }  // namespace
+
+// At process exit the main thread discards every thread's block; a thread that is still alive and
+// running its event loop gets its hidden panel discarded on itself, and exit waits for that.
+TEST(ThreadLocalBlockDeathTest, AtExitALiveThreadsPanelIsDiscardedOnThatThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a child with no other thread
+    EXPECT_EXIT(
+        {
+            std::promise<void> posted;
+            std::thread owner([&posted] {
+                ProcessSystemEvents();  // has an event queue
+                g_ownerThread = CurrThreadId();
+                PostDelayedCall([](void *) {}, nullptr, 3600.0);  // makes the hidden panel
+                InstallPanelCallback(rte::testing::AllPanels().back(), ReportWhereDiscarded, nullptr);
+                posted.set_value();
+                RunUserInterface();
+            });
+            posted.get_future().wait();
+            owner.detach();
+            std::exit(0);  // runs the exit clean-ups on this thread while the owner still lives
+        },
+        ::testing::ExitedWithCode(0), "^hidden panel discarded on its own thread\n$");
+}
 
 TEST(ThreadLocalBlock, EachThreadStartsFromTheInitialImage) {
     EXPECT_EQ(ToolboxInit(), 0);
