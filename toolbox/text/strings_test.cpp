@@ -29,50 +29,43 @@ struct HeapString {
 
 class Strings : public testing::TestWithParam<int> {
 protected:
-    bool multiByte() const { return GetParam() != 0; }
+    // What a case expects: `mb` in code page 932, `sb` in code page 0.
+    std::string Expect(const char *mb, const char *sb) const { return GetParam() != 0 ? mb : sb; }
     ScopedCodePage cp_{GetParam()};
 };
 
-TEST_P(Strings, AppendStringGrowsANullOrExistingString) {
+TEST_P(Strings, GrowingAHeapStringAtEitherEnd) {
     HeapString h;
-    EXPECT_EQ(AppendString(&h.s, "abc", 0), 1);
-    EXPECT_EQ(AppendString(&h.s, "", -1), 1);
-    EXPECT_EQ(AppendString(&h.s, nullptr, 5), 1);
+    EXPECT_EQ(AppendString(&h.s, "abc", 0) + AppendString(&h.s, "", -1) + AppendString(&h.s, nullptr, 5) +
+                  AddStringPrefix(&h.s, nullptr, -1) + AddStringPrefix(&h.s, "abc", 0),
+              5);
     EXPECT_EQ(h.s, nullptr) << "nothing to add leaves a null string null";
-
-    EXPECT_EQ(AppendString(&h.s, "hello", -1), 1);
-    EXPECT_EQ(h.str(), "hello");
-    EXPECT_EQ(AppendString(&h.s, "xyz", 2), 1);
-    EXPECT_EQ(AppendString(&h.s, "12", 100), 1) << "stops at the text's null";
-    EXPECT_EQ(h.str(), "helloxy12");
+    using Grow = int (*)(char **, const char *, int);
+    const struct { Grow grow; const char *text; int count; const char *mb, *sb; } steps[] = {
+        {AppendString, "hello", -1, "hello", "hello"},
+        {AppendString, "xyz", 2, "helloxy", "helloxy"},
+        {AppendString, "12", 100, "helloxy12", "helloxy12"},  // stops at the text's null
+        {AddStringPrefix, "abcxyz", 3, "abchelloxy12", "abchelloxy12"},
+        // Appending never leaves half a character at the end; whole ones pass, also when a
+        // trail byte has a lead byte's value. A prefix is taken as given.
+        {AppendString, "a" HIRA_A HYOU, 4, "abchelloxy12a" HIRA_A, "abchelloxy12a" HIRA_A "\x95"},
+        {AppendString, A_KANJI, -1, "abchelloxy12a" HIRA_A A_KANJI, "abchelloxy12a" HIRA_A "\x95" A_KANJI},
+        {AddStringPrefix, "\x95", -1, "\x95" "abchelloxy12a" HIRA_A A_KANJI,
+         "\x95" "abchelloxy12a" HIRA_A "\x95" A_KANJI},
+    };
+    for (const auto &step : steps) {
+        EXPECT_EQ(step.grow(&h.s, step.text, step.count), 1);
+        EXPECT_EQ(h.str(), Expect(step.mb, step.sb)) << step.text;
+    }
 
     // A text taken from the string itself survives the block moving.
-    EXPECT_EQ(AppendString(&h.s, h.s + 5, -1), 1);
-    EXPECT_EQ(h.str(), "helloxy12xy12");
-}
-
-TEST_P(Strings, AppendStringNeverEndsInHalfACharacter) {
-    HeapString h;
-    EXPECT_EQ(AppendString(&h.s, "a" HIRA_A HYOU, 4), 1);
-    EXPECT_EQ(h.str(), multiByte() ? "a" HIRA_A : "a" HIRA_A "\x95");
-    // Whole characters pass, also when a trail byte has a lead byte's value.
-    EXPECT_EQ(AppendString(&h.s, A_KANJI, -1), 1);
-    EXPECT_EQ(h.str(), multiByte() ? "a" HIRA_A A_KANJI : "a" HIRA_A "\x95" A_KANJI);
-}
-
-TEST_P(Strings, AddStringPrefixAndQuotes) {
-    HeapString h;
-    EXPECT_EQ(AddStringPrefix(&h.s, nullptr, -1), 1);
-    EXPECT_EQ(AddStringPrefix(&h.s, "abc", 0), 1);
-    EXPECT_EQ(h.s, nullptr);
-    EXPECT_EQ(AddStringPrefix(&h.s, "def", -1), 1);
-    EXPECT_EQ(AddStringPrefix(&h.s, "abcxyz", 3), 1);
-    EXPECT_EQ(h.str(), "abcdef");
-    EXPECT_EQ(AddStringPrefix(&h.s, h.s + 4, -1), 1) << "prefix taken from the string itself";
-    EXPECT_EQ(h.str(), "efabcdef");
-    EXPECT_EQ(AddStringQuotes(&h.s), 1);
-    EXPECT_EQ(h.str(), "\"efabcdef\"");
-
+    HeapString own;
+    own.s = StrDup("abcdef");
+    EXPECT_EQ(AppendString(&own.s, own.s + 4, -1), 1);
+    EXPECT_EQ(AddStringPrefix(&own.s, own.s + 2, 2), 1);
+    EXPECT_EQ(own.str(), "cdabcdefef");
+    EXPECT_EQ(AddStringQuotes(&own.s), 1);
+    EXPECT_EQ(own.str(), "\"cdabcdefef\"");
     HeapString empty;
     EXPECT_EQ(AddStringQuotes(&empty.s), 1);
     EXPECT_EQ(empty.str(), "\"\"");
@@ -80,14 +73,16 @@ TEST_P(Strings, AddStringPrefixAndQuotes) {
 
 TEST_P(Strings, HeapFunctionsLeaveTheStringAsItWasWhenMemoryRunsOut) {
     ForEachAllocationFailure([](bool injected) {
-        HeapString h, fresh;
+        HeapString h, fresh, dup, trimmed;
         h.s = strdup("abc");
-        int appended = AppendString(&h.s, "def", -1);
-        int prefixed = AddStringPrefix(&h.s, "xy", -1);
-        int fresh_ok = AppendString(&fresh.s, "def", -1);
-        EXPECT_EQ(appended + prefixed + fresh_ok, injected ? 2 : 3);
+        int appended = AppendString(&h.s, "def", -1), prefixed = AddStringPrefix(&h.s, "xy", -1);
         EXPECT_EQ(h.str(), std::string(prefixed ? "xy" : "") + "abc" + (appended ? "def" : ""));
-        EXPECT_EQ(fresh_ok, fresh.s != nullptr ? 1 : 0);
+        int made = AppendString(&fresh.s, "def", -1);
+        EXPECT_EQ(made, fresh.s != nullptr ? 1 : 0);
+        dup.s = StrDup("text");
+        trimmed.s = StrDupWithoutSurrWhiteSpace("  text ");
+        made += appended + prefixed + (dup.s != nullptr) + (trimmed.s != nullptr);
+        EXPECT_EQ(made, injected ? 4 : 5);
     });
     // Only the opening quote failing leaves the closing one appended, as documented.
     ForEachAllocationFailure([](bool injected) {
@@ -96,48 +91,21 @@ TEST_P(Strings, HeapFunctionsLeaveTheStringAsItWasWhenMemoryRunsOut) {
         EXPECT_EQ(AddStringQuotes(&h.s), injected ? 0 : 1);
         EXPECT_TRUE(injected ? (h.str() == "abc" || h.str() == "abc\"") : h.str() == "\"abc\"") << h.str();
     });
-    ForEachAllocationFailure([](bool injected) {
-        HeapString a, b;
-        a.s = StrDup("text");
-        b.s = StrDupWithoutSurrWhiteSpace("  text ");
-        EXPECT_EQ(a.s == nullptr || b.s == nullptr, injected);
-    });
 }
 
-TEST_P(Strings, StrDupAndStringEnd) {
-    EXPECT_EQ(StrDup(nullptr), nullptr);
-    EXPECT_EQ(StringEnd(nullptr), nullptr);
-    const char text[] = "a" HIRA_A;
-    EXPECT_EQ(StringEnd(text), text + 3);
-    HeapString h;
-    h.s = StrDup(text);
-    ASSERT_NE(h.s, text);
-    EXPECT_EQ(h.str(), text);
-}
-
-TEST_P(Strings, WhiteSpaceSkipping) {
-    const char s[] = " \t\n" HYOU "x y";
+TEST_P(Strings, WhiteSpace) {
+    const char s[] = " \t\n" HYOU "x y", blanks[] = "  \t";
     EXPECT_EQ(SkipWhiteSpace(s), s + 3);
     EXPECT_EQ(SkipNonWhiteSpace(s + 3), s + 6);
-    EXPECT_EQ(SkipWhiteSpace(nullptr), nullptr);
-    EXPECT_EQ(SkipNonWhiteSpace(nullptr), nullptr);
-    const char blanks[] = "  \t";
     EXPECT_EQ(SkipWhiteSpace(blanks), blanks + 3);
-    EXPECT_EQ(HasNonWhiteSpace(blanks), 0);
-    EXPECT_EQ(HasNonWhiteSpace(nullptr), 0);
-    EXPECT_EQ(HasNonWhiteSpace(" " HIRA_A), 1);
-}
+    EXPECT_EQ(HasNonWhiteSpace(blanks) + HasNonWhiteSpace(nullptr) + HasNonWhiteSpace(" " HIRA_A), 1);
+    EXPECT_EQ(StringEnd(s), s + std::strlen(s));
+    for (char *none : {SkipWhiteSpace(nullptr), SkipNonWhiteSpace(nullptr), StringEnd(nullptr), StrDup(nullptr)})
+        EXPECT_EQ(none, nullptr);
 
-TEST_P(Strings, TrimmingKeepsInteriorBlanksAndWholeCharacters) {
-    const char *cases[][2] = {
-        {"   ", ""},
-        {"", ""},
-        {"  a b  ", "a b"},
-        {"\t" HIRA_A " " HYOU "\n ", HIRA_A " " HYOU},
-        {A_KANJI, A_KANJI},
-        {"x", "x"},
-    };
-    for (auto &c : cases) {
+    const char *trims[][2] = {{"   ", ""}, {"", ""}, {"x", "x"}, {"  a b  ", "a b"},
+                              {"\t" HIRA_A " " HYOU "\n ", HIRA_A " " HYOU}, {A_KANJI, A_KANJI}};
+    for (auto &c : trims) {
         HeapString h;
         h.s = StrDupWithoutSurrWhiteSpace(c[0]);
         EXPECT_EQ(h.str(), c[1]) << '"' << c[0] << '"';
@@ -149,103 +117,71 @@ TEST_P(Strings, TrimmingKeepsInteriorBlanksAndWholeCharacters) {
     RemoveSurroundingWhiteSpace(nullptr);
 }
 
-TEST_P(Strings, StringCopyMaxCutsToTheBuffer) {
-    char buf[16];
-    StringCopyMax(buf, "abcdef", 4);
-    EXPECT_STREQ(buf, "abc");
-    StringCopyMax(buf, "abc", 4);
-    EXPECT_STREQ(buf, "abc");
-    StringCopyMax(buf, "abc", 1);
-    EXPECT_STREQ(buf, "");
-    std::strcpy(buf, "keep");
-    StringCopyMax(buf, "abc", 0);
-    StringCopyMax(buf, nullptr, 10);
-    StringCopyMax(buf, "abc", -3);
-    EXPECT_STREQ(buf, "keep");
+TEST_P(Strings, CopyingAndInsertingStayInsideTheBuffer) {
+    const struct { const char *source; int size; const char *mb, *sb; } copies[] = {
+        {"abcdef", 4, "abc", "abc"}, {"abc", 4, "abc", "abc"}, {"abc", 1, "", ""}, {"abc", 0, "keep", "keep"},
+        {nullptr, 10, "keep", "keep"}, {"abc", -3, "keep", "keep"},
+        // 4 bytes hold "a" and one double-byte character, not the start of the next one.
+        {"a" HIRA_A HYOU, 5, "a" HIRA_A, "a" HIRA_A "\x95"},
+        // The byte before the cut is a trail byte with a lead byte's value: nothing to drop.
+        {A_KANJI "b", 3, A_KANJI, A_KANJI},
+    };
+    for (const auto &c : copies) {
+        char buf[16] = "keep";
+        StringCopyMax(buf, c.source, c.size);
+        EXPECT_EQ(std::string(buf), Expect(c.mb, c.sb)) << c.size;
+    }
 
-    // 4 bytes hold "a" plus one double-byte character, not the start of the second.
-    StringCopyMax(buf, "a" HIRA_A HYOU, 5);
-    EXPECT_STREQ(buf, multiByte() ? "a" HIRA_A : "a" HIRA_A "\x95");
-    // The byte before the cut is a trail byte with a lead byte's value: nothing to drop.
-    StringCopyMax(buf, A_KANJI "b", 3);
-    EXPECT_STREQ(buf, A_KANJI);
-}
-
-TEST_P(Strings, StringInsertStaysInsideTheBuffer) {
-    char buf[8];
-    std::strcpy(buf, "abc");
-    EXPECT_EQ(StringInsert(buf, "xyz", 6), buf + 2);
-    EXPECT_STREQ(buf, "xyabc");
-    std::strcpy(buf, "abc");
-    EXPECT_EQ(StringInsert(buf, "xyz", 7), buf + 3);
-    EXPECT_STREQ(buf, "xyzabc");
-    std::strcpy(buf, "abc");
-    EXPECT_EQ(StringInsert(buf, "xyz", 4), buf);
-    EXPECT_STREQ(buf, "abc");
-    EXPECT_EQ(StringInsert(buf, "", 8), buf);
-    EXPECT_EQ(StringInsert(buf, "xyz", 0), buf);
-    EXPECT_STREQ(buf, "abc");
-
-    // Already longer than the buffer allows: no null within 3 bytes, nothing is touched.
-    std::strcpy(buf, "abcdef");
-    EXPECT_EQ(StringInsert(buf, "x", 3), buf);
-    EXPECT_STREQ(buf, "abcdef");
-
-    // Room for 3 bytes of a text of double-byte characters: one whole character fits.
-    std::strcpy(buf, "ab");
-    char *after = StringInsert(buf, HIRA_A HYOU, 6);
-    EXPECT_STREQ(buf, multiByte() ? HIRA_A "ab" : HIRA_A "\x95" "ab");
-    EXPECT_EQ(after, buf + (multiByte() ? 2 : 3));
+    const struct { const char *into, *text; int size; const char *mb, *sb; int mbLength, sbLength; } inserts[] = {
+        {"abc", "xyz", 6, "xyabc", "xyabc", 2, 2}, {"abc", "xyz", 7, "xyzabc", "xyzabc", 3, 3},
+        {"abc", "xyz", 4, "abc", "abc", 0, 0}, {"abc", "", 8, "abc", "abc", 0, 0},
+        {"abc", "xyz", 0, "abc", "abc", 0, 0},
+        // Already longer than the buffer allows (no null within 3 bytes): nothing is touched.
+        {"abcdef", "x", 3, "abcdef", "abcdef", 0, 0},
+        // Room for 3 more bytes of double-byte text: one whole character fits.
+        {"ab", HIRA_A HYOU, 6, HIRA_A "ab", HIRA_A "\x95" "ab", 2, 3},
+    };
+    for (const auto &c : inserts) {
+        char buf[8];
+        std::strcpy(buf, c.into);
+        EXPECT_EQ(StringInsert(buf, c.text, c.size) - buf, GetParam() != 0 ? c.mbLength : c.sbLength);
+        EXPECT_EQ(std::string(buf), Expect(c.mb, c.sb)) << c.text << " into " << c.into;
+    }
 }
 
 TEST_P(Strings, CaseInsensitiveComparisons) {
-    EXPECT_EQ(StrICmp("abc", "ABC"), 0);
+    EXPECT_EQ(StrICmp("abc", "ABC") + StrNICmp("abcd", "ABCE", 3), 0);
     EXPECT_LT(StrICmp("abc", "abd"), 0);
-    EXPECT_EQ(StrNICmp("abcd", "ABCE", 3), 0);
     EXPECT_GT(StrNICmp("abcf", "ABCE", 4), 0);
 
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("abc", "  ABC \t"), 0);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace(" abcd", "ABC "), 1);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("ab", "ABC"), -1);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("a b", "ab"), -1) << "interior blanks count";
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("_", "z"), 1) << "upper-case order";
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace(nullptr, nullptr), 0);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace(nullptr, "a"), -1);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("a", nullptr), 1);
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace(" " HYOU "a ", HYOU "A"), 0);
-    // Trail byte 0x61 is not a letter in code page 932.
-    EXPECT_EQ(StrICmpWithoutSurrWhiteSpace("\x81\x61", "\x81\x41"), multiByte() ? 1 : 0);
+    const struct { const char *s1, *s2; int mb, sb; } cases[] = {
+        {"abc", "  ABC \t", 0, 0}, {" abcd", "ABC ", 1, 1}, {"ab", "ABC", -1, -1},
+        {"a b", "ab", -1, -1} /* interior blanks count */, {"_", "z", 1, 1} /* upper-case order */,
+        {nullptr, nullptr, 0, 0}, {nullptr, "a", -1, -1}, {"a", nullptr, 1, 1}, {" " HYOU "a ", HYOU "A", 0, 0},
+        {"\x81\x61", "\x81\x41", 1, 0},  // trail byte 0x61 is not a letter in code page 932
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(StrICmpWithoutSurrWhiteSpace(c.s1, c.s2), GetParam() != 0 ? c.mb : c.sb)
+            << (c.s1 ? c.s1 : "(null)") << " / " << (c.s2 ? c.s2 : "(null)");
 }
 
 TEST_P(Strings, SpliceCommaSeparatedLists) {
-    struct Case {
-        const char *list1, *list2, *merged;
-    } cases[] = {
-        {"a,,c", "x,y,z,w", "a,y,c,w"},
-        {"a,b", nullptr, "a,b"},
-        {nullptr, "a,b", "a,b"},
-        {"", "", ""},
-        {nullptr, nullptr, ""},
-        {",", ",", ","},
-        {HYOU ",", "x,y", HYOU ",y"},
+    const char *cases[][3] = {
+        {"a,,c", "x,y,z,w", "a,y,c,w"}, {"a,b", nullptr, "a,b"}, {nullptr, "a,b", "a,b"}, {"", "", ""},
+        {nullptr, nullptr, ""}, {",", ",", ","}, {HYOU ",", "x,y", HYOU ",y"},
     };
-    for (const Case &c : cases) {
+    for (auto &c : cases) {
         HeapString h;
-        EXPECT_EQ(SpliceCommaSeparatedList(c.list1, c.list2, &h.s), 0);
-        EXPECT_EQ(h.str(), c.merged) << (c.list1 ? c.list1 : "(null)") << " + " << (c.list2 ? c.list2 : "(null)");
+        EXPECT_EQ(SpliceCommaSeparatedList(c[0], c[1], &h.s), 0);
+        EXPECT_EQ(h.str(), c[2]) << (c[0] ? c[0] : "(null)") << " + " << (c[1] ? c[1] : "(null)");
     }
     ForEachAllocationFailure([](bool injected) {
-        HeapString h;
+        HeapString h, empty;
         h.s = reinterpret_cast<char *>(1);  // must be replaced in every case
-        EXPECT_EQ(SpliceCommaSeparatedList("a,,c", "x,y", &h.s), injected ? -12 : 0);
-        if (injected) {
-            EXPECT_EQ(h.s, nullptr);
-        }
-    });
-    ForEachAllocationFailure([](bool injected) {
-        HeapString h;
-        EXPECT_EQ(SpliceCommaSeparatedList(nullptr, "", &h.s), injected ? -12 : 0);
-        EXPECT_EQ(h.s == nullptr, injected);
+        int result = SpliceCommaSeparatedList("a,,c", "x,y", &h.s);
+        result += SpliceCommaSeparatedList(nullptr, "", &empty.s);
+        EXPECT_EQ(result, injected ? -12 : 0);
+        EXPECT_EQ(h.s == nullptr || empty.s == nullptr, injected);
     });
 }
 
