@@ -201,3 +201,30 @@ TEST_F(Render, DecorationsRingsColorsSlidesAndChildPanels) {
     EXPECT_EQ(pic.At(200 + 57, 150 - 10), RteGetSysColor(RTE_SYSCOLOR_ACTIVECAPTION));  // its title bar
     (void)recessed;
 }
+
+TEST_F(Render, RingListOpensBelowOrAboveWithTheMarkedItem) {
+    int ring = NewCtrl(panel, CTRL_RING, "Ring", 20, 30);
+    SetCtrlAttribute(panel, ring, ATTR_DATA_TYPE, VAL_STRING);
+    for (const char *item : {"one", "two", "three"}) InsertListItem(panel, ring, -1, item, item);
+    rte::internal::ViewState view;
+    view.ringPopup = ring;
+    view.ringHover = 1;
+    const int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
+    // Below the 22-pixel ring: lines of 15 pixels after a 2-pixel inset; the second one marked.
+    Picture pic = ViewPicture(panel, view);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 15 + 1), highlight);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 7), VAL_WHITE);        // the first line, unmarked
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 2 * 15 + 7), VAL_WHITE);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 3 * 15 + 4 + 3), 0xC0C0C0); // the panel past the list's end
+    EXPECT_EQ(rte::internal::RingPopupItemAt(*rte::internal::FindPanel(panel),
+                                             *rte::internal::FindControl(rte::internal::FindPanel(panel), ring), &view,
+                                             40, 42 + 2 + 2 * 15 + 7),
+              2);
+
+    // Near the panel's bottom edge the list opens above the ring.
+    SetCtrlAttribute(panel, ring, ATTR_TOP, 170);
+    pic = ViewPicture(panel, view);
+    int top = 170 - (3 * 15 + 4);
+    EXPECT_EQ(pic.At(30 + 90, top + 2 + 15 + 1), highlight);
+    EXPECT_EQ(pic.At(30 + 90, top - 3), 0xC0C0C0);
+}
