@@ -31,28 +31,19 @@ protected:
     void TearDown() override { rte::testing::UseRealClock(); }
 };
 
-// A thread running its event loop until told to quit.
-class EventLoopThread {
-public:
-    EventLoopThread() {
-        std::promise<unsigned> started;
-        auto id = started.get_future();
-        thread_ = std::thread([&started] {
-            ProcessSystemEvents();  // makes the thread's event queue
-            started.set_value(CurrThreadId());
-            RunUserInterface();
-        });
-        id_ = id.get();
-    }
+// A thread running its event loop until the object goes.
+struct EventLoopThread {
+    std::promise<unsigned> started;
+    std::thread thread{[this] {
+        ProcessSystemEvents();  // makes the thread's event queue
+        started.set_value(CurrThreadId());
+        RunUserInterface();
+    }};
+    unsigned id = started.get_future().get();
     ~EventLoopThread() {
-        PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, id_);
-        thread_.join();
+        PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, id);
+        thread.join();
     }
-    unsigned id() const { return id_; }
-
-private:
-    std::thread thread_;
-    unsigned id_ = 0;
 };
 
 }  // namespace
@@ -73,33 +64,22 @@ TEST_F(DelayedCalls, RunInOrderOfDueTimeAndNeverEarly) {
     }
 }
 
-TEST_F(DelayedCalls, ADelayOfZeroOrLessRunsOnlyFromTheEventLoop) {
-    char zero[] = "0", negative[] = "-";
-    EXPECT_EQ(PostDelayedCall(Append, zero, 0.0), 1);
-    EXPECT_EQ(PostDelayedCall(Append, negative, -5.0), 1);
+TEST_F(DelayedCalls, DueCallsRunOnePerTickAndNeverInsidePostDelayedCall) {
+    char a[] = "a", b[] = "b", overdue[] = "-";
+    EXPECT_EQ(PostDelayedCall(Append, a, 0.0), 1);
+    EXPECT_EQ(PostDelayedCall(Append, b, 0.0), 1);  // due with a: runs after it, a tick later
+    EXPECT_EQ(PostDelayedCall(Append, overdue, -5.0), 1);
     EXPECT_EQ(g_ran, "");
-    for (int i = 0; i < 3; i++) ProcessSystemEvents();
-    EXPECT_EQ(g_ran, "-0");
-    EXPECT_EQ(PostDelayedCall(nullptr, zero, 0.0), 0);
-}
-
-TEST_F(DelayedCalls, EqualDueTimesRunOnSuccessiveTicks) {
-    char a[] = "a", b[] = "b";
-    PostDelayedCall(Append, a, 1.0);
-    PostDelayedCall(Append, b, 1.0);
-    rte::testing::AdvanceClock(1.0);
-    ProcessSystemEvents();
-    EXPECT_EQ(g_ran.size(), 1u);  // one call per tick
-    ProcessSystemEvents();
-    EXPECT_EQ(g_ran.size(), 2u);
+    for (const char *expected : {"-", "-a", "-ab", "-ab"}) {
+        ProcessSystemEvents();
+        EXPECT_EQ(g_ran, expected);
+    }
+    EXPECT_EQ(PostDelayedCall(nullptr, a, 0.0), 0);
 }
 
 TEST_F(DelayedCalls, AThreadsHiddenPanelExistsOnlyOnceItPostsAndGoesWithIt) {
     size_t before = rte::testing::AllPanels().size();
-    std::thread quiet([] {
-        ToolboxThreadLocals *block = GetThreadLocalBlock();
-        EXPECT_EQ(block->delayedCalls, nullptr);
-    });
+    std::thread quiet([] { EXPECT_EQ(GetThreadLocalBlock()->delayedCalls, nullptr); });
     quiet.join();
     EXPECT_EQ(rte::testing::AllPanels().size(), before);
 
@@ -134,15 +114,15 @@ TEST(DeferredCallAndWait, RunsOnTheTargetThreadAndWaitsForIt) {
     EventLoopThread target;
     std::atomic<unsigned> ranOn{0};
     auto record = [](void *data) { static_cast<std::atomic<unsigned> *>(data)->store(CurrThreadId()); };
-    EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, target.id(), -1), 0);
-    EXPECT_EQ(ranOn.load(), target.id());
-    EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, target.id(), 5000), 0);
+    EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, target.id, -1), 0);
+    EXPECT_EQ(ranOn.load(), target.id);
+    EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, target.id, 5000), 0);
 
     // To the calling thread itself: run at once.
     EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, CurrThreadId(), 0), 0);
     EXPECT_EQ(ranOn.load(), CurrThreadId());
 
-    EXPECT_EQ(PostDeferredCallToThreadAndWait(nullptr, nullptr, target.id(), -1), UIE_NULL_POINTER);
+    EXPECT_EQ(PostDeferredCallToThreadAndWait(nullptr, nullptr, target.id, -1), UIE_NULL_POINTER);
     EXPECT_EQ(PostDeferredCallToThreadAndWait(record, &ranOn, 987654, -1), UIE_NO_SUCH_THREAD);
 }
 
@@ -156,49 +136,40 @@ TEST(DeferredCallAndWait, ReportsARecordThatCannotBeMade) {
     });
 }
 
-TEST(DeferredCallAndWait, ATimeOutOfZeroGivesUpAndTheTargetRunsLater) {
+TEST(DeferredCallAndWait, AWaiterThatGivesUpLeavesTheRecordToTheTarget) {
     EventLoopThread target;
-    std::promise<void> release;
+    std::promise<void> release, ran;
     std::shared_future<void> released = release.get_future().share();
-    // Keep the target busy so the waited call cannot run in time.
+    // With the target busy, a time-out of 0 gives up at once; the call still runs later and the
+    // target frees the record (LeakSanitizer would report it otherwise).
     PostDeferredCallToThread([](void *f) { static_cast<std::shared_future<void> *>(f)->wait(); },
-                             &released, target.id());
-    std::promise<void> ran;
+                             &released, target.id);
     auto done = [](void *p) { static_cast<std::promise<void> *>(p)->set_value(); };
-    EXPECT_EQ(PostDeferredCallToThreadAndWait(done, &ran, target.id(), 0), 0);
+    EXPECT_EQ(PostDeferredCallToThreadAndWait(done, &ran, target.id, 0), 0);
     release.set_value();
-    ran.get_future().wait();  // it still runs, and the target frees the record (LeakSanitizer)
-}
+    ran.get_future().wait();
 
-TEST(DeferredCallAndWait, GivingUpAsTheTargetFinishesFreesTheRecordOnce) {
-    EventLoopThread target;
+    // Giving up just as the target finishes: every record is freed once (no double free, no
+    // leak) and every call runs once.
     std::atomic<int> runs{0};
     auto count = [](void *n) { static_cast<std::atomic<int> *>(n)->fetch_add(1); };
     for (int i = 0; i < 300; i++)
-        EXPECT_EQ(PostDeferredCallToThreadAndWait(count, &runs, target.id(), i % 3 == 0 ? 0 : 1), 0);
-    // Every call runs exactly once; the sanitizers report a double free or a leak.
-    EXPECT_EQ(PostDeferredCallToThreadAndWait(count, &runs, target.id(), -1), 0);
+        EXPECT_EQ(PostDeferredCallToThreadAndWait(count, &runs, target.id, i % 3 == 0 ? 0 : 1), 0);
+    EXPECT_EQ(PostDeferredCallToThreadAndWait(count, &runs, target.id, -1), 0);
     EXPECT_EQ(runs.load(), 301);
 }
 
 TEST(DeferredCallAndWait, ATargetThatEndsReleasesItsWaiter) {
     std::promise<unsigned> started;
-    std::promise<void> release;
-    std::thread target([&] {
-        ProcessSystemEvents();  // has an event queue, but stops processing events
+    std::thread target([&started] {
+        ProcessSystemEvents();  // has an event queue, but processes no more events
         started.set_value(CurrThreadId());
-        release.get_future().wait();
-    });
-    unsigned id = started.get_future().get();
-    std::thread ender([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        release.set_value();
     });
     bool ran = false;
     EXPECT_EQ(PostDeferredCallToThreadAndWait([](void *r) { *static_cast<bool *>(r) = true; }, &ran,
-                                              id, -1),
+                                              started.get_future().get(), -1),
               UIE_NO_SUCH_THREAD);
     EXPECT_FALSE(ran);
-    ender.join();
     target.join();
 }
