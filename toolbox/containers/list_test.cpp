@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -64,21 +65,19 @@ TEST(List, NewListAndGrowthByPolicy) {
 TEST(List, PositionRules) {
     ListHandle list = ListCreate(sizeof(int));
     int x = 7, y = 8, z = 9;
-    ASSERT_EQ(ListInsertItem(list, &x, LIST_FRONT), 1);  // into an empty list
-    ASSERT_EQ(ListInsertItem(list, &y, 2), 1);           // n + 1 appends
-    EXPECT_EQ(ListInsertItem(list, &z, 4) + ListInsertItem(list, &z, -2) + ListInsertItems(list, &z, 1, 0), 0);
-    ASSERT_EQ(ListInsertItem(list, &z, LIST_FRONT), 1);
-    ASSERT_EQ(ListInsertItem(list, &x, 2), 1);
-    ASSERT_EQ(ListInsertItems(list, nullptr, LIST_END, 3), 1);
+    // Into an empty list at the front, n + 1 appends, in front of item 1 and of item 2.
+    const struct { int *item; int position; } inserts[] = {{&x, LIST_FRONT}, {&y, 2}, {&z, LIST_FRONT}, {&x, 2}};
+    for (const auto &insert : inserts) ASSERT_EQ(ListInsertItem(list, insert.item, insert.position), 1);
+    ASSERT_EQ(ListInsertItems(list, nullptr, LIST_END, 3), 1);  // zero-filled
+    EXPECT_EQ(ListInsertItem(list, &z, 9) + ListInsertItem(list, &z, -2) + ListInsertItems(list, &z, 1, 0), 0);
     EXPECT_EQ(Items(list), V({9, 7, 7, 8, 0, 0, 0}));
 
     int buf[3] = {0, 0, 0}, r[2] = {20, 30};
     ListGetItems(list, buf, LIST_END, 2);  // would run past the end: nothing
     ListGetItem(list, buf, 8);
-    EXPECT_EQ(V(buf, buf + 3), V({0, 0, 0}));
-    ListGetItem(list, buf, LIST_FRONT);
-    ListGetItem(list, buf + 1, LIST_END);
-    EXPECT_EQ(V(buf, buf + 2), V({9, 0}));
+    ListGetItem(list, buf + 1, LIST_FRONT);
+    ListGetItem(list, buf + 2, LIST_END);
+    EXPECT_EQ(V(buf, buf + 3), V({0, 9, 0}));
     EXPECT_EQ(ListGetPtrToItem(list, 8), nullptr);
     EXPECT_EQ(*static_cast<int *>(ListGetPtrToItem(list, 4)), 8);
     ListReplaceItems(list, r, 2, 2);
@@ -104,8 +103,12 @@ TEST(List, PositionRules) {
     ListDispose(own);
     ListDispose(list);
 
-    EXPECT_EQ(ListInsertItem(nullptr, &x, LIST_END) + ListNumItems(nullptr) + ListFindItem(nullptr, &x, 1, nullptr), 0);
+    // A null list: nothing happens, results are 0 and null.
+    EXPECT_EQ(ListInsertItem(nullptr, &x, LIST_END) + ListNumItems(nullptr) + ListFindItem(nullptr, &x, 1, nullptr) +
+                  ListPreAllocate(nullptr, 1) + ListGetItemSize(nullptr),
+              0);
     EXPECT_EQ(ListGetPtrToItem(nullptr, 1), ListGetDataPtr(nullptr));
+    EXPECT_EQ(ListCopy(nullptr), nullptr);
     ListRemoveItem(nullptr, &x, 1);
     ListDispose(nullptr);
 }
@@ -175,9 +178,8 @@ TEST(List, ApplyToEach) {
 TEST(List, IntegerLists) {
     ListHandle a = BuildIntegerList(0, 5, 7, 9, 0), b = BuildIntegerList(2, 5, 7, 9, 0),
                c = BuildIntegerList(0, 5, 1, 9, 0);
+    EXPECT_EQ(V({ListNumItems(a), ListNumItems(b), ListNumItems(c)}), V({3, 2, 1}));
     EXPECT_EQ(Items(a), V({5, 7, 9}));
-    EXPECT_EQ(Items(b), V({5, 7}));
-    EXPECT_EQ(Items(c), V({5}));
     EXPECT_EQ(AppendToIntegerList(c, 0, 6, 8, -1), 1);
     EXPECT_EQ(Items(c), V({5, 6, 8}));
     EXPECT_EQ(AppendToIntegerList(nullptr, 0, 6, 0), 0);
@@ -221,6 +223,15 @@ TEST(List, OutOfMemory) {
         ListDispose(copy);
         return ok;
     });
+}
+
+TEST(List, CountsTooLargeForABlockFailCleanly) {
+    ListHandle list = IntList({1, 2, 3});
+    EXPECT_EQ(ListInsertItems(list, nullptr, LIST_END, 1 << 30) + ListPreAllocate(list, INT_MAX - 2), 0);
+    EXPECT_EQ(ListInsertItems(list, nullptr, LIST_END, INT_MAX), 0);
+    EXPECT_EQ(Head(list)->capacity, 5);
+    EXPECT_EQ(Items(list), V({1, 2, 3}));
+    ListDispose(list);
 }
 
 TEST(ListDeathTest, ProgrammingErrors) {
