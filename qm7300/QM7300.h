@@ -25,11 +25,12 @@
  *         list raw TEXT            the device list text QM_ListDIO returns, verbatim (<= 1023)
  *         list count N             the device count QM_ListDIO returns
  *         fail list                QM_ListDIO fails
- *     NAME, TEXT and MESSAGE are the rest of the line, or a double-quoted string with the
- *     escapes \" \\ \t and \n (the way to keep blanks at either end or a '#'). Outside quotes, a
- *     '#' at the start of a line or after white space starts a comment, and white space before
- *     it is dropped. Without "list raw" the list text is the device names joined by commas;
- *     without "list count" the count is the number of devices.
+ *     NAME, TEXT and MESSAGE are the rest of the line verbatim, as in operator scripts, or a
+ *     double-quoted string with the escapes \" \\ \t and \n (the way to keep leading blanks, a
+ *     comment-like '#' or a line end). Outside quotes, a '#' at the start of a line or after
+ *     white space starts a comment; it is cut off with the white space before it. Without
+ *     "list raw" the list text is the device names joined by commas; without "list count" the
+ *     count is the number of devices.
  *     A file that cannot be read, or any line not understood, makes every call fail with
  *     QM_ERR_CONFIG and an error text naming the file and line; the same text is printed once
  *     on standard error when the file is read, so a mistake is never silent.

@@ -80,7 +80,7 @@ TEST(QM7300, SimFileDescribesDevicesInputsVersionsAndFaults)
         "device Bench A   # a name with a blank\n"
         "  input 0 200\n"
         "  version \"2.1 #7\"\n"
-        "  fail read 17 Port 17 of Bench A is stuck.\n"
+        "  fail read 17 Port 17 of Bench A is stuck. \r\n"
         "  fail write 16 \"Port 16 \\\"write\\\" failed\"\n"
         "device Broken\n"
         "  fail open\n"
@@ -104,7 +104,7 @@ TEST(QM7300, SimFileDescribesDevicesInputsVersionsAndFaults)
     ASSERT_EQ(QM_ReadPort(h, 1, &value, err), QM_OK);
     EXPECT_EQ(value, 9);    // port 1 still loops back
     EXPECT_EQ(QM_ReadPort(h, 17, &value, err), QM_ERR_DEVICE);
-    EXPECT_STREQ(err, "Port 17 of Bench A is stuck.");
+    EXPECT_STREQ(err, "Port 17 of Bench A is stuck. ");  // verbatim, less the CR of a CRLF line
     EXPECT_EQ(QM_WritePort(h, 16, 1, err), QM_ERR_DEVICE);
     EXPECT_STREQ(err, "Port 16 \"write\" failed");
     char version[QM_VERSION_SIZE];

@@ -2,8 +2,9 @@
 //
 // A line is a directive word (two for "list ..." and "fail ..."), then its arguments. Numbers
 // are plain decimal words; NAME, TEXT and MESSAGE are either a double-quoted string with the
-// escapes \" \\ \t \n, or the rest of the line with a trailing comment and trailing white space
-// removed. The first line not understood stops the parse: the config then carries only the error.
+// escapes \" \\ \t \n, or the rest of the line verbatim, less a trailing comment and the white
+// space before it. The first line not understood stops the parse: the config then carries only
+// the error.
 #include "qm7300/sim_config.h"
 
 #include <cctype>
@@ -87,11 +88,15 @@ bool ParseText(const std::string &line, size_t pos, std::string *out, std::strin
         }
         return true;
     }
+    // The rest of the line, verbatim as in operator scripts; only a comment is cut off, with the
+    // white space that separates it from the text.
     size_t end = pos;
     while (end < line.size() && !(line[end] == '#' && end > 0 && IsBlank(line[end - 1])))
         end++;
-    while (end > pos && IsBlank(line[end - 1]))
-        end--;
+    if (end < line.size()) {
+        while (end > pos && IsBlank(line[end - 1]))
+            end--;
+    }
     *out = line.substr(pos, end - pos);
     return true;
 }
