@@ -247,9 +247,10 @@ void toolbox::numeric::TransposeElements(void *array, int elementSize, int numEl
 
 extern "C" void TransposeData(void *array, int dataType, int numElements, int numChannels) {
     if (numChannels < 2) return;
-    int q = numElements / numChannels;
-    if (q < 2 && numElements - q * numChannels == 0) return;
-    toolbox::numeric::TransposeElements(array, GetDataTypeSize(dataType), numElements, numChannels);
+    // The type is checked before anything else, so a bad code is caught even when the shape
+    // leaves nothing to reorder.
+    int size = GetDataTypeSize(dataType);
+    toolbox::numeric::TransposeElements(array, size, numElements, numChannels);
 }
 
 // ---- Rounding ---------------------------------------------------------------------------------

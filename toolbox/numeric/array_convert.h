@@ -52,8 +52,8 @@ void ConvertArrayType(const void *source, int sourceType, void *target, int targ
  * place. Uses one work buffer of numElements elements when it can be had, and otherwise moves
  * the elements within the array with no extra memory (slower, same result); it reports nothing
  * either way. Fewer than 2 channels, fewer than 2 samples per channel with no remainder, or a
- * count of 0 or less leave the array as it is and allocate nothing. An invalid type stops the
- * program as in GetDataTypeSize (when there is something to reorder). */
+ * count of 0 or less leave the array as it is and allocate nothing. With 2 channels or more an
+ * invalid type stops the program as in GetDataTypeSize, even when there is nothing to reorder. */
 void TransposeData(void *array, int dataType, int numElements, int numChannels);
 
 /* ---- Rounding ------------------------------------------------------------------------------ */
