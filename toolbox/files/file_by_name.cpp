@@ -96,7 +96,14 @@ extern "C" int CreateAndOpenTemporaryFile(const char *directoryPath, const char 
         int fd = open(pathBuffer, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return TOOLBOX_ERR_CREATE_TEMP_FILE;
+            // Say why as a query of the name does: a query that fails is -91 (-93 for any other
+            // failure); a name that is free but cannot be created is the creation's failure.
+            switch (GetFileInfo(pathBuffer, nullptr)) {
+            case 1: continue;  // made by someone else meanwhile
+            case 0: return TOOLBOX_ERR_CREATE_TEMP_FILE;
+            case -1: return -91;
+            default: return -93;
+            }
         }
         // The descriptor allows reading and writing, so every stdio mode can be had from it; an
         // append mode makes fdopen set O_APPEND. The file is new and empty, so "w" needs no

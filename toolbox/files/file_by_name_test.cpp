@@ -82,14 +82,19 @@ TEST_F(FileByName, TemporaryFilesTakeTheFirstFreeNameExclusively) {
         fclose(f);
         EXPECT_EQ(path, P("abcd0.t"));
     }
-    // Failures leave nothing behind and the caller's stream pointer as it was.
-    FILE *untouched = nullptr;
-    EXPECT_EQ(CreateAndOpenTemporaryFile(P("nodir/").c_str(), "t", "t", "wb", path, &untouched), -5004);
-    EXPECT_EQ(CreateAndOpenTemporaryFile(P("").c_str(), "bad", "t", "q", path, &untouched), -5004);
-    EXPECT_FALSE(Exists("bad0.t"));
+    // Failures leave nothing behind and the caller's stream pointer as it was: a missing
+    // directory, a bad mode, a name that cannot be queried, every name taken.
     for (int n = 0; n <= 999; ++n) Write("full" + std::to_string(n) + ".t", "");
-    EXPECT_EQ(CreateAndOpenTemporaryFile(P("").c_str(), "full", "t", "wb", path, &untouched), -5003);
-    EXPECT_EQ(untouched, nullptr);
+    const struct { std::string directory; const char *prefix, *mode; int result; } failures[] = {
+        {"nodir/", "t", "wb", -5004}, {"", "bad", "q", -5004}, {kTooLong + "/", "t", "wb", -91},
+        {"", "full", "wb", -5003}};
+    for (const auto &c : failures) {
+        FILE *untouched = nullptr;
+        EXPECT_EQ(CreateAndOpenTemporaryFile(P(c.directory).c_str(), c.prefix, "t", c.mode, path, &untouched),
+                  c.result) << c.prefix;
+        EXPECT_EQ(untouched, nullptr);
+    }
+    EXPECT_FALSE(Exists("bad0.t"));
 }
 
 TEST_F(FileByName, RemoveAndReplace) {

@@ -44,8 +44,9 @@ int GetFileWritability(const char *path, int *isWritable);
  * returns 0, stores the stream in *file and leaves the name in pathBuffer (MAX_PATHNAME_LEN
  * bytes suffice); the caller closes the stream and deletes the file. Failures:
  * TOOLBOX_ERR_NO_UNUSED_TEMP_NAME when all 1000 names are taken, TOOLBOX_ERR_CREATE_TEMP_FILE
- * when the file cannot be created or opened with mode (nothing is left behind); *file is then
- * unchanged. New files get permissions 0666 less the umask, as fopen gives them. */
+ * when the file cannot be created or opened with mode (nothing is left behind), -91 when a name
+ * cannot even be queried (too long, a directory that may not be searched), -93 another failure
+ * of that query; *file is then unchanged. New files get permissions 0666 less the umask, as fopen gives them. */
 int CreateAndOpenTemporaryFile(const char *directoryPath, const char *prefix, const char *extension,
                                const char *mode, char *pathBuffer, FILE **file);
 
