@@ -60,7 +60,7 @@ TEST_F(StreamSearch, FindsMatchesAcrossReadsAndLongPatterns) {
     fclose(f);
 }
 
-TEST_F(StreamSearch, StreamsWithoutPositionFail) {
+TEST_F(StreamSearch, StreamsThatCannotBePositionedOrReadFail) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     ASSERT_EQ(write(fds[1], "ab", 2), 2);
@@ -76,6 +76,15 @@ TEST_F(StreamSearch, StreamsWithoutPositionFail) {
     EXPECT_EQ(line, nullptr);
     EXPECT_EQ(text, nullptr);
     fclose(p);
+    // A stream that has a position but cannot be read (a directory): a read error is no
+    // "not found" and no end of the string.
+    FILE *d = fopen(dir_.c_str(), "rb");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(FindBytesInFile(d, "b", 1, nullptr, nullptr), -93);
+    clearerr(d);
+    EXPECT_EQ(ReadStringFromBinaryFile(d, &text, -1, nullptr, nullptr), -93);
+    EXPECT_EQ(text, nullptr);
+    fclose(d);
 }
 
 }  // namespace
