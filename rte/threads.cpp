@@ -145,11 +145,19 @@ void DiscardBlock(const Block &block, unsigned owner) {
     std::free(block.memory);
 }
 
-// Owned by a C++ thread_local, so its destructor runs on the thread as the thread ends.
+// The calling thread's record. A plain pointer, so it can still be read after the thread's
+// destructors have run: the main thread's thread-locals go before the exit clean-ups run, and a
+// clean-up that then asks for a variable gets a new record instead of the freed one.
+thread_local ThreadRecord *t_record = nullptr;
+thread_local bool t_exitRan = false;  // ThreadExit below has been destroyed on this thread
+
+// A C++ thread_local whose destructor runs on the thread as the thread ends.
 struct ThreadExit {
-    ThreadRecord *record = nullptr;
+    bool armed = false;
 
     ~ThreadExit() {
+        t_exitRan = true;
+        ThreadRecord *record = t_record;
         if (!record) return;
         // A discard callback may touch another thread-local variable and so make a new block;
         // repeat until none is left.
@@ -166,6 +174,7 @@ struct ThreadExit {
             }
             for (auto &entry : blocks) DiscardBlock(entry.second, record->threadId);
         }
+        t_record = nullptr;
         delete record;
     }
 };
@@ -174,7 +183,7 @@ thread_local ThreadExit t_exit;
 
 // The calling thread's record, made and registered on first use; null when it cannot be made.
 ThreadRecord *CurrentRecord() {
-    if (t_exit.record) return t_exit.record;
+    if (t_record) return t_record;
     ThreadRecord *record = new (std::nothrow) ThreadRecord;
     if (!record) return nullptr;
     record->threadId = RteGetCurrentThreadID();
@@ -185,7 +194,8 @@ ThreadRecord *CurrentRecord() {
         delete record;
         return nullptr;
     }
-    t_exit.record = record;
+    t_record = record;
+    if (!t_exitRan) t_exit.armed = true;  // first use: its destructor now runs at thread end
     return record;
 }
 

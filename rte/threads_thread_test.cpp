@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -257,4 +258,33 @@ TEST(RteThreadLocalVar, ABlockThatCannotBeMadeIsReportedAndRetried) {
     });
     EXPECT_EQ(RteGetThreadLocalVar(tlv, nullptr), RTE_THREAD_ERR_NULL_POINTER);
     EXPECT_EQ(RteDiscardThreadLocalVar(tlv), 0);
+}
+
+namespace {
+
+int g_exitTlv = 0;
+
+void UseTheVariableAtExit() {
+    void *block = nullptr;
+    int status = RteGetThreadLocalVar(g_exitTlv, &block);
+    std::fprintf(stderr, "status %d, image %d\n", status, block ? *static_cast<int *>(block) : -1);
+}
+
+}  // namespace
+
+// A program without CloseRTE runs its exit clean-ups after the main thread's own thread-locals
+// have gone; a clean-up that uses a thread-local variable then gets a fresh block.
+TEST(RteThreadLocalVarDeathTest, AnExitCleanupMayStillUseAVariable) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const int image = 5;
+            RteNewThreadLocalVar(sizeof image, &image, nullptr, nullptr, &g_exitTlv);
+            void *block = nullptr;
+            RteGetThreadLocalVar(g_exitTlv, &block);
+            *static_cast<int *>(block) = 6;
+            RegisterExitCleanup(UseTheVariableAtExit);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "^status 0, image 5\n$");
 }
