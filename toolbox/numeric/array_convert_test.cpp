@@ -42,6 +42,7 @@ TEST(ArrayConvert, ConvertsThroughDoubleTruncatingAndWrapping) {
         {DATA_TYPE_CHAR, E<int8_t>(-1), DATA_TYPE_UCHAR, E<uint8_t>(255)},
         {DATA_TYPE_UINT, E(4294967295u), DATA_TYPE_DOUBLE, E(4294967295.0)},
         {DATA_TYPE_DOUBLE, E(2.9), DATA_TYPE_INT, E(2)},
+        {DATA_TYPE_DOUBLE, E(-2.9), DATA_TYPE_INT, E(-2)},  // toward zero, not down
         {DATA_TYPE_DOUBLE, E(4294967295.0), DATA_TYPE_UINT, E(4294967295u)},
         {DATA_TYPE_DOUBLE, E(300.0), DATA_TYPE_CHAR, E<int8_t>(44)},
         {DATA_TYPE_USHORT, E<uint16_t>(65535), DATA_TYPE_SHORT, E<int16_t>(-1)},

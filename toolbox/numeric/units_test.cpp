@@ -14,7 +14,7 @@ TEST(Units, ConstantsAndConversions) {
     EXPECT_DOUBLE_EQ(FahrenheitToCelsius(212), 100);
     EXPECT_EQ(CelsiusToKelvin(-273.15), 0);
     EXPECT_EQ(MilesToKilometers(1), 1.609344);
-    EXPECT_DOUBLE_EQ(KilogramsToPounds(0.453592), 1);
+    EXPECT_EQ(KilogramsToPounds(0.453592), 1);  // one stored factor both ways
     EXPECT_DOUBLE_EQ(RadToDeg(Pi()), 180);
     EXPECT_DOUBLE_EQ(LitersToGallons(GallonsToLiters(2.5)), 2.5);
 }
