@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
@@ -35,6 +36,7 @@ void ExpectInitialImage(const ToolboxThreadLocals *block) {
 }
 
 std::atomic<unsigned> g_ownerThread{0};
+std::chrono::steady_clock::time_point g_exitStarted;
 
 int ReportWhereDiscarded(int, int event, void *, int, int) {
     if (event == EVENT_DISCARD) {
@@ -44,28 +46,48 @@ int ReportWhereDiscarded(int, int event, void *, int, int) {
     return 0;
 }
 
+// Registered before the library's own clean-ups, so it runs after them.
+void ReportExitTime() {
+    bool quick = std::chrono::steady_clock::now() - g_exitStarted < std::chrono::seconds(1);
+    std::fprintf(stderr, "clean-ups %s\n", quick ? "quick" : "waited");
+}
+
+// Ends the process while two threads live: one with a hidden panel, running its event loop, and
+// one with a block but no user-interface objects, processing no events.
+void ExitWithTwoLiveThreads() {
+    RegisterExitCleanup(ReportExitTime);
+    std::promise<void> posted, quietReady, quietEnd;
+    std::thread owner([&posted] {
+        ProcessSystemEvents();  // has an event queue
+        g_ownerThread = CurrThreadId();
+        PostDelayedCall([](void *) {}, nullptr, 3600.0);  // makes the hidden panel
+        InstallPanelCallback(rte::testing::AllPanels().back(), ReportWhereDiscarded, nullptr);
+        posted.set_value();
+        RunUserInterface();
+    });
+    std::thread quiet([&quietReady, &quietEnd] {
+        ProcessSystemEvents();
+        GetThreadLocalBlock()->randomSeed = 1;
+        quietReady.set_value();
+        quietEnd.get_future().wait();  // never comes
+    });
+    posted.get_future().wait();
+    quietReady.get_future().wait();
+    owner.detach();
+    quiet.detach();
+    g_exitStarted = std::chrono::steady_clock::now();
+    std::exit(0);  // runs the exit clean-ups on this thread
+}
+
 }  // namespace
 
-// At process exit the main thread discards every thread's block; a thread that is still alive and
-// running its event loop gets its hidden panel discarded on itself, and exit waits for that.
+// At process exit the main thread discards every thread's block. A live thread running its event
+// loop gets its hidden panel discarded on itself, and exit waits for that; a thread without
+// user-interface objects is not posted to (it processes no events, so exit would wait 2000 ms).
 TEST(ThreadLocalBlockDeathTest, AtExitALiveThreadsPanelIsDiscardedOnThatThread) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // a child with no other thread
-    EXPECT_EXIT(
-        {
-            std::promise<void> posted;
-            std::thread owner([&posted] {
-                ProcessSystemEvents();  // has an event queue
-                g_ownerThread = CurrThreadId();
-                PostDelayedCall([](void *) {}, nullptr, 3600.0);  // makes the hidden panel
-                InstallPanelCallback(rte::testing::AllPanels().back(), ReportWhereDiscarded, nullptr);
-                posted.set_value();
-                RunUserInterface();
-            });
-            posted.get_future().wait();
-            owner.detach();
-            std::exit(0);  // runs the exit clean-ups on this thread while the owner still lives
-        },
-        ::testing::ExitedWithCode(0), "^hidden panel discarded on its own thread\n$");
+    EXPECT_EXIT(ExitWithTwoLiveThreads(), ::testing::ExitedWithCode(0),
+                "^hidden panel discarded on its own thread\nclean-ups quick\n$");
 }
 
 TEST(ThreadLocalBlock, EachThreadStartsFromTheInitialImage) {
