@@ -35,7 +35,7 @@ void GetTextValue(int panel, int control, bool isList, char *buffer, size_t size
         buffer[0] = '\0';
 }
 
-// The device chosen in the list, cut to the 23 characters a device name may have.
+// The device chosen in the list: its value, which list stores cut to 23 characters.
 void GetDeviceName(int panel, char *name, size_t size)
 {
     GetTextValue(panel, PANEL_DEVICES, true, name, size);

@@ -1,5 +1,6 @@
 // Tests of the test panel in-process: the real panel file, the real callbacks and the real
-// (simulated) QM7300 library, driven as an operator would through rte/testing.h.
+// (simulated) QM7300 library, driven as an operator would through rte/testing.h. Whole sessions
+// of the program itself are in QM7300_Test_process_test.cpp.
 #include "qm7300/QM7300.h"
 #include "qm7300/sim_test_util.h"
 #include "rte/engine.h"
@@ -7,6 +8,8 @@
 #include "rte/ui.h"
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <string>
@@ -20,6 +23,20 @@ int QM7300_Test_read(int, int, int, void *, int, int);
 int QM7300_Test_write(int, int, int, void *, int, int);
 int list(int, int, int, void *, int, int);
 int swversion(int, int, int, void *, int, int);
+}
+
+namespace {
+std::vector<int> g_closed;  // every handle the program has closed since the last Clear
+}  // namespace
+
+// Stands in for the library's QM_CloseDIO in this test program, so the tests see that every
+// command closes what it opened, even after a failed open; the library's own call does the work.
+extern "C" int QM_CloseDIO(int handle)
+{
+    using CloseFn = int (*)(int);
+    static const CloseFn libraryClose = reinterpret_cast<CloseFn>(dlsym(RTLD_NEXT, "QM_CloseDIO"));
+    g_closed.push_back(handle);
+    return libraryClose(handle);
 }
 
 namespace {
@@ -39,6 +56,7 @@ protected:
     {
         setenv("RTE_DISPLAY", "headless", 1);
         ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+        ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);  // a second call does nothing
         ASSERT_EQ(RteSetSymbolTable(kSymbols, 5), 0);
     }
     void SetUp() override
@@ -56,8 +74,17 @@ protected:
         return id;
     }
     std::string Val(const char *name) { return rt::ValueText(panel_, Ctrl(name)); }
-    void Set(const char *name, const char *text) { ASSERT_EQ(SetCtrlVal(panel_, Ctrl(name), text), 0); }
-    void Press(const char *name) { ASSERT_EQ(rt::Press(panel_, Ctrl(name)), 0) << name; }
+    void Set(const char *name, const std::string &text)
+    {
+        ASSERT_EQ(SetCtrlVal(panel_, Ctrl(name), text.c_str()), 0);
+    }
+    // Presses a button and returns the handles the command closed.
+    std::vector<int> Press(const char *name)
+    {
+        g_closed.clear();
+        EXPECT_EQ(rt::Press(panel_, Ctrl(name)), 0) << name;
+        return g_closed;
+    }
     void Type(const char *name, const std::string &text)
     {
         ASSERT_EQ(rt::Type(panel_, Ctrl(name), text), 0) << name;
@@ -76,16 +103,16 @@ protected:
     int panel_ = 0;
 };
 
-// Reads one output latch of a device straight from the library.
-int Latch(const char *device, int port)
+// The output latches of a device, "port16 port17", straight from the library.
+std::string Latches(const char *device)
 {
     int h = 0;
-    unsigned char v = 0;
+    unsigned char v16 = 0, v17 = 0;
     char err[QM_ERROR_TEXT_SIZE];
-    if (QM_OpenDIO(device, &h) != 0 || QM_ReadPort(h, port, &v, err) != 0)
-        v = 0xEE;
+    bool ok = QM_OpenDIO(device, &h) == 0 && QM_ReadPort(h, 16, &v16, err) == 0 &&
+              QM_ReadPort(h, 17, &v17, err) == 0;
     QM_CloseDIO(h);
-    return v;
+    return ok ? std::to_string(v16) + " " + std::to_string(v17) : "unreadable";
 }
 
 void SetLatches(const char *device, int v16, int v17)
@@ -98,82 +125,60 @@ void SetLatches(const char *device, int v16, int v17)
     QM_CloseDIO(h);
 }
 
-TEST_F(Panel, ListSelectWriteAndReadBackThroughTheLoopback)
-{
-    Press("PANEL_LIST");
-    EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
-    EXPECT_EQ(Devices(), (std::vector<std::string>{"QM7300-0", "QM7300-1"}));
-    EXPECT_EQ(Val("PANEL_STATUS"), "");
-
-    Select("QM7300-1");
-    Type("PANEL_PORT0_WRITE", "165");
-    Type("PANEL_PORT1_WRITE", "60");
-    Press("PANEL_WRITE_FOCUS");
-    EXPECT_EQ(Val("PANEL_STATUS"), "");
-    Press("PANEL_READ");
-    EXPECT_EQ(ReadPorts(), "165 60 165 60");
-    EXPECT_EQ(Val("PANEL_STATUS"), "");
-    EXPECT_EQ(GetActiveCtrl(panel_), Ctrl("PANEL_READ"));
-
-    Press("PANEL_SWVERSION");
-    EXPECT_EQ(Val("PANEL_VERSION"), "1.0.0");
-
-    // Listing again starts the list afresh.
-    Press("PANEL_LIST");
-    EXPECT_EQ(Devices().size(), 2u);
-    EXPECT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);  // a second start-up call does nothing
-}
-
+// Each case starts from latches 99 99; port 16 is written before port 17's text is looked at.
 TEST_F(Panel, WriteChecksEachPortTextBeforeWritingIt)
 {
     struct Case {
-        const char *port0, *port1, *status;
-        int port16, port17;  // latches afterwards; both start at 99
+        const char *port0, *port1, *status, *latches;
     } cases[] = {
-        {" 12 ", "+12", "", 12, 12},
-        {"012", "-0", "", 12, 0},
-        {"255", "0", "", 255, 0},
-        {"256", "1", "Port0 value Must Be 0-255", 99, 99},
-        {"-1", "1", "Port0 value Must Be 0-255", 99, 99},
-        {"1 2", "1", "Port0 is not a valid number", 99, 99},
-        {"0x10", "1", "Port0 is not a valid number", 99, 99},
-        {"12abc", "1", "Port0 is not a valid number", 99, 99},
-        {"", "1", "Port0 is not a valid number", 99, 99},
-        {"- 1", "1", "Port0 is not a valid number", 99, 99},
-        {"5", "256", "Port1 value Must Be 0-255", 5, 99},
-        {"5", "x", "Port1 is not a valid number", 5, 99},
-        {"99999999999", "1", "Port0 is not a valid number", 99, 99},
+        {" 12 ", "+12", "", "12 12"},
+        {"012", "-0", "", "12 0"},
+        {"255", "0", "", "255 0"},
+        {"256", "1", "Port0 value Must Be 0-255", "99 99"},
+        {"-1", "1", "Port0 value Must Be 0-255", "99 99"},
+        {"1 2", "1", "Port0 is not a valid number", "99 99"},
+        {"0x10", "1", "Port0 is not a valid number", "99 99"},
+        {"12abc", "1", "Port0 is not a valid number", "99 99"},
+        {"", "1", "Port0 is not a valid number", "99 99"},
+        {"- 1", "1", "Port0 is not a valid number", "99 99"},
+        {"99999999999", "1", "Port0 is not a valid number", "99 99"},
+        {"5", "256", "Port1 value Must Be 0-255", "5 99"},
+        {"5", "x", "Port1 is not a valid number", "5 99"},
     };
     Press("PANEL_LIST");
     for (const Case &c : cases) {
         SetLatches("QM7300-0", 99, 99);
         Type("PANEL_PORT0_WRITE", c.port0);
         Type("PANEL_PORT1_WRITE", c.port1);
-        Press("PANEL_WRITE_FOCUS");
+        std::vector<int> closed = Press("PANEL_WRITE_FOCUS");
         EXPECT_EQ(Val("PANEL_STATUS"), c.status) << c.port0 << " / " << c.port1;
-        EXPECT_EQ(Latch("QM7300-0", 16), c.port16) << c.port0;
-        EXPECT_EQ(Latch("QM7300-0", 17), c.port17) << c.port1;
+        EXPECT_EQ(Latches("QM7300-0"), c.latches) << c.port0 << " / " << c.port1;
+        ASSERT_EQ(closed.size(), 1u) << c.port0 << " / " << c.port1;  // the device is closed
+        EXPECT_GT(closed[0], 0);
     }
-    // The entry length is limited to what the 28-byte buffers hold; a longer text set by a
-    // program is refused rather than overrunning the buffer.
+    // The panel limits entry to the 27 characters the program's buffers hold. A longer text set
+    // by other means is not copied into them (it would overrun them) and counts as no number.
     Type("PANEL_PORT0_WRITE", std::string(40, '1'));
     EXPECT_EQ(Val("PANEL_PORT0_WRITE"), std::string(27, '1'));
-    Set("PANEL_PORT0_WRITE", (std::string(30, ' ') + "5").c_str());
+    Set("PANEL_PORT0_WRITE", std::string(30, ' ') + "5");
     Press("PANEL_WRITE_FOCUS");
     EXPECT_EQ(Val("PANEL_STATUS"), "Port0 is not a valid number");
 }
 
-TEST_F(Panel, FocusChangesOnTheWriteButtonClearTheStatus)
+TEST_F(Panel, FocusMovingOntoOrAwayFromWriteClearsTheStatusAndWritesNothing)
 {
     Press("PANEL_LIST");
     Set("PANEL_STATUS", "old message");
+    g_closed.clear();
     ASSERT_EQ(rt::Focus(panel_, Ctrl("PANEL_WRITE_FOCUS")), 0);
     EXPECT_EQ(Val("PANEL_STATUS"), "");
     Set("PANEL_STATUS", "old message");
     ASSERT_EQ(rt::Focus(panel_, Ctrl("PANEL_PORT0_WRITE")), 0);
     EXPECT_EQ(Val("PANEL_STATUS"), "");
+    EXPECT_TRUE(g_closed.empty());  // no device was opened
 }
 
+// Every row of the failure table, on devices described by a QM7300_SIM file.
 TEST_F(Panel, DeviceFaultsShowTheirMessages)
 {
     Press("PANEL_LIST");  // default devices: count 2
@@ -183,9 +188,6 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
         EXPECT_EQ(Val("PANEL_STATUS"), "Error reading Devices");
         EXPECT_TRUE(Devices().empty());
         EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
-        // With no device chosen, the commands cannot open one.
-        Press("PANEL_READ");
-        EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
     }
     ScopedSimFile sim(
         "device Broken\n  fail open\n"
@@ -194,51 +196,48 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
         "device BadOut1\n  fail write 17 Port 17 of BadOut1 is shorted.\n");
     Press("PANEL_LIST");
     ASSERT_EQ(Devices().size(), 4u);
-
-    Select("Broken");
-    Set("PANEL_PORT0_READ", "old");
-    Press("PANEL_READ");
-    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
-    EXPECT_EQ(Val("PANEL_PORT0_READ"), "old");
-    Type("PANEL_PORT0_WRITE", "1");
-    Type("PANEL_PORT1_WRITE", "2");
-    Press("PANEL_WRITE_FOCUS");
-    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
-    Set("PANEL_VERSION", "v");
-    Press("PANEL_SWVERSION");
-    EXPECT_EQ(Val("PANEL_VERSION"), "v");
-
-    Select("Stuck");
-    SetLatches("Stuck", 33, 44);
-    for (const char *c : {"PANEL_PORT0_READ", "PANEL_PORT1_READ", "PANEL_PORT16_READ", "PANEL_PORT17_READ"})
-        Set(c, "old");
-    Press("PANEL_READ");
-    EXPECT_EQ(Val("PANEL_STATUS"), "Port 1 of Stuck did not answer.");
-    EXPECT_EQ(ReadPorts(), "33 old old old");
-    Press("PANEL_SWVERSION");
-    EXPECT_EQ(Val("PANEL_VERSION"), "v");
-}
-
-TEST_F(Panel, FailedWritesStopAtTheFailingPort)
-{
-    ScopedSimFile sim(
-        "device BadOut\n  fail write 16 Port 16 of BadOut is shorted.\n"
-        "device BadOut1\n  fail write 17 Port 17 of BadOut1 is shorted.\n");
-    Press("PANEL_LIST");
     Type("PANEL_PORT0_WRITE", "7");
     Type("PANEL_PORT1_WRITE", "8");
 
+    // A failed open: no port is read or written, and handle 0 is still closed.
+    Select("Broken");
+    Set("PANEL_PORT0_READ", "old");
+    EXPECT_EQ(Press("PANEL_READ"), std::vector<int>{0});
+    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    EXPECT_EQ(Val("PANEL_PORT0_READ"), "old");
+    EXPECT_EQ(Press("PANEL_WRITE_FOCUS"), std::vector<int>{0});
+    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    Set("PANEL_VERSION", "v");
+    Set("PANEL_STATUS", "");
+    EXPECT_EQ(Press("PANEL_SWVERSION"), std::vector<int>{0});
+    EXPECT_EQ(Val("PANEL_VERSION"), "v");
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+
+    // A failed read shows the ports before it and leaves the later ones as they were.
+    Select("Stuck");
+    SetLatches("Stuck", 33, 44);
+    for (const char *c : {"PANEL_PORT1_READ", "PANEL_PORT16_READ", "PANEL_PORT17_READ"})
+        Set(c, "old");
+    EXPECT_EQ(Press("PANEL_READ").size(), 1u);
+    EXPECT_EQ(Val("PANEL_STATUS"), "Port 1 of Stuck did not answer.");
+    EXPECT_EQ(ReadPorts(), "33 old old old");
+    Set("PANEL_STATUS", "");
+    EXPECT_EQ(Press("PANEL_SWVERSION").size(), 1u);
+    EXPECT_EQ(Val("PANEL_VERSION"), "v");
+    EXPECT_EQ(Val("PANEL_STATUS"), "");
+
+    // A failed write of port 16 leaves port 17 alone; one of port 17 follows port 16's write.
     Select("BadOut");
     Press("PANEL_WRITE_FOCUS");
     EXPECT_EQ(Val("PANEL_STATUS"), "Port 16 of BadOut is shorted.");
-    EXPECT_EQ(Latch("BadOut", 17), 0);  // port 17 not attempted
-
+    EXPECT_EQ(Latches("BadOut"), "0 0");
     Select("BadOut1");
     Press("PANEL_WRITE_FOCUS");
     EXPECT_EQ(Val("PANEL_STATUS"), "Port 17 of BadOut1 is shorted.");
-    EXPECT_EQ(Latch("BadOut1", 16), 7);  // port 16 was written first
+    EXPECT_EQ(Latches("BadOut1"), "7 0");
 }
 
+// Each case lists afresh; the count shown is always the library's, whatever the text holds.
 TEST_F(Panel, DeviceListTextIsSplitAsTheLibraryReportsIt)
 {
     struct Case {
@@ -259,9 +258,11 @@ TEST_F(Panel, DeviceListTextIsSplitAsTheLibraryReportsIt)
     };
     for (const Case &c : cases) {
         ScopedSimFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
+        Set("PANEL_STATUS", "old");
         Press("PANEL_LIST");
         EXPECT_EQ(Devices(), c.items) << c.raw;
-        EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "3") << c.raw;  // the library's count, always
+        EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "3") << c.raw;
+        EXPECT_EQ(Val("PANEL_STATUS"), "old") << c.raw;  // a successful list leaves it alone
     }
 }
 
