@@ -9,9 +9,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -205,31 +205,19 @@ TEST(RteThreadLocalVar, DiscardRunsForLiveThreadsOnTheDiscardingThread) {
     g_records.clear();
     int tlv = 0;
     ASSERT_EQ(RteNewThreadLocalVar(sizeof(int), nullptr, RecordDiscard, &g_records, &tlv), 0);
-    std::mutex m;
-    std::condition_variable cv;
-    bool touched = false, discarded = false;
-    unsigned workerId = 0;
+    std::promise<unsigned> touched;
+    std::promise<void> discarded;
     std::thread worker([&] {
         void *block = nullptr;
-        ASSERT_EQ(RteGetThreadLocalVar(tlv, &block), 0);
+        EXPECT_EQ(RteGetThreadLocalVar(tlv, &block), 0);
         EXPECT_EQ(*static_cast<int *>(block), 0);  // no image: zeroes
         *static_cast<int *>(block) = 9;
-        std::unique_lock<std::mutex> lock(m);
-        workerId = CurrThreadId();
-        touched = true;
-        cv.notify_all();
-        cv.wait(lock, [&] { return discarded; });
+        touched.set_value(CurrThreadId());
+        discarded.get_future().wait();
     });
-    {
-        std::unique_lock<std::mutex> lock(m);
-        cv.wait(lock, [&] { return touched; });
-    }
-    ASSERT_EQ(RteDiscardThreadLocalVar(tlv), 0);
-    {
-        std::lock_guard<std::mutex> lock(m);
-        discarded = true;
-        cv.notify_all();
-    }
+    unsigned workerId = touched.get_future().get();
+    EXPECT_EQ(RteDiscardThreadLocalVar(tlv), 0);
+    discarded.set_value();
     worker.join();  // its block is gone, so nothing more runs at its end
     ASSERT_EQ(g_records.size(), 1u);
     EXPECT_EQ(g_records[0].value, 9);
