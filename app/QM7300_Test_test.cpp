@@ -94,11 +94,6 @@ protected:
         ASSERT_EQ(rt::Select(panel_, Ctrl("PANEL_DEVICES"), label), 0) << label;
     }
     std::vector<std::string> Devices() { return rt::ItemLabels(panel_, Ctrl("PANEL_DEVICES")); }
-    std::string ReadPorts()
-    {
-        return Val("PANEL_PORT0_READ") + " " + Val("PANEL_PORT1_READ") + " " +
-               Val("PANEL_PORT16_READ") + " " + Val("PANEL_PORT17_READ");
-    }
 
     int panel_ = 0;
 };
@@ -220,7 +215,9 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
         Set(c, "old");
     EXPECT_EQ(Press("PANEL_READ").size(), 1u);
     EXPECT_EQ(Val("PANEL_STATUS"), "Port 1 of Stuck did not answer.");
-    EXPECT_EQ(ReadPorts(), "33 old old old");
+    EXPECT_EQ(Val("PANEL_PORT0_READ") + " " + Val("PANEL_PORT1_READ") + " " +
+                  Val("PANEL_PORT16_READ") + " " + Val("PANEL_PORT17_READ"),
+              "33 old old old");
     Set("PANEL_STATUS", "");
     EXPECT_EQ(Press("PANEL_SWVERSION").size(), 1u);
     EXPECT_EQ(Val("PANEL_VERSION"), "v");

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <iterator>
 
 namespace {
 
@@ -76,16 +76,6 @@ TEST(StrToUInt, AcceptsTheFullUnsignedRangeAndNoMinusSign)
         {"1 1", 0, 0},               {"0x1", 0, 0},           {"00000000000000000000001", 1, 1},
     };
     CheckUnsigned(cases, std::size(cases));
-}
-
-TEST(StrToInt, ReadsOnlyUpToTheTerminator)
-{
-    // A text as long as a buffer the program might hand in, full of blanks around the digits.
-    std::string text(1000, ' ');
-    text[500] = '9';
-    int value = 0;
-    EXPECT_EQ(StrToInt(text.c_str(), &value), 1);
-    EXPECT_EQ(value, 9);
 }
 
 }  // namespace
