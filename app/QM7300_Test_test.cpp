@@ -173,7 +173,7 @@ TEST_F(Panel, FocusMovingOntoOrAwayFromWriteClearsTheStatusAndWritesNothing)
     EXPECT_TRUE(g_closed.empty());  // no device was opened
 }
 
-// Every row of the failure table, on devices described by a QM7300_SIM file.
+// Every failure the commands report, on devices described by a QM7300_SIM file.
 TEST_F(Panel, DeviceFaultsShowTheirMessages)
 {
     Press("PANEL_LIST");  // default devices: count 2
