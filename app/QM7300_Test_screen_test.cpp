@@ -69,6 +69,12 @@ int Record(int, int, int event, void *, int data1, int data2) {
     return 0;
 }
 
+int g_buttonCommits = 0;
+int CountCommits(int, int, int event, void *, int, int) {
+    if (event == EVENT_COMMIT) ++g_buttonCommits;
+    return 0;
+}
+
 // "x y" of a control's centre (or of a point inside it), in window coordinates.
 std::string At(int panel, const char *name, int dx = -1, int dy = -1, int control = 0) {
     int id = control ? control : rt::FindCtrl(panel, name), top = 0, left = 0, w = 0, h = 0;
@@ -110,8 +116,10 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     ASSERT_EQ(RteSetSymbolTable(kScreenSymbols, 5), 0);
     int panel = LoadPanel(0, "QM7300_Test.uir", 1);
     ASSERT_GT(panel, 0) << RteGetLoadPanelError();
-    // Closing the window ends the program as the Quit button does.
-    ASSERT_EQ(SetPanelAttribute(panel, ATTR_CLOSE_CTRL, rt::FindCtrl(panel, "PANEL_QUIT")), 0);
+    // The panel file makes closing the window end the program as the Quit button does.
+    int closeCtrl = 0;
+    ASSERT_EQ(GetPanelAttribute(panel, ATTR_CLOSE_CTRL, &closeCtrl), 0);
+    EXPECT_EQ(closeCtrl, rt::FindCtrl(panel, "PANEL_QUIT"));
     ASSERT_EQ(InstallPanelCallback(panel, CountClose, nullptr), 0);
     ASSERT_EQ(DisplayPanel(panel), 0);
 
@@ -126,6 +134,9 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     SetCtrlVal(checks, entry, "abcdef");
     InstallCtrlCallback(checks, entry, Record, nullptr);
     InstallCtrlCallback(checks, ring, Record, nullptr);
+    int button = NewCtrl(checks, CTRL_COMMAND_BUTTON, "Press", 130, 20);
+    ASSERT_GT(button, 0);
+    InstallCtrlCallback(checks, button, CountCommits, nullptr);
     ASSERT_EQ(DisplayPanel(checks), 0);
     int abc = 0;
     ASSERT_EQ(GetTextDisplaySize("abc", VAL_DIALOG_FONT, nullptr, &abc), 0);
@@ -136,10 +147,14 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     std::string third = "40 " + std::to_string(ringTop + ringHeight + 2 + 2 * 15 + 7);
 
     // One list line down from the list's top: the first device.
-    std::string script = "W=; for i in $(seq 100); do"
-                         "   W=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
-                         "   [ -n \"$W\" ] && break; sleep 0.1; done; [ -n \"$W\" ] || exit 1;"
-                         " C=$(xdotool search --onlyvisible --name '^Screen Checks$' | head -1); [ -n \"$C\" ] || exit 1;"
+    // Both windows are waited for until their IDs hold still: on a busy machine the second may
+    // be mapped seconds later, and the window system may replace a window just after mapping it.
+    std::string script = "W=; C=; for i in $(seq 200); do"
+                         "   w=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
+                         "   c=$(xdotool search --onlyvisible --name '^Screen Checks$' 2>/dev/null | head -1);"
+                         "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && [ -n \"$c\" ] && [ \"$c\" = \"$C\" ] && break;"
+                         "   W=$w; C=$c; sleep 0.5; done;"
+                         " [ -n \"$W\" ] && [ -n \"$C\" ] || exit 1;"
                          " set -e; xdotool windowactivate --sync $C >/dev/null 2>&1 || true; sleep 0.3;"
                          " at() { xdotool mousemove --window $C $1 $2; sleep 0.2; };"
                          " at " + At(checks, "", 2, 2, entry) + "; xdotool click --repeat 2 --delay 80 1; sleep 0.4;"
@@ -154,6 +169,8 @@ TEST(ScreenSession, OperatorUsesThePanel) {
                          " at " + third + "; xdotool click 1; sleep 0.4;"
                          " xdotool key space; sleep 0.2; xdotool key Up; sleep 0.2; xdotool key Return; sleep 0.3;"
                          " xdotool key space; sleep 0.2; xdotool key Down; sleep 0.2; xdotool key Escape; sleep 0.3;"
+                         " at " + At(checks, "", -1, -1, button) + "; xdotool click 1; sleep 0.3;"
+                         " xdotool key space; sleep 0.3;"
                          " xdotool windowactivate --sync $W >/dev/null 2>&1 || true; sleep 0.3;"
                          " click() { xdotool mousemove --window $W $1 $2 click 1; sleep 0.4; };"
                          " click " + At(panel, "PANEL_LIST") + ";"
@@ -199,6 +216,7 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     EXPECT_EQ(ringEvents, (std::vector<int>{EVENT_VAL_CHANGED, EVENT_VAL_CHANGED, EVENT_COMMIT, EVENT_VAL_CHANGED,
                                             EVENT_COMMIT}));
     EXPECT_EQ(rt::ValueText(checks, ring), "two");
+    EXPECT_EQ(g_buttonCommits, 2);  // a click, then Space on the focused button
     DiscardPanel(checks);
     int devices = rt::FindCtrl(panel, "PANEL_DEVICES");
     EXPECT_EQ(rt::ItemLabels(panel, devices), (std::vector<std::string>{"QM7300-0", "QM7300-1"}));

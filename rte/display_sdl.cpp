@@ -607,16 +607,23 @@ void KeyDown(int panel, Window &win, const SDL_KeyboardEvent &key) {
         // Space, Alt+Down and F4 open the list of the ring that has the focus.
         SDL_Keycode sym = key.keysym.sym;
         int active = 0;
-        bool ring = false;
+        bool ring = false, button = false;
         {
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
             Panel *p = FindPanel(panel);
             Control *c = p != nullptr && !p->dimmed ? FindControl(p, p->activeCtrl) : nullptr;
             ring = c != nullptr && IsListStyle(c->style) && c->style != CTRL_LIST_BOX;
+            button = c != nullptr && (c->style == CTRL_COMMAND_BUTTON || c->style == CTRL_PICTURE_COMMAND_BUTTON);
             active = c != nullptr ? c->id : 0;
         }
         if (ring && (sym == SDLK_SPACE || sym == SDLK_F4 || (sym == SDLK_DOWN && (key.keysym.mod & KMOD_ALT)))) {
             OpenRingPopup(panel, win, active);
+            return;
+        }
+        // Space presses the focused button. The key itself also arrives as text, which gives
+        // the button its EVENT_KEYPRESS.
+        if (button && sym == SDLK_SPACE && !key.repeat) {
+            CallCtrl(panel, active, EVENT_COMMIT, 0, 0);
             return;
         }
     }
@@ -644,9 +651,6 @@ void KeyDown(int panel, Window &win, const SDL_KeyboardEvent &key) {
             BeginEdit(panel, win, control);
         }
         CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
-        return;
-    case SDLK_SPACE:
-        if (style == CTRL_COMMAND_BUTTON || style == CTRL_PICTURE_COMMAND_BUTTON) CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
         return;
     case SDLK_UP: case SDLK_DOWN:
         if (control > 0 && IsListStyle(style)) {
