@@ -63,10 +63,18 @@ std::atomic<IdleHook> g_idleHook{nullptr};
 thread_local unsigned t_threadId = 0;
 thread_local double t_tickTime = 0;
 
+// The calling thread's queue. A plain pointer, so it stays readable after the holder below is
+// destroyed: at process exit the main thread's thread-locals go before the exit clean-ups run,
+// and a clean-up may still process events.
+thread_local ThreadQueue *t_queuePtr = nullptr;
+thread_local bool t_holderEnded = false;
+
 // Removes the thread's queue when the thread ends; calls still queued are dropped.
 struct QueueHolder {
     std::shared_ptr<ThreadQueue> queue;
     ~QueueHolder() {
+        t_holderEnded = true;
+        t_queuePtr = nullptr;
         if (!queue) return;
         {
             std::lock_guard<std::mutex> hold(RegistryLock());
@@ -87,7 +95,7 @@ std::shared_ptr<ThreadQueue> FindQueue(unsigned id) {
 
 ThreadQueue &MyQueue() {
     EnsureThreadQueue();
-    return *t_queue.queue;
+    return *t_queuePtr;
 }
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
@@ -201,12 +209,17 @@ void WaitForWork(ThreadQueue &q, double deadline, bool wantUserEvents) {
 }  // namespace
 
 void EnsureThreadQueue() {
-    if (t_queue.queue) return;
+    if (t_queuePtr != nullptr) return;
     auto q = std::make_shared<ThreadQueue>();
     q->id = CurrThreadId();
-    std::lock_guard<std::mutex> hold(RegistryLock());
-    Registry()[q->id] = q;
-    t_queue.queue = q;
+    {
+        std::lock_guard<std::mutex> hold(RegistryLock());
+        Registry()[q->id] = q;
+    }
+    // Once the thread's holder is gone (process exit), the registry alone keeps the new queue
+    // until the process ends.
+    if (!t_holderEnded) t_queue.queue = q;
+    t_queuePtr = q.get();
 }
 
 void WakeThread(unsigned threadId) {
@@ -267,6 +280,14 @@ extern "C" const double *GetTimerTickTimePtr(void) { return &t_tickTime; }
 
 extern "C" int PostDeferredCallToThread(DeferredCallPtr func, void *callbackData, unsigned int threadId) {
     if (func == nullptr) return Fail("PostDeferredCallToThread", UIE_NULL_POINTER);
+    // A thread may always post to itself: the call runs when it next processes events.
+    if (threadId == CurrThreadId()) {
+        try {
+            EnsureThreadQueue();
+        } catch (const std::bad_alloc &) {
+            return Fail("PostDeferredCallToThread", UIE_OUT_OF_MEMORY);
+        }
+    }
     auto q = FindQueue(threadId);
     if (!q) return Fail("PostDeferredCallToThread", UIE_NO_SUCH_THREAD);
     std::lock_guard<std::mutex> hold(q->m);

@@ -2,6 +2,8 @@
 // deferred calls on the calling thread.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,25 @@ TEST_F(EventLoop, DiscardSendsEventsChildrenFirst) {
     EXPECT_EQ(DiscardPanel(panel), 0);
     EXPECT_EQ(g_discards, (std::vector<std::string>{"panel0", "ctrl" + std::to_string(button), "panel2"}));
     EXPECT_EQ(DiscardPanel(child), UIE_BAD_PANEL);
+}
+
+// At process exit the main thread's own objects are gone before the exit clean-ups run, and a
+// clean-up may still post to its thread and process events.
+void ProcessEventsAtExit() {
+    static int ran = 0;
+    PostDeferredCallToThread([](void *count) { ++*static_cast<int *>(count); }, &ran, CurrThreadId());
+    ProcessSystemEvents();
+    std::fprintf(stderr, "deferred calls run at exit: %d\n", ran);
+}
+
+TEST(EventLoopDeathTest, ExitCleanUpsMayStillProcessEvents) {
+    EXPECT_EXIT(
+        {
+            ProcessSystemEvents();  // the thread has its queue before the exit begins
+            RegisterExitCleanup(ProcessEventsAtExit);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "deferred calls run at exit: 1");
 }
 
 }  // namespace
