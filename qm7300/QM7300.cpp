@@ -98,6 +98,15 @@ bool FindDevice(int handle, size_t *index, char *errorText)
 
 bool IsPort(int port) { return port == 0 || port == 1 || port == 16 || port == 17; }
 
+// Whether the device has the port; otherwise the error text says which ports it has.
+bool HasPort(const SimDevice &device, int port, char *errorText)
+{
+    if (IsPort(port))
+        return true;
+    PutError(errorText, "Device %s has no port %d; its ports are 0, 1, 16 and 17.", device.name.c_str(), port);
+    return false;
+}
+
 // Runs body under the lock with the description loaded; turns an exhausted heap into a status.
 template <typename Body>
 int Locked(char *errorText, Body body)
@@ -184,11 +193,8 @@ extern "C" int QM_ReadPort(int handle, int port, unsigned char *value, char *err
         if (!FindDevice(handle, &index, errorText))
             return QM_ERR_HANDLE;
         const SimDevice &device = g_state.config.devices[index];
-        if (!IsPort(port)) {
-            PutError(errorText, "Device %s has no port %d; its ports are 0, 1, 16 and 17.",
-                     device.name.c_str(), port);
+        if (!HasPort(device, port, errorText))
             return QM_ERR_PORT;
-        }
         auto fault = device.failRead.find(port);
         if (fault != device.failRead.end()) {
             PutError(errorText, "%s", fault->second.c_str());
@@ -220,11 +226,8 @@ extern "C" int QM_WritePort(int handle, int port, unsigned char value, char *err
                      device.name.c_str());
             return QM_ERR_PORT;
         }
-        if (!IsPort(port)) {
-            PutError(errorText, "Device %s has no port %d; its ports are 0, 1, 16 and 17.",
-                     device.name.c_str(), port);
+        if (!HasPort(device, port, errorText))
             return QM_ERR_PORT;
-        }
         auto fault = device.failWrite.find(port);
         if (fault != device.failWrite.end()) {
             PutError(errorText, "%s", fault->second.c_str());

@@ -207,23 +207,11 @@ void BeginEdit(int panel, Window &win, int control) {
 }
 
 void MoveFocus(int panel, Window &win, int control) {
-    int old;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr || p->activeCtrl == control) return;
-        old = p->activeCtrl;
-    }
-    if (win.numericCtrl == old) CommitNumericEdit(panel, win);
-    if (old > 0) CallCtrl(panel, old, EVENT_LOST_FOCUS, control, 0);
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr || FindControl(p, control) == nullptr) return;
-        p->activeCtrl = control;
-    }
-    CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
-    BeginEdit(panel, win, control);
+    // A numeric entry being edited takes its text as the value before it loses the focus.
+    bool moved = MoveOperatorFocus(panel, control, [&](int old) {
+        if (win.numericCtrl == old) CommitNumericEdit(panel, win);
+    });
+    if (moved) BeginEdit(panel, win, control);
 }
 
 // The next (or previous) control in tab order that can take the focus, wrapping; 0 if none.

@@ -40,25 +40,8 @@ bool Focusable(int panel, int control) {
     return c != nullptr && CanTakeFocus(*c);
 }
 
-// The operator's focus move: EVENT_LOST_FOCUS to the old control (data1 = the new one), then
-// EVENT_GOT_FOCUS to the new one (data1 = the old one).
-void MoveFocus(int panel, int control) {
-    int old;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr || p->activeCtrl == control) return;
-        old = p->activeCtrl;
-    }
-    if (old > 0) CallCtrl(panel, old, EVENT_LOST_FOCUS, control, 0);
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        if (p == nullptr || FindControl(p, control) == nullptr) return;
-        p->activeCtrl = control;
-    }
-    CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
-}
+// The operator's focus move (see MoveOperatorFocus).
+void MoveFocus(int panel, int control) { MoveOperatorFocus(panel, control, nullptr); }
 
 int Finish() {
     ProcessSystemEvents();

@@ -341,6 +341,26 @@ int CallPanel(int panel, int event, int data1, int data2) {
     return cb != nullptr ? cb(panel, event, data, data1, data2) : 0;
 }
 
+bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)> &leaving) {
+    int old;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr || p->activeCtrl == control) return false;
+        old = p->activeCtrl;
+    }
+    if (leaving) leaving(old);
+    if (old > 0) CallCtrl(panel, old, EVENT_LOST_FOCUS, control, 0);
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr || FindControl(p, control) == nullptr) return false;
+        p->activeCtrl = control;
+    }
+    CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
+    return true;
+}
+
 void RemovePanelSilently(int handle) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Model &m = TheModel();

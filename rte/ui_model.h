@@ -6,6 +6,7 @@
 #ifndef RTE_UI_MODEL_H
 #define RTE_UI_MODEL_H
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,6 +115,11 @@ void RemovePanelSilently(int handle);
 // may call back into the engine). 0 when the object or its callback is gone.
 int CallCtrl(int panel, int control, int event, int data1, int data2);
 int CallPanel(int panel, int event, int data1, int data2);
+// The operator's focus move: EVENT_LOST_FOCUS to the old control (data1 = the new one), then
+// EVENT_GOT_FOCUS to the new one (data1 = the old one). `leaving`, when set, runs first with
+// the old control's ID (0 when none). False when the focus did not move (already there, or the
+// panel or control went away).
+bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)> &leaving);
 
 // Typed attribute access used by the public functions and the loader. kind: 'i', 'd', 's',
 // 'p'; the value travels in the matching field.
