@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <cstdio>
 #include <cstdlib>
@@ -237,36 +238,73 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     CloseRTE();
 }
 
-TEST(ScreenTest, PanelWorksWithMouseKeyboardAndWindowManager) {
-    for (const char *tool : {"Xvfb", "openbox", "xdotool", "wmctrl"}) {
-        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+// A virtual screen with a window manager for the length of a test; DISPLAY names it.
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *tool : {"Xvfb", "openbox", "xdotool", "wmctrl"}) {
+            if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+        }
+        // A display number of our own; Xvfb reports it when ready.
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        xvfb_ = std::make_unique<Child>(std::vector<std::string>{
+            "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        close(fds[1]);
+        char number[16] = {};
+        ssize_t got = read(fds[0], number, sizeof number - 1);
+        close(fds[0]);
+        ASSERT_GT(got, 0) << "Xvfb did not start";
+        std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
+        setenv("DISPLAY", display.c_str(), 1);
+        wm_ = std::make_unique<Child>(std::vector<std::string>{"openbox"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
-    // A display number of our own; Xvfb reports it when ready.
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    close(fds[1]);
-    char number[16] = {};
-    ssize_t got = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
-    setenv("DISPLAY", display.c_str(), 1);
-    Child wm({"openbox"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    void TearDown() override {
+        wm_.reset();
+        xvfb_.reset();
+        unsetenv("DISPLAY");
+    }
+    // Runs a shell command line to its end; its exit status and everything it printed.
+    static int Run(const std::string &command, std::string *text) {
+        FILE *out = popen((command + " 2>&1").c_str(), "r");
+        if (out == nullptr) return -1;
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, out)) *text += buf;
+        return pclose(out);
+    }
+    std::unique_ptr<Child> xvfb_, wm_;
+};
 
+TEST_F(ScreenTest, PanelWorksWithMouseKeyboardAndWindowManager) {
     char self[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     setenv("QM7300_SCREEN_SESSION", "1", 1);
-    std::string cmd = "timeout -s KILL 90 '" + std::string(self) + "' --gtest_filter=ScreenSession.* 2>&1";
-    FILE *out = popen(cmd.c_str(), "r");
-    ASSERT_NE(out, nullptr);
     std::string text;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, out)) text += buf;
-    int status = pclose(out);
+    int status = Run("timeout -s KILL 90 '" + std::string(self) + "' --gtest_filter=ScreenSession.*", &text);
     unsetenv("QM7300_SCREEN_SESSION");
-    unsetenv("DISPLAY");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     EXPECT_NE(text.find("[  PASSED  ] 1 test"), std::string::npos) << text;
 }
+
+#ifdef QM7300_TEST_PROGRAM
+// The program itself: with a screen reachable and no RTE_DISPLAY it opens its window, takes a
+// click on List, and closing the window through the window manager ends it with exit code 0.
+TEST_F(ScreenTest, TheProgramOpensItsWindowAndTheCloseBoxQuits) {
+    unsetenv("RTE_DISPLAY");
+    unsetenv("RTE_SCRIPT");
+    std::string text;
+    std::string script =
+        "'" QM7300_TEST_PROGRAM "' & P=$!; W=;"
+        " for i in $(seq 100); do W=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
+        "   [ -n \"$W\" ] && break; sleep 0.2; done; [ -n \"$W\" ] || { kill $P; exit 10; };"
+        " sleep 1; W=$(xdotool search --onlyvisible --name '^QM7300 Test$' | head -1);"
+        " xdotool mousemove --window $W 200 62 click 1; sleep 0.5;"
+        " kill -0 $P || exit 11;"
+        " (sleep 30; kill -9 $P) >/dev/null 2>&1 & D=$!;"  // should the close box not end it
+        " wmctrl -c 'QM7300 Test'; wait $P; R=$?; kill $D 2>/dev/null; exit $R";
+    int status = Run(script, &text);
+    EXPECT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+}
+#endif
