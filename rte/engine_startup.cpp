@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "rte/display.h"
@@ -91,18 +92,27 @@ extern "C" int InitRTEEx(void *hInstance, void *reserved1, void *reserved2) {
         std::fprintf(stderr, "rte: the engine was closed and cannot start again in this process\n");
         return 0;
     }
-    std::string error;
-    if (!ChooseDisplay(&error)) {
-        std::fprintf(stderr, "rte: %s\n", error.c_str());
-        return 0;
-    }
+    // Running out of memory fails start-up with one line on standard error, as a bad script does.
     const char *script = std::getenv("RTE_SCRIPT");
-    if (script != nullptr && script[0] != '\0' && !rte::internal::StartOperatorScript(script, &error)) {
-        std::fprintf(stderr, "rte: %s\n", error.c_str());
+    bool readingScript = false;
+    try {
+        std::string error;
+        if (!ChooseDisplay(&error)) {
+            std::fprintf(stderr, "rte: %s\n", error.c_str());
+            return 0;
+        }
+        rte::internal::SetMainThread(CurrThreadId());
+        rte::internal::EnsureThreadQueue();
+        readingScript = true;
+        if (script != nullptr && script[0] != '\0' && !rte::internal::StartOperatorScript(script, &error)) {
+            std::fprintf(stderr, "rte: %s\n", error.c_str());
+            return 0;
+        }
+    } catch (const std::bad_alloc &) {
+        if (readingScript) std::fprintf(stderr, "rte: out of memory while reading the operator script %s\n", script);
+        else std::fprintf(stderr, "rte: out of memory while starting the engine\n");
         return 0;
     }
-    rte::internal::SetMainThread(CurrThreadId());
-    rte::internal::EnsureThreadQueue();
     RegisterAtExitLocked();
     g_instance = hInstance;
     g_initialized = true;

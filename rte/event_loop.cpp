@@ -5,10 +5,15 @@
 // append to its deques (under its mutex) and notify its condition variable; the owner alone
 // runs what is queued. Waiting is a blocking wait on the condition variable until the next timer
 // is due (real clock) or until woken (manual clock: AdvanceClock wakes every queue).
+//
+// Running out of memory never loses queued work: the owner takes what it runs off the queue by
+// splicing list nodes (no allocation), and whatever it has not started on goes back to the
+// front of the queue when an exception ends the pass. The public functions turn std::bad_alloc
+// into UIE_OUT_OF_MEMORY.
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <limits>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -37,8 +42,8 @@ struct ThreadQueue {
     unsigned id = 0;
     std::mutex m;
     std::condition_variable cv;
-    std::deque<Deferred> calls;       // guarded by m
-    std::deque<UserEvent> user;       // guarded by m
+    std::list<Deferred> calls;        // guarded by m
+    std::list<UserEvent> user;        // guarded by m
     unsigned long wakeups = 0;        // guarded by m; bumped to end a wait
     // Touched only by the owner thread:
     bool running = false, quit = false;
@@ -132,9 +137,14 @@ bool FireDueTimers(unsigned me) {
                 int sinceLast = c->lastTick < 0 ? 0 : static_cast<int>((now - c->lastTick) * 1000.0);
                 long long ms = static_cast<long long>(now * 1000.0) % 0x80000000LL;
                 due.push_back({handle, c->id, static_cast<int>(ms), sinceLast});
-                c->lastTick = now;
-                c->nextDue = now + c->interval;
             }
+        }
+        // Rescheduled only once the whole list is made: a timer whose tick could not be listed
+        // stays due.
+        for (const Tick &t : due) {
+            Control *c = FindControl(FindPanel(t.panel), t.control);
+            c->lastTick = now;
+            c->nextDue = now + c->interval;
         }
     }
     for (const Tick &t : due) {
@@ -249,19 +259,44 @@ unsigned MainThreadId() { return g_mainThread.load(); }
 void SetMainThread(unsigned id) { g_mainThread.store(id); }
 void SetIdleHook(IdleHook hook) { g_idleHook.store(hook); }
 
+namespace {
+
+// What one pass of the event loop took off its queue. Whatever is still here when the pass ends
+// (by an exception) goes back to the front of the queue, in order.
+struct TakenWork {
+    ThreadQueue &q;
+    std::list<Deferred> calls;
+    std::list<UserEvent> user;
+    ~TakenWork() {
+        std::lock_guard<std::mutex> hold(q.m);
+        q.calls.splice(q.calls.begin(), calls);
+        q.user.splice(q.user.begin(), user);
+    }
+};
+
+}  // namespace
+
 bool ProcessPendingOnce(bool deliverUserEvents) {
     ThreadQueue &q = MyQueue();
-    std::deque<Deferred> calls;
-    std::deque<UserEvent> user;
+    TakenWork taken{q, {}, {}};
     {
         std::lock_guard<std::mutex> hold(q.m);
-        calls.swap(q.calls);
-        if (deliverUserEvents) user.swap(q.user);
+        taken.calls.splice(taken.calls.end(), q.calls);
+        if (deliverUserEvents) taken.user.splice(taken.user.end(), q.user);
     }
-    for (const Deferred &d : calls) d.func(d.data);
+    bool any = !taken.calls.empty() || !taken.user.empty();
+    while (!taken.calls.empty()) {
+        Deferred d = taken.calls.front();
+        taken.calls.pop_front();
+        d.func(d.data);
+    }
     bool fired = FireDueTimers(q.id);
-    for (const UserEvent &e : user) DeliverUserEvent(e);
-    return fired || !calls.empty() || !user.empty();
+    while (!taken.user.empty()) {
+        UserEvent e = taken.user.front();
+        taken.user.pop_front();
+        DeliverUserEvent(e);
+    }
+    return fired || any;
 }
 
 }  // namespace rte::internal
@@ -302,25 +337,44 @@ extern "C" int PostDeferredCallToThread(DeferredCallPtr func, void *callbackData
 }
 
 extern "C" int ProcessSystemEvents(void) {
-    const DisplayBackend &display = Display();
-    if (display.pump != nullptr && CurrThreadId() == MainThreadId()) display.pump(Timer(), false);
-    ProcessPendingOnce(false);
+    try {
+        const DisplayBackend &display = Display();
+        if (display.pump != nullptr && CurrThreadId() == MainThreadId()) display.pump(Timer(), false);
+        ProcessPendingOnce(false);
+    } catch (const std::bad_alloc &) {
+        return Fail("ProcessSystemEvents", UIE_OUT_OF_MEMORY);
+    }
     return 0;
 }
 
 extern "C" int QuitUserInterface(int returnCode) {
-    ThreadQueue &q = MyQueue();
-    q.quit = true;
-    q.quitCode = returnCode;
+    try {
+        EnsureThreadQueue();
+    } catch (const std::bad_alloc &) {
+        return Fail("QuitUserInterface", UIE_OUT_OF_MEMORY);
+    }
+    t_queuePtr->quit = true;
+    t_queuePtr->quitCode = returnCode;
     return 0;
 }
 
-extern "C" int RunUserInterface(void) {
-    ThreadQueue &q = MyQueue();
-    if (q.running) return Fail("RunUserInterface", UIE_LOOP_RUNNING);
-    q.running = true;
-    q.quit = false;
-    bool isMain = q.id == MainThreadId();
+namespace {
+
+// Marks the thread's loop as running for as long as it lives.
+struct LoopRun {
+    ThreadQueue &q;
+    explicit LoopRun(ThreadQueue &queue) : q(queue) {
+        q.running = true;
+        q.quit = false;
+    }
+    ~LoopRun() {
+        q.running = false;
+        q.quit = false;
+    }
+};
+
+// The loop of RunUserInterface, until QuitUserInterface.
+void RunLoop(ThreadQueue &q, bool isMain) {
     while (!q.quit) {
         size_t queued;
         {
@@ -340,8 +394,25 @@ extern "C" int RunUserInterface(void) {
         if (resumeAt >= 0 && resumeAt < deadline) deadline = resumeAt;
         WaitForWork(q, deadline, true);
     }
-    q.running = false;
-    q.quit = false;
+}
+
+}  // namespace
+
+extern "C" int RunUserInterface(void) {
+    try {
+        EnsureThreadQueue();
+    } catch (const std::bad_alloc &) {
+        return Fail("RunUserInterface", UIE_OUT_OF_MEMORY);
+    }
+    ThreadQueue &q = *t_queuePtr;
+    if (q.running) return Fail("RunUserInterface", UIE_LOOP_RUNNING);
+    LoopRun run(q);
+    bool isMain = q.id == MainThreadId();
+    try {
+        RunLoop(q, isMain);
+    } catch (const std::bad_alloc &) {
+        return Fail("RunUserInterface", UIE_OUT_OF_MEMORY);
+    }
     return q.quitCode;
 }
 
@@ -376,7 +447,9 @@ extern "C" int QueueUserEvent(int eventNumber, int panel, int control) {
     return 0;
 }
 
-extern "C" int GetUserEvent(int waitMode, int *panel, int *control) {
+namespace {
+
+int TakeUserEvent(int waitMode, int *panel, int *control) {
     ThreadQueue &q = MyQueue();
     for (;;) {
         for (int pass = 0; pass < 2; ++pass) {
@@ -394,5 +467,15 @@ extern "C" int GetUserEvent(int waitMode, int *panel, int *control) {
         }
         if (waitMode == 0) return 0;
         WaitForWork(q, NextTimerDue(q.id), true);
+    }
+}
+
+}  // namespace
+
+extern "C" int GetUserEvent(int waitMode, int *panel, int *control) {
+    try {
+        return TakeUserEvent(waitMode, panel, control);
+    } catch (const std::bad_alloc &) {
+        return Fail("GetUserEvent", UIE_OUT_OF_MEMORY);
     }
 }

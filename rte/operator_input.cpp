@@ -3,9 +3,11 @@
 // (rte/testing.h).
 //
 // Every action runs the callbacks on the calling thread in the order a user's input would cause
-// them, then processes the events they caused (ProcessSystemEvents) before returning.
+// them, then processes the events they caused (ProcessSystemEvents) before returning. An action
+// that runs out of memory part-way still processes what it caused, and gives UIE_OUT_OF_MEMORY.
 #include <atomic>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -83,41 +85,19 @@ void PanelOrigin(int handle, int *x, int *y) {
     }
 }
 
-}  // namespace
-}  // namespace rte::internal
-
-using namespace rte::internal;
-
-namespace rte::testing {
-
-int Press(int panel, int control) {
-    int rc = CheckOperable(panel, control, false);
-    if (rc < 0) return rc;
-    int top = 0, left = 0;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
-        top = c->top + c->height / 2;
-        left = c->left + c->width / 2;
+// Runs an operator action; when it runs out of memory, the events it caused so far are still
+// processed and the action gives UIE_OUT_OF_MEMORY.
+template <typename Action>
+int OutOfMemoryGuard(Action action) {
+    try {
+        return action();
+    } catch (const std::bad_alloc &) {
+        ProcessSystemEvents();
+        return UIE_OUT_OF_MEMORY;
     }
-    if (CallCtrl(panel, control, EVENT_LEFT_CLICK, top, left) != 0) return Finish();
-    if (Focusable(panel, control)) MoveFocus(panel, control);
-    bool changed = false;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
-        if (c != nullptr && (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) &&
-            c->mode != VAL_INDICATOR) {
-            c->number = c->number != 0 ? 0 : 1;
-            changed = true;
-        }
-    }
-    if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
-    CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
-    return Finish();
 }
 
-int Type(int panel, int control, const std::string &text) {
+int TypeText(int panel, int control, const std::string &text) {
     int rc = CheckOperable(panel, control, false);
     if (rc < 0) return rc;
     int maxLength;
@@ -155,7 +135,7 @@ int Type(int panel, int control, const std::string &text) {
     return Finish();
 }
 
-int Select(int panel, int control, const std::string &label) {
+int SelectLabel(int panel, int control, const std::string &label) {
     int rc = CheckOperable(panel, control, false);
     if (rc < 0) return rc;
     int found = -1, current;
@@ -182,6 +162,48 @@ int Select(int panel, int control, const std::string &label) {
     }
     CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
     return Finish();
+}
+
+}  // namespace
+}  // namespace rte::internal
+
+using namespace rte::internal;
+
+namespace rte::testing {
+
+int Press(int panel, int control) {
+    int rc = CheckOperable(panel, control, false);
+    if (rc < 0) return rc;
+    int top = 0, left = 0;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Control *c = FindControl(FindPanel(panel), control);
+        top = c->top + c->height / 2;
+        left = c->left + c->width / 2;
+    }
+    if (CallCtrl(panel, control, EVENT_LEFT_CLICK, top, left) != 0) return Finish();
+    if (Focusable(panel, control)) MoveFocus(panel, control);
+    bool changed = false;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Control *c = FindControl(FindPanel(panel), control);
+        if (c != nullptr && (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) &&
+            c->mode != VAL_INDICATOR) {
+            c->number = c->number != 0 ? 0 : 1;
+            changed = true;
+        }
+    }
+    if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
+    CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+    return Finish();
+}
+
+int Type(int panel, int control, const std::string &text) {
+    return OutOfMemoryGuard([&] { return TypeText(panel, control, text); });
+}
+
+int Select(int panel, int control, const std::string &label) {
+    return OutOfMemoryGuard([&] { return SelectLabel(panel, control, label); });
 }
 
 int Focus(int panel, int control) {

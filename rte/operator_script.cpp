@@ -18,15 +18,16 @@
 // dimmed control, a label not in the list, an unknown name) stops the program with exit code 3
 // and a message naming the script line, as does a script that ends while the event loop still
 // runs. Values print with newlines and carriage returns written as \n and \r so that each
-// control stays on one line.
+// control stays on one line. Running out of memory while reading the script fails start-up (a
+// script is never played cut short); while playing it, it stops the program as a failed command
+// does.
 #include "rte/operator_script.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <new>
 
 #include "rte/engine.h"
 #include "rte/event_loop.h"
@@ -43,12 +44,13 @@ std::vector<ScriptLine> g_lines;
 size_t g_next = 0;
 double g_waitUntil = -1;
 
-[[noreturn]] void Stop(const ScriptLine &line, const std::string &message) {
+[[noreturn]] void Stop(const ScriptLine &line, const char *message) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s:%d: %s\n", g_fileName.c_str(), line.lineNumber, message.c_str());
+    std::fprintf(stderr, "%s:%d: %s\n", g_fileName.c_str(), line.lineNumber, message);
     std::fflush(stderr);
     std::exit(3);
 }
+[[noreturn]] void Stop(const ScriptLine &line, const std::string &message) { Stop(line, message.c_str()); }
 
 std::string OneLine(const std::string &value) {
     std::string out;
@@ -140,7 +142,12 @@ int ScriptStep(double *resumeAt) {
         end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
         Stop(end, "the script ended while the program was still running");
     }
-    RunLine(g_lines[g_next++]);
+    const ScriptLine &line = g_lines[g_next++];
+    try {
+        RunLine(line);
+    } catch (const std::bad_alloc &) {
+        Stop(line, "out of memory");
+    }
     return 1;
 }
 
@@ -148,10 +155,13 @@ int ScriptStep(double *resumeAt) {
 
 bool ParseOperatorScript(const std::string &content, const std::string &fileName, std::vector<ScriptLine> *lines,
                          std::string *error) {
-    std::istringstream in(content);
     std::string raw;
     int number = 0;
-    while (std::getline(in, raw)) {
+    for (size_t start = 0; start < content.size();) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        raw.assign(content, start, end - start);
+        start = end + 1;
         ++number;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         size_t pos = 0;
@@ -189,16 +199,33 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
     return true;
 }
 
-bool StartOperatorScript(const char *path, std::string *error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error) {
+    std::FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
         *error = std::string("cannot read the operator script ") + path;
         return false;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
+    std::string content;
+    try {
+        char block[4096];
+        size_t got;
+        while ((got = std::fread(block, 1, sizeof block, file)) > 0) content.append(block, got);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        *error = std::string("cannot read the operator script ") + path;
+        return false;
+    }
+    return ParseOperatorScript(content, path, lines, error);
+}
+
+bool StartOperatorScript(const char *path, std::string *error) {
     std::vector<ScriptLine> lines;
-    if (!ParseOperatorScript(content.str(), path, &lines, error)) return false;
+    if (!ReadOperatorScript(path, &lines, error)) return false;
     g_fileName = path;
     g_lines = std::move(lines);
     g_next = 0;

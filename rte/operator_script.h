@@ -17,12 +17,17 @@ struct ScriptLine {
 };
 
 // Parses a whole script. Blank lines and lines starting with '#' are skipped. False with
-// "<file>:<line>: <what>" in *error on the first bad line.
+// "<file>:<line>: <what>" in *error on the first bad line. Throws std::bad_alloc when memory
+// runs out (never returns a part of the script).
 bool ParseOperatorScript(const std::string &content, const std::string &fileName,
                          std::vector<ScriptLine> *lines, std::string *error);
 
+// Reads and parses the script file, as ParseOperatorScript does.
+bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error);
+
 // Reads and parses the script file and makes RunUserInterface on the calling (main) thread play
-// it. False with a reason when the file cannot be read or parsed.
+// it. False with a reason when the file cannot be read or parsed; throws std::bad_alloc, with
+// nothing started, when memory runs out.
 bool StartOperatorScript(const char *path, std::string *error);
 
 }  // namespace rte::internal

@@ -343,21 +343,24 @@ int GetIndexFromValue(int panel, int control, int *index, ...); /* first item wi
 
 /* Runs the calling thread's event loop: delivers input, timer ticks, user events and deferred
  * calls, and waits (blocking, never spinning) until the next is due, until QuitUserInterface is
- * called on this thread. Returns the code given to QuitUserInterface, or UIE_LOOP_RUNNING when
- * already running on this thread. On the main thread of a headless session with RTE_SCRIPT, the
+ * called on this thread. Returns the code given to QuitUserInterface, UIE_LOOP_RUNNING when
+ * already running on this thread, or UIE_OUT_OF_MEMORY when memory ran out (the loop then ends;
+ * queued work it had not started stays queued). On the main thread of a headless session with RTE_SCRIPT, the
  * operator script plays from here. */
 int RunUserInterface(void);
-/* Makes the calling thread's RunUserInterface return returnCode. Returns 0. */
+/* Makes the calling thread's RunUserInterface return returnCode. Returns 0 (UIE_OUT_OF_MEMORY
+ * when the thread's event queue could not be made). */
 int QuitUserInterface(int returnCode);
 
 /* Delivers everything pending on the calling thread (input, due timers, deferred calls) without
- * waiting, then returns 0. Queued user events stay for GetUserEvent/RunUserInterface. */
+ * waiting, then returns 0, or UIE_OUT_OF_MEMORY (what it had not started stays queued). Queued
+ * user events stay for GetUserEvent/RunUserInterface. */
 int ProcessSystemEvents(void);
 
 /* User events: numbers 1000 to 10000 queued to the panel's thread (the calling thread for panel
  * 0). GetUserEvent takes the oldest one of the calling thread, processing other events while it
  * waits (waitMode non-zero) or once (0); returns the event number and stores panel and control
- * (null pointers skipped), or 0 when none came. RunUserInterface delivers user events to the
+ * (null pointers skipped), 0 when none came, or UIE_OUT_OF_MEMORY. RunUserInterface delivers user events to the
  * control's callback (panel's for control 0) with the number as the event. QueueUserEvent
  * gives 0, UIE_BAD_USER_EVENT, UIE_BAD_PANEL, UIE_BAD_CONTROL, UIE_OUT_OF_MEMORY. */
 int QueueUserEvent(int eventNumber, int panel, int control);
