@@ -5,6 +5,7 @@
 // The screen session runs in a child process (this test program again, filtered to
 // ScreenSession), because the display is chosen once per process and the other tests of this
 // program use the headless one. The test is skipped when those tools are not installed.
+#include "app/panel_callbacks_testing.h"
 #include "qm7300/QM7300.h"
 #include "rte/engine.h"
 #include "rte/graphics.h"
@@ -28,23 +29,10 @@
 #include <thread>
 #include <vector>
 
-extern "C" {
-int QM7300_Test_close(int, int, int, void *, int, int);
-int QM7300_Test_read(int, int, int, void *, int, int);
-int QM7300_Test_write(int, int, int, void *, int, int);
-int list(int, int, int, void *, int, int);
-int swversion(int, int, int, void *, int, int);
-}
 
 namespace {
 
 namespace rt = rte::testing;
-
-const RteSymbol kScreenSymbols[] = {
-    {"close", (void *)QM7300_Test_close, 1}, {"list", (void *)list, 1},
-    {"read", (void *)QM7300_Test_read, 1},   {"write", (void *)QM7300_Test_write, 1},
-    {"swversion", (void *)swversion, 1},
-};
 
 bool Installed(const char *tool) {
     std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
@@ -114,7 +102,7 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     if (std::getenv("QM7300_SCREEN_SESSION") == nullptr) GTEST_SKIP() << "runs as the child of the screen test";
     setenv("RTE_DISPLAY", "sdl", 1);
     ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
-    ASSERT_EQ(RteSetSymbolTable(kScreenSymbols, 5), 0);
+    ASSERT_EQ(RteSetSymbolTable(kPanelSymbols, kPanelSymbolCount), 0);
     int panel = LoadPanel(0, "QM7300_Test.uir", 1);
     ASSERT_GT(panel, 0) << RteGetLoadPanelError();
     // The panel file makes closing the window end the program as the Quit button does.

@@ -1,6 +1,7 @@
 // Tests of the test panel in-process: the real panel file, the real callbacks and the real
 // (simulated) QM7300 library, driven as an operator would through rte/testing.h. Whole sessions
 // of the program itself are in QM7300_Test_process_test.cpp.
+#include "app/panel_callbacks_testing.h"
 #include "qm7300/QM7300.h"
 #include "qm7300/sim_test_util.h"
 #include "rte/engine.h"
@@ -15,15 +16,6 @@
 #include <string>
 #include <vector>
 
-// The panel's callbacks under their link names (the header's read/write/close would clash
-// with <unistd.h>, which the test framework includes).
-extern "C" {
-int QM7300_Test_close(int, int, int, void *, int, int);
-int QM7300_Test_read(int, int, int, void *, int, int);
-int QM7300_Test_write(int, int, int, void *, int, int);
-int list(int, int, int, void *, int, int);
-int swversion(int, int, int, void *, int, int);
-}
 
 namespace {
 std::vector<int> g_closed;  // every handle the program has closed since the last Clear
@@ -44,12 +36,6 @@ namespace {
 namespace rt = rte::testing;
 using qm7300::testing::ScopedSimFile;
 
-const RteSymbol kSymbols[] = {
-    {"close", (void *)QM7300_Test_close, 1}, {"list", (void *)list, 1},
-    {"read", (void *)QM7300_Test_read, 1},   {"write", (void *)QM7300_Test_write, 1},
-    {"swversion", (void *)swversion, 1},
-};
-
 class Panel : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -57,7 +43,7 @@ protected:
         setenv("RTE_DISPLAY", "headless", 1);
         ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
         ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);  // a second call does nothing
-        ASSERT_EQ(RteSetSymbolTable(kSymbols, 5), 0);
+        ASSERT_EQ(RteSetSymbolTable(kPanelSymbols, kPanelSymbolCount), 0);
     }
     void SetUp() override
     {

@@ -171,6 +171,8 @@ void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, i
     cairo_rectangle(cr, x, y, w, h);
     cairo_clip(cr);
     int length = static_cast<int>(text.size());
+    // The selected span, in pixels from tx; empty unless the control is being edited.
+    double selX = 0, selW = 0;
     if (k.focused && k.view != nullptr) {
         int s = std::clamp(std::min(k.view->selStart, k.view->selEnd), 0, length);
         int e = std::clamp(std::max(k.view->selStart, k.view->selEnd), 0, length);
@@ -178,30 +180,24 @@ void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, i
             PangoRectangle a, b;
             pango_layout_index_to_pos(layout, s, &a);
             pango_layout_index_to_pos(layout, e, &b);
-            FillRect(cr, tx + a.x / PANGO_SCALE, ty, (b.x - a.x) / PANGO_SCALE, logical.height,
-                     RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
+            selX = a.x / PANGO_SCALE;
+            selW = (b.x - a.x) / PANGO_SCALE;
         }
     }
+    if (selW > 0) FillRect(cr, tx + selX, ty, selW, logical.height, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
     if (!text.empty()) {
         SetSourceColor(cr, k.textColor);
         cairo_move_to(cr, tx, ty);
         pango_cairo_show_layout(cr, layout);
-        if (k.focused && k.view != nullptr) {
+        if (selW > 0) {
             // The selected part is drawn again in the highlight text colour.
-            int s = std::clamp(std::min(k.view->selStart, k.view->selEnd), 0, length);
-            int e = std::clamp(std::max(k.view->selStart, k.view->selEnd), 0, length);
-            if (e > s) {
-                PangoRectangle a, b;
-                pango_layout_index_to_pos(layout, s, &a);
-                pango_layout_index_to_pos(layout, e, &b);
-                cairo_save(cr);
-                cairo_rectangle(cr, tx + a.x / PANGO_SCALE, ty, (b.x - a.x) / PANGO_SCALE, logical.height);
-                cairo_clip(cr);
-                SetSourceColor(cr, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT));
-                cairo_move_to(cr, tx, ty);
-                pango_cairo_show_layout(cr, layout);
-                cairo_restore(cr);
-            }
+            cairo_save(cr);
+            cairo_rectangle(cr, tx + selX, ty, selW, logical.height);
+            cairo_clip(cr);
+            SetSourceColor(cr, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT));
+            cairo_move_to(cr, tx, ty);
+            pango_cairo_show_layout(cr, layout);
+            cairo_restore(cr);
         }
     }
     if (k.focused && k.view != nullptr) {
