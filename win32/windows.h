@@ -1,66 +1,27 @@
 /* win32/windows.h - the Windows API subset on POSIX (plain C, usable from C and C++).
  *
  * The calls the library's Windows integration is written against, with their Windows names,
- * types and result conventions, implemented on Linux. Grouped by family; each family lists its
- * functions with their contracts and how they map onto the platform.
+ * types and result conventions, implemented on Linux one library per Windows module, as the
+ * modules are on Windows. This header gathers them all; each module's header lists its
+ * functions with their contracts and how they map onto the platform:
  *
- * Porting: this is a 64-bit Linux build. The Windows integer types keep their Windows sizes
- * (DWORD and LONG are 32 bits, as on Windows, where `long` is 32 bits); pointers and pointer-
- * sized types (HANDLE, WPARAM, LPARAM, LRESULT) are 8 bytes.
+ *   win32/windef.h    the basic types (BOOL, DWORD, LONG, HANDLE, WPARAM, ...)
+ *   win32/winbase.h   kernel32: synchronisation, sleeps            (win32/kernel32/)
+ *   win32/winuser.h   user32: windows, messages, menus, system colours and parameters
+ *                                                                   (win32/user32/)
+ *   win32/winreg.h    advapi32: the registry                        (win32/advapi32/)
+ *   win32/shellapi.h  shell32: tray icons, dropped files, documents (win32/shell32/)
+ *
+ * Only user32 and shell32 reach the run-time engine, through win32/engine_seam_internal.h;
+ * kernel32 and advapi32 stand on the operating system alone.
  */
 #ifndef WIN32_WINDOWS_H
 #define WIN32_WINDOWS_H
 
-#include <stddef.h>
-#include <stdint.h>
-
-#ifdef __cplusplus
-extern "C" {
-#endif
-
-/* ---- Basic types -------------------------------------------------------------------------- */
-
-typedef int BOOL;               /* FALSE (0) or TRUE (any other value, normally 1) */
-typedef unsigned char BYTE;
-typedef uint16_t WORD;
-typedef uint32_t DWORD;         /* 32 bits, as on Windows */
-typedef int32_t LONG;           /* 32 bits, as on Windows */
-typedef uint32_t ULONG;
-typedef int INT;
-typedef unsigned int UINT;
-typedef char CHAR;
-typedef void *HANDLE;           /* generic object handle; NULL means none */
-typedef void *LPVOID;
-typedef const void *LPCVOID;
-typedef char *LPSTR;
-typedef const char *LPCSTR;
-typedef DWORD *LPDWORD;
-typedef uintptr_t WPARAM;       /* pointer-sized message parameter */
-typedef intptr_t LPARAM;        /* pointer-sized message parameter */
-typedef intptr_t LRESULT;       /* pointer-sized message result */
-
-#ifndef FALSE
-#define FALSE 0
-#endif
-#ifndef TRUE
-#define TRUE 1
-#endif
-
-#define INFINITE 0xFFFFFFFFu    /* a time-out or sleep without end */
-
-/* ---- Synchronisation (kernel32) ----------------------------------------------------------- */
-
-/* Stores value into *target and returns the value it held before, as one atomic step with full
- * memory ordering. target must be naturally aligned. */
-LONG InterlockedExchange(LONG volatile *target, LONG value);
-
-/* Suspends the calling thread for at least ms milliseconds. Sleep(0) gives up the rest of the
- * thread's time slice (the thread stays ready to run); Sleep(INFINITE) never returns.
- * Signals that interrupt the sleep do not shorten it. */
-void Sleep(DWORD ms);
-
-#ifdef __cplusplus
-}
-#endif
+#include "win32/windef.h"
+#include "win32/winbase.h"
+#include "win32/winuser.h"
+#include "win32/winreg.h"
+#include "win32/shellapi.h"
 
 #endif

@@ -1,5 +1,5 @@
 // Synchronisation calls of the Windows API subset: the atomic exchange and sleeps.
-#include "win32/windows.h"
+#include "win32/winbase.h"
 
 #include <sched.h>
 #include <time.h>

@@ -1,6 +1,6 @@
 // Tests of the Windows synchronisation calls: InterlockedExchange as a claim flag shared by
 // many threads, and Sleep's minimum duration.
-#include "win32/windows.h"
+#include "win32/winbase.h"
 
 #include <gtest/gtest.h>
 
