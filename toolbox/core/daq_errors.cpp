@@ -1,6 +1,6 @@
 // The status texts of the data-acquisition driver: a fixed table from a 16-bit status code to
 // "<status name>: <what caused it> ", sorted by code for a binary search.
-#include "toolbox/core/daq_errors.h"
+#include "toolbox/core/daq_errors_internal.h"
 
 #include <algorithm>
 #include <iterator>

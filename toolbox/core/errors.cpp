@@ -4,7 +4,7 @@
 
 #include "rte/engine.h"
 #include "rte/ui.h"
-#include "toolbox/core/daq_errors.h"
+#include "toolbox/core/daq_errors_internal.h"
 
 #include <cstdlib>
 

@@ -1,10 +1,10 @@
 // The utility library's two process-wide locks, made on first use with the one-time
 // initialisation protocol and discarded at process exit.
-#include "toolbox/core/library_locks.h"
+#include "toolbox/core/library_locks_internal.h"
 
 #include "rte/engine.h"
 #include "rte/threads.h"
-#include "toolbox/core/one_time_init.h"
+#include "toolbox/core/one_time_init_internal.h"
 
 namespace {
 

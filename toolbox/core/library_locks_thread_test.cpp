@@ -1,6 +1,6 @@
 // Tests of the library locks: made once when many threads take one for the first time at once,
 // and excluding the others while held (ThreadSanitizer checks the shared counter).
-#include "toolbox/core/library_locks.h"
+#include "toolbox/core/library_locks_internal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The one-time initialisation protocol of lazily created process-wide objects: one atomic
 // exchange to claim the creation, a flag set when it has finished, 10 ms sleeps while waiting.
-#include "toolbox/core/one_time_init.h"
+#include "toolbox/core/one_time_init_internal.h"
 
 namespace {
 

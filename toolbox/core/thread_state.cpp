@@ -7,12 +7,12 @@
 #include "rte/engine.h"
 #include "rte/threads.h"
 #include "rte/ui.h"
-#include "toolbox/core/one_time_init.h"
-#include "toolbox/core/thread_locals.h"
-#include "toolbox/windows/deferred_calls.h"
+#include "toolbox/core/one_time_init_internal.h"
+#include "toolbox/core/thread_locals_internal.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -35,6 +35,15 @@ struct StandInBlock {
     }
 };
 thread_local StandInBlock t_standIn;
+
+// The clean-ups registered by the modules that keep objects in the blocks, and the call that
+// hands a block's clean-up to its owner thread. Registrations take the lock; an entry is
+// written before the count that publishes it, so readers need no lock and never see a
+// half-written entry. Entries are never removed.
+std::mutex g_registrationLock;
+ThreadBlockCleanup g_cleanups[TOOLBOX_MAX_THREAD_BLOCK_CLEANUPS];
+int g_cleanupCount = 0;
+OwnerThreadCall g_ownerCall = nullptr;
 
 int PanelsVar() { return __atomic_load_n(&g_panelsWithLinkedCallbacks, __ATOMIC_ACQUIRE); }
 
@@ -65,7 +74,8 @@ void DiscardThreadLocalBlockCallback(void *block, int event, void *, unsigned ow
     std::memcpy(copy, locals, sizeof *copy);
     locals->delayedCalls = nullptr;
     locals->metaFontPanel = 0;
-    if (PostDeferredCallToThreadAndWait(CleanupAndFreeCopy, copy, owner, 2000) < 0) {
+    OwnerThreadCall ownerCall = __atomic_load_n(&g_ownerCall, __ATOMIC_ACQUIRE);
+    if (!ownerCall || ownerCall(CleanupAndFreeCopy, copy, owner, 2000) < 0) {
         // The call never ran and never will: the owner has ended (or the engine could not
         // queue it). Nobody else can discard the objects now, so do it here.
         CleanupAndFreeCopy(copy);
@@ -103,12 +113,22 @@ extern "C" ToolboxThreadLocals *GetThreadLocalBlock(void) {
     return &t_standIn.block;
 }
 
+extern "C" int RegisterThreadBlockCleanup(ThreadBlockCleanup cleanup, OwnerThreadCall ownerCall) {
+    std::lock_guard<std::mutex> hold(g_registrationLock);
+    if (ownerCall) __atomic_store_n(&g_ownerCall, ownerCall, __ATOMIC_RELEASE);
+    int count = __atomic_load_n(&g_cleanupCount, __ATOMIC_RELAXED);
+    for (int i = 0; i < count; ++i)
+        if (g_cleanups[i] == cleanup) return 1;
+    if (count == TOOLBOX_MAX_THREAD_BLOCK_CLEANUPS) return 0;
+    g_cleanups[count] = cleanup;
+    __atomic_store_n(&g_cleanupCount, count + 1, __ATOMIC_RELEASE);
+    return 1;
+}
+
 extern "C" void CleanupThreadLocalBlock(void *block) {
     auto *locals = static_cast<ToolboxThreadLocals *>(block);
-    if (locals->delayedCalls) {
-        DiscardDelayedCallState(locals->delayedCalls);
-        locals->delayedCalls = nullptr;
-    }
+    int count = __atomic_load_n(&g_cleanupCount, __ATOMIC_ACQUIRE);
+    for (int i = 0; i < count; ++i) g_cleanups[i](locals);
     if (locals->metaFontPanel > 0) {
         DiscardPanel(locals->metaFontPanel);
         locals->metaFontPanel = 0;

@@ -6,7 +6,7 @@
 #include "rte/testing.h"
 #include "rte/threads.h"
 #include "rte/ui.h"
-#include "toolbox/core/thread_locals.h"
+#include "toolbox/core/thread_locals_internal.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #include <gtest/gtest.h>

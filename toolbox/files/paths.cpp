@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "rte/mbs.h"
-#include "toolbox/core/check.h"
+#include "toolbox/core/check_internal.h"
 
 namespace {
 

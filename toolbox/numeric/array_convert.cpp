@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "rte/alloc.h"
-#include "toolbox/core/check.h"
+#include "toolbox/core/check_internal.h"
 #include "toolbox/numeric/array_convert_testing.h"
 
 extern "C" int GetDataTypeSize(int dataType) {

@@ -1,8 +1,8 @@
 // The per-thread Wichmann-Hill random generator. Its state lives in the calling thread's
-// library block (toolbox/core/thread_locals.h), so no lock is taken.
+// library block (toolbox/core/thread_locals_internal.h), so no lock is taken.
 #include "toolbox/numeric/random.h"
 
-#include "toolbox/core/thread_locals.h"
+#include "toolbox/core/thread_locals_internal.h"
 
 #include <cmath>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "rte/mbs.h"
-#include "toolbox/core/check.h"
+#include "toolbox/core/check_internal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "rte/alloc.h"
 #include "rte/mbs.h"
-#include "toolbox/core/check.h"
+#include "toolbox/core/check_internal.h"
 
 #include <cctype>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "rte/ui.h"
 #include "toolbox/containers/list.h"
 #include "toolbox/containers/sort.h"
-#include "toolbox/core/thread_locals.h"
+#include "toolbox/core/thread_locals_internal.h"
 
 #include <atomic>
 #include <chrono>
@@ -120,11 +120,20 @@ extern "C" void DiscardDelayedCallState(DelayedCallState *state) {
     std::free(state);
 }
 
+// The thread's block owns its delayed-call state; this discards it with the block.
+static void CleanupDelayedCalls(ToolboxThreadLocals *block) {
+    DiscardDelayedCallState(block->delayedCalls);
+    block->delayedCalls = nullptr;
+}
+
 extern "C" int PostDelayedCall(DeferredCallPtr function, void *callbackData, double delaySeconds) {
     // A null function would crash the event loop later; it is refused like a failed entry.
     if (!function) return 0;
     ToolboxThreadLocals *locals = GetThreadLocalBlock();
-    if (!locals->delayedCalls) locals->delayedCalls = CreateDelayedCallState();
+    if (!locals->delayedCalls) {
+        RegisterThreadBlockCleanup(CleanupDelayedCalls, PostDeferredCallToThreadAndWait);
+        locals->delayedCalls = CreateDelayedCallState();
+    }
     DelayedCallState *state = locals->delayedCalls;
     if (!state) return 0;  // the next call tries again
     DelayedCall call = {function, callbackData, Timer() + delaySeconds};

@@ -6,7 +6,7 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
-#include "toolbox/core/thread_locals.h"
+#include "toolbox/core/thread_locals_internal.h"
 
 #include <gtest/gtest.h>
 

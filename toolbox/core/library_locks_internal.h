@@ -1,4 +1,4 @@
-/* toolbox/core/library_locks.h - the utility library's two process-wide locks
+/* toolbox/core/library_locks_internal.h - the utility library's two process-wide locks
  * (library-internal, plain C).
  *
  * CALLBACK_CHAIN_LOCK serialises every chain, unchain, lookup and call operation on callback

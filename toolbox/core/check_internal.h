@@ -1,4 +1,4 @@
-/* toolbox/core/check.h - the argument check used inside the library (not installed).
+/* toolbox/core/check_internal.h - the argument check used inside the library (not installed).
  *
  * TOOLBOX_CHECK(condition, message) stops the program through DoAssert when the condition is
  * false, naming the library's source file as "toolbox" and the line of the check, as every

@@ -1,5 +1,5 @@
-/* toolbox/core/one_time_init.h - the library's pattern for lazily created process-wide objects
- * (library-internal, plain C).
+/* toolbox/core/one_time_init_internal.h - the library's pattern for lazily created process-wide
+ * objects (library-internal, plain C).
  *
  * Each place keeps two flags, both 0 at start and never reset: `created` and `claimed`. The
  * first thread to exchange `claimed` from 0 to 1 creates the objects, registers their
@@ -15,7 +15,7 @@
 #ifndef TOOLBOX_CORE_ONE_TIME_INIT_H
 #define TOOLBOX_CORE_ONE_TIME_INIT_H
 
-#include "win32/windows.h"
+#include "win32/winbase.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,5 +1,5 @@
-// toolbox/core/daq_errors.h - lookup of the data-acquisition driver's status texts (internal to
-// the library; GetGeneralErrorString is the public way in).
+// toolbox/core/daq_errors_internal.h - lookup of the data-acquisition driver's status texts
+// (internal to the library; GetGeneralErrorString is the public way in).
 #ifndef TOOLBOX_CORE_DAQ_ERRORS_H
 #define TOOLBOX_CORE_DAQ_ERRORS_H
 
