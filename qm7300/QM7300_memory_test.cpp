@@ -30,8 +30,10 @@ void *operator new(size_t size)
         throw std::bad_alloc();
     return p;
 }
-void operator delete(void *p) noexcept { free(p); }
-void operator delete(void *p, size_t) noexcept { free(p); }
+// Kept out of line: inlined into a caller, the free of a block that came from operator new
+// would look like a mismatched pair to the optimiser's checks.
+[[gnu::noinline]] void operator delete(void *p) noexcept { free(p); }
+[[gnu::noinline]] void operator delete(void *p, size_t) noexcept { free(p); }
 
 namespace {
 
