@@ -1,11 +1,9 @@
 // rte/core/clock.cpp - the engine's one clock: Timer(), and the manual clock for tests.
-#include <atomic>
-#include <chrono>
+#include "rte/core/clock.h"
+
 #include <mutex>
 
 #include "rte/engine.h"
-#include "rte/events/event_loop.h"
-#include "rte/testing.h"
 
 namespace {
 
@@ -40,33 +38,20 @@ Clock::time_point RealTimeFor(double t) {
     return g_origin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(t));
 }
 
+void SetManualClock(double startSeconds) {
+    std::lock_guard<std::mutex> hold(g_clockLock);
+    g_manual = true;
+    g_manualNow = startSeconds;
+}
+
+void AdvanceManualClock(double seconds) {
+    std::lock_guard<std::mutex> hold(g_clockLock);
+    if (seconds > 0) g_manualNow += seconds;
+}
+
+void SetRealClock() {
+    std::lock_guard<std::mutex> hold(g_clockLock);
+    g_manual = false;
+}
+
 }  // namespace rte::internal
-
-namespace rte::testing {
-
-void UseManualClock(double startSeconds) {
-    {
-        std::lock_guard<std::mutex> hold(g_clockLock);
-        g_manual = true;
-        g_manualNow = startSeconds;
-    }
-    rte::internal::WakeAllThreads();
-}
-
-void UseRealClock() {
-    {
-        std::lock_guard<std::mutex> hold(g_clockLock);
-        g_manual = false;
-    }
-    rte::internal::WakeAllThreads();
-}
-
-void AdvanceClock(double seconds) {
-    {
-        std::lock_guard<std::mutex> hold(g_clockLock);
-        if (seconds > 0) g_manualNow += seconds;
-    }
-    rte::internal::WakeAllThreads();
-}
-
-}  // namespace rte::testing

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "rte/core/errors.h"
 #include "rte/engine.h"
 #include "rte/threads.h"
 #include "rte/graphics.h"
 #include "rte/ui.h"
-#include "rte/model/ui_model.h"
 
 namespace {
 

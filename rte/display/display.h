@@ -1,8 +1,8 @@
-// rte/display/display.h - the display backend interface (internal): how top-level panels are shown and
-// how popups reach the operator. The headless backend keeps panels in memory and prints popups
-// on stderr; a screen backend plugs in here with the same hooks.
-#ifndef RTE_DISPLAY_H
-#define RTE_DISPLAY_H
+// rte/display/display.h - the display backend interface (internal): how top-level panels are
+// shown and how popups reach the operator. The headless backend keeps panels in memory and prints
+// popups on stderr; a screen backend plugs in here with the same hooks.
+#ifndef RTE_DISPLAY_DISPLAY_H
+#define RTE_DISPLAY_DISPLAY_H
 
 #include <string>
 
@@ -12,6 +12,8 @@ struct DisplayBackend {
     const char *name;
     // Starts the backend; false with a one-line reason in *error when it cannot.
     bool (*start)(std::string *error);
+    // Optional (null on the headless display): a top-level panel was shown or hidden. Called
+    // with the model locked, from any thread; they may only note it and wake the display.
     void (*panelShown)(int panel);
     void (*panelHidden)(int panel);
     // Shows a message popup and returns when the operator answered it.
@@ -31,7 +33,11 @@ const DisplayBackend &SdlDisplay();
 const DisplayBackend &HeadlessDisplay();
 // The backend in use; the headless one until InitRTEEx chooses.
 const DisplayBackend &Display();
+// Makes backend the one in use and connects it to the model and the main thread's queue.
 void UseDisplay(const DisplayBackend &backend);
+// Chooses and starts the display that RTE_DISPLAY names: "headless", "sdl", or unset for the
+// screen when one is reachable ($DISPLAY or $WAYLAND_DISPLAY). False with a one-line reason.
+bool StartDisplay(std::string *error);
 
 }  // namespace rte::internal
 

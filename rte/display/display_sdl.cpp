@@ -18,7 +18,8 @@
 
 #include "rte/display/display.h"
 #include "rte/engine.h"
-#include "rte/events/event_loop.h"
+#include "rte/core/thread_queue.h"
+#include "rte/model/ui_model.h"
 #include "rte/render/render.h"
 #include "rte/testing.h"
 #include "rte/ui.h"

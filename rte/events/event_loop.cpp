@@ -1,109 +1,29 @@
-// rte/events/event_loop.cpp - the event queue of each thread: deferred calls, user events, timer ticks,
-// RunUserInterface / ProcessSystemEvents / GetUserEvent, and thread ids.
-//
-// Each thread that owns a panel or processes events has one ThreadQueue. Other threads only
-// append to its deques (under its mutex) and notify its condition variable; the owner alone
-// runs what is queued. Waiting is a blocking wait on the condition variable until the next timer
-// is due (real clock) or until woken (manual clock: AdvanceClock wakes every queue).
+// rte/events/event_loop.cpp - the event loop of each thread: timer ticks, user events,
+// RunUserInterface / ProcessSystemEvents / GetUserEvent over the thread's queue
+// (rte/core/thread_queue.h).
 //
 // Running out of memory never loses queued work: the owner takes what it runs off the queue by
 // splicing list nodes (no allocation), and whatever it has not started on goes back to the
 // front of the queue when an exception ends the pass. The public functions turn std::bad_alloc
 // into UIE_OUT_OF_MEMORY.
+#include "rte/events/event_loop.h"
+
 #include <atomic>
-#include <condition_variable>
-#include <limits>
-#include <list>
-#include <memory>
 #include <mutex>
 #include <new>
-#include <unordered_map>
 #include <vector>
 
+#include "rte/core/thread_queue.h"
 #include "rte/engine.h"
-#include "rte/display/display.h"
-#include "rte/events/event_loop.h"
-#include "rte/ui.h"
 #include "rte/model/ui_model.h"
+#include "rte/ui.h"
 
 namespace rte::internal {
 namespace {
 
-struct Deferred {
-    DeferredCallPtr func;
-    void *data;
-};
-
-struct UserEvent {
-    int number, panel, control;
-};
-
-struct ThreadQueue {
-    unsigned id = 0;
-    std::mutex m;
-    std::condition_variable cv;
-    std::list<Deferred> calls;        // guarded by m
-    std::list<UserEvent> user;        // guarded by m
-    unsigned long wakeups = 0;        // guarded by m; bumped to end a wait
-    // Touched only by the owner thread:
-    bool running = false, quit = false;
-    int quitCode = 0;
-};
-
-// Registry of live queues. Deliberately never destroyed: threads may end after static
-// destructors have started.
-std::mutex &RegistryLock() {
-    static auto *lock = new std::mutex;
-    return *lock;
-}
-std::unordered_map<unsigned, std::shared_ptr<ThreadQueue>> &Registry() {
-    static auto *map = new std::unordered_map<unsigned, std::shared_ptr<ThreadQueue>>;
-    return *map;
-}
-
-std::atomic<unsigned> g_nextThreadId{1};
-std::atomic<unsigned> g_mainThread{0};
 std::atomic<IdleHook> g_idleHook{nullptr};
 
-thread_local unsigned t_threadId = 0;
 thread_local double t_tickTime = 0;
-
-// The calling thread's queue. A plain pointer, so it stays readable after the holder below is
-// destroyed: at process exit the main thread's thread-locals go before the exit clean-ups run,
-// and a clean-up may still process events.
-thread_local ThreadQueue *t_queuePtr = nullptr;
-thread_local bool t_holderEnded = false;
-
-// Removes the thread's queue when the thread ends; calls still queued are dropped.
-struct QueueHolder {
-    std::shared_ptr<ThreadQueue> queue;
-    ~QueueHolder() {
-        t_holderEnded = true;
-        t_queuePtr = nullptr;
-        if (!queue) return;
-        {
-            std::lock_guard<std::mutex> hold(RegistryLock());
-            Registry().erase(queue->id);
-        }
-        std::lock_guard<std::mutex> hold(queue->m);
-        queue->calls.clear();
-        queue->user.clear();
-    }
-};
-thread_local QueueHolder t_queue;
-
-std::shared_ptr<ThreadQueue> FindQueue(unsigned id) {
-    std::lock_guard<std::mutex> hold(RegistryLock());
-    auto it = Registry().find(id);
-    return it == Registry().end() ? nullptr : it->second;
-}
-
-ThreadQueue &MyQueue() {
-    EnsureThreadQueue();
-    return *t_queuePtr;
-}
-
-constexpr double kNever = std::numeric_limits<double>::infinity();
 
 // The engine time at which the calling thread's next timer is due (kNever when none).
 double NextTimerDue(unsigned me) {
@@ -187,76 +107,8 @@ void DeliverUserEvent(const UserEvent &e) {
     if (pcb != nullptr) pcb(e.panel, e.number, data, 0, 0);
 }
 
-// A screen display blocks in its own wait on the main thread; work for that thread wakes it.
-void WakeDisplay(unsigned threadId) {
-    const DisplayBackend &display = Display();
-    if (display.wake != nullptr && threadId == MainThreadId()) display.wake();
-}
-
-// Blocks until something is queued, the queue is woken, or the engine time reaches deadline.
-void WaitForWork(ThreadQueue &q, double deadline, bool wantUserEvents) {
-    std::unique_lock<std::mutex> lock(q.m);
-    auto ready = [&] { return !q.calls.empty() || (wantUserEvents && !q.user.empty()); };
-    if (ready() || q.quit) return;
-    const DisplayBackend &display = Display();
-    if (display.pump != nullptr && q.id == MainThreadId()) {
-        // A screen display waits for window input and wakes (posts to this queue wake it).
-        lock.unlock();
-        display.pump(deadline == kNever || ManualClockActive() ? -1.0 : deadline, true);
-        return;
-    }
-    unsigned long seen = q.wakeups;
-    auto pred = [&] { return ready() || q.wakeups != seen; };
-    if (deadline == kNever || ManualClockActive()) {
-        // Manual clock: only AdvanceClock (which wakes every queue) can make a timer due.
-        if (deadline != kNever && deadline <= Timer()) return;
-        q.cv.wait(lock, pred);
-    } else {
-        q.cv.wait_until(lock, RealTimeFor(deadline), pred);
-    }
-}
-
 }  // namespace
 
-void EnsureThreadQueue() {
-    if (t_queuePtr != nullptr) return;
-    auto q = std::make_shared<ThreadQueue>();
-    q->id = CurrThreadId();
-    {
-        std::lock_guard<std::mutex> hold(RegistryLock());
-        Registry()[q->id] = q;
-    }
-    // Once the thread's holder is gone (process exit), the registry alone keeps the new queue
-    // until the process ends.
-    if (!t_holderEnded) t_queue.queue = q;
-    t_queuePtr = q.get();
-}
-
-void WakeThread(unsigned threadId) {
-    auto q = FindQueue(threadId);
-    if (!q) return;
-    std::lock_guard<std::mutex> hold(q->m);
-    ++q->wakeups;
-    q->cv.notify_all();
-    WakeDisplay(q->id);
-}
-
-void WakeAllThreads() {
-    std::vector<std::shared_ptr<ThreadQueue>> all;
-    {
-        std::lock_guard<std::mutex> hold(RegistryLock());
-        for (auto &entry : Registry()) all.push_back(entry.second);
-    }
-    for (auto &q : all) {
-        std::lock_guard<std::mutex> hold(q->m);
-        ++q->wakeups;
-        q->cv.notify_all();
-        WakeDisplay(q->id);
-    }
-}
-
-unsigned MainThreadId() { return g_mainThread.load(); }
-void SetMainThread(unsigned id) { g_mainThread.store(id); }
 void SetIdleHook(IdleHook hook) { g_idleHook.store(hook); }
 
 namespace {
@@ -303,43 +155,12 @@ bool ProcessPendingOnce(bool deliverUserEvents) {
 
 using namespace rte::internal;
 
-extern "C" unsigned int CurrThreadId(void) {
-    if (t_threadId == 0) t_threadId = g_nextThreadId.fetch_add(1);
-    return t_threadId;
-}
-
-extern "C" unsigned int RteGetCurrentThreadID(void) { return CurrThreadId(); }
-
 extern "C" double GetTimerTickTime(void) { return t_tickTime; }
 extern "C" const double *GetTimerTickTimePtr(void) { return &t_tickTime; }
 
-extern "C" int PostDeferredCallToThread(DeferredCallPtr func, void *callbackData, unsigned int threadId) {
-    if (func == nullptr) return Fail("PostDeferredCallToThread", UIE_NULL_POINTER);
-    // A thread may always post to itself: the call runs when it next processes events.
-    if (threadId == CurrThreadId()) {
-        try {
-            EnsureThreadQueue();
-        } catch (const std::bad_alloc &) {
-            return Fail("PostDeferredCallToThread", UIE_OUT_OF_MEMORY);
-        }
-    }
-    auto q = FindQueue(threadId);
-    if (!q) return Fail("PostDeferredCallToThread", UIE_NO_SUCH_THREAD);
-    std::lock_guard<std::mutex> hold(q->m);
-    try {
-        q->calls.push_back({func, callbackData});
-    } catch (const std::bad_alloc &) {
-        return Fail("PostDeferredCallToThread", UIE_OUT_OF_MEMORY);
-    }
-    q->cv.notify_all();
-    WakeDisplay(q->id);
-    return 0;
-}
-
 extern "C" int ProcessSystemEvents(void) {
     try {
-        const DisplayBackend &display = Display();
-        if (display.pump != nullptr && CurrThreadId() == MainThreadId()) display.pump(Timer(), false);
+        PumpMainThreadNow();
         ProcessPendingOnce(false);
     } catch (const std::bad_alloc &) {
         return Fail("ProcessSystemEvents", UIE_OUT_OF_MEMORY);
@@ -348,13 +169,14 @@ extern "C" int ProcessSystemEvents(void) {
 }
 
 extern "C" int QuitUserInterface(int returnCode) {
+    ThreadQueue *q;
     try {
-        EnsureThreadQueue();
+        q = &MyQueue();
     } catch (const std::bad_alloc &) {
         return Fail("QuitUserInterface", UIE_OUT_OF_MEMORY);
     }
-    t_queuePtr->quit = true;
-    t_queuePtr->quitCode = returnCode;
+    q->quit = true;
+    q->quitCode = returnCode;
     return 0;
 }
 
@@ -399,12 +221,13 @@ void RunLoop(ThreadQueue &q, bool isMain) {
 }  // namespace
 
 extern "C" int RunUserInterface(void) {
+    ThreadQueue *queue;
     try {
-        EnsureThreadQueue();
+        queue = &MyQueue();
     } catch (const std::bad_alloc &) {
         return Fail("RunUserInterface", UIE_OUT_OF_MEMORY);
     }
-    ThreadQueue &q = *t_queuePtr;
+    ThreadQueue &q = *queue;
     if (q.running) return Fail("RunUserInterface", UIE_LOOP_RUNNING);
     LoopRun run(q);
     bool isMain = q.id == MainThreadId();
@@ -434,17 +257,7 @@ extern "C" int QueueUserEvent(int eventNumber, int panel, int control) {
         if (control != 0 && FindControl(p, control) == nullptr) return Fail("QueueUserEvent", UIE_BAD_CONTROL);
         owner = p->thread;
     }
-    auto q = FindQueue(owner);
-    if (!q) return Fail("QueueUserEvent", UIE_NO_SUCH_THREAD);
-    std::lock_guard<std::mutex> hold(q->m);
-    try {
-        q->user.push_back({eventNumber, panel, control});
-    } catch (const std::bad_alloc &) {
-        return Fail("QueueUserEvent", UIE_OUT_OF_MEMORY);
-    }
-    q->cv.notify_all();
-    WakeDisplay(q->id);
-    return 0;
+    return Check("QueueUserEvent", PushUserEvent(owner, {eventNumber, panel, control}));
 }
 
 namespace {

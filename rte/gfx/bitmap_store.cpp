@@ -13,7 +13,7 @@
 #include <new>
 
 #include "rte/alloc.h"
-#include "rte/model/images.h"
+#include "rte/gfx/bitmaps.h"
 #include "rte/graphics.h"
 #include "rte/ui.h"
 

@@ -1,5 +1,4 @@
-// rte/main/engine_startup.cpp - InitRTEEx and CloseRTE, the exit clean-ups, the detached flag and
-// the program's symbol table.
+// rte/main/engine_startup.cpp - InitRTEEx and CloseRTE, the exit clean-ups and the detached flag.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +9,7 @@
 
 #include "rte/display/display.h"
 #include "rte/engine.h"
-#include "rte/events/event_loop.h"
+#include "rte/core/thread_queue.h"
 #include "rte/events/operator_script.h"
 #include "rte/model/ui_model.h"
 
@@ -24,8 +23,6 @@ bool g_atexitRegistered = false;
 void *g_instance = nullptr;
 void (*g_cleanups[kMaxCleanups])(void);
 int g_cleanupCount = 0;
-const RteSymbol *g_symbols = nullptr;
-int g_symbolCount = 0;
 std::atomic<bool> g_detached{false};
 std::atomic<bool> g_closing{false};
 
@@ -57,30 +54,6 @@ void RegisterAtExitLocked() {
     }
 }
 
-// Chooses the display from RTE_DISPLAY: "headless", "sdl", or unset for the screen display when
-// one is reachable ($DISPLAY or $WAYLAND_DISPLAY).
-bool ChooseDisplay(std::string *error) {
-    const char *name = std::getenv("RTE_DISPLAY");
-    if (name != nullptr && std::strcmp(name, "headless") == 0) {
-        rte::internal::UseDisplay(rte::internal::HeadlessDisplay());
-        return rte::internal::HeadlessDisplay().start(error);
-    }
-    if (name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0) {
-        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl or headless";
-        return false;
-    }
-    if (name == nullptr || name[0] == '\0') {
-        const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
-        if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
-            *error = "no screen display is reachable (DISPLAY and WAYLAND_DISPLAY are not set); set RTE_DISPLAY=headless to run without a screen";
-            return false;
-        }
-    }
-    if (!rte::internal::SdlDisplay().start(error)) return false;
-    rte::internal::UseDisplay(rte::internal::SdlDisplay());
-    return true;
-}
-
 }  // namespace
 
 extern "C" int InitRTEEx(void *hInstance, void *reserved1, void *reserved2) {
@@ -97,7 +70,7 @@ extern "C" int InitRTEEx(void *hInstance, void *reserved1, void *reserved2) {
     bool readingScript = false;
     try {
         std::string error;
-        if (!ChooseDisplay(&error)) {
+        if (!rte::internal::StartDisplay(&error)) {
             std::fprintf(stderr, "rte: %s\n", error.c_str());
             return 0;
         }
@@ -141,26 +114,4 @@ extern "C" int RunTimeEngineDetached(void) { return g_detached.load() ? 1 : 0; }
 extern "C" void *RteGetInstanceHandle(void) {
     std::lock_guard<std::mutex> hold(g_lock);
     return g_instance;
-}
-
-extern "C" int RteSetSymbolTable(const RteSymbol *symbols, int count) {
-    if (count < 0) return rte::internal::Fail("RteSetSymbolTable", UIE_BAD_VALUE);
-    if (symbols == nullptr && count > 0) return rte::internal::Fail("RteSetSymbolTable", UIE_NULL_POINTER);
-    std::lock_guard<std::mutex> hold(g_lock);
-    g_symbols = symbols;
-    g_symbolCount = count;
-    return 0;
-}
-
-extern "C" void *RteFindSymbol(const char *name, int *isFunction) {
-    if (name == nullptr) return nullptr;
-    std::lock_guard<std::mutex> hold(g_lock);
-    for (int i = 0; i < g_symbolCount; ++i) {
-        const RteSymbol &s = g_symbols[i];
-        if (s.name != nullptr && s.address != nullptr && std::strcmp(s.name, name) == 0) {
-            if (isFunction != nullptr) *isFunction = s.isFunction;
-            return s.address;
-        }
-    }
-    return nullptr;
 }

@@ -1,4 +1,5 @@
-// rte/model/images.h - the engine's bitmap table and picture-control images (internal, C++).
+// rte/model/images.h - the images of picture controls (internal, C++): kept with their controls
+// (GetImageInfo, GetImageBits, SetImageBits in rte/graphics.h) and handed to the renderer.
 #ifndef RTE_MODEL_IMAGES_H
 #define RTE_MODEL_IMAGES_H
 
@@ -7,10 +8,6 @@
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace rte::internal {
-
-// Takes a drawn ARGB32 cairo image surface (opaque) and registers it as a 24-bit bitmap.
-// Returns the new bitmap ID, or UIE_OUT_OF_MEMORY.
-int RegisterSurfaceBitmap(cairo_surface_t *surface);
 
 // The image of a picture control (or ring item) as an ARGB32 surface to draw, or null when it
 // has none. Call with ModelLock() held; the caller destroys the surface.

@@ -9,9 +9,10 @@
 #include <utility>
 
 #include "rte/engine.h"
-#include "rte/events/event_loop.h"
+#include "rte/core/thread_queue.h"
 #include "rte/gfx/fonts.h"
 #include "rte/ui.h"
+#include "rte/model/labels.h"
 #include "rte/model/ui_model.h"
 
 namespace rte::internal {

@@ -7,10 +7,9 @@
 #include <cstdint>
 #include <new>
 
-#include "rte/display/display.h"
 #include "rte/engine.h"
-#include "rte/events/event_loop.h"
-#include "rte/render/render.h"
+#include "rte/core/thread_queue.h"
+#include "rte/model/labels.h"
 
 namespace rte::internal {
 namespace {
@@ -23,39 +22,20 @@ struct Model {
     std::vector<int> popups;  // modal popups, newest last
 };
 
+// What the display in use does when a top-level panel is shown or hidden (null: nothing).
+std::atomic<PanelVisibilityHook> g_panelShown{nullptr};
+std::atomic<PanelVisibilityHook> g_panelHidden{nullptr};
+
+void NotifyShown(int panel) {
+    if (PanelVisibilityHook hook = g_panelShown.load()) hook(panel);
+}
+void NotifyHidden(int panel) {
+    if (PanelVisibilityHook hook = g_panelHidden.load()) hook(panel);
+}
+
 Model &TheModel() {
     static auto *model = new Model;  // never destroyed: threads may outlive static destructors
     return *model;
-}
-
-// The size of a text as the control draws it, in the control's font. Texts are measured by
-// pango without a screen, so panels made by a program that never shows them measure alike.
-// Throws std::bad_alloc.
-void CtrlTextSize(const Control &c, const std::string &text, int *height, int *width) {
-    if (text.empty()) {
-        if (height) *height = 0;
-        if (width) *width = 0;
-        return;
-    }
-    MeasureText(ControlFont(c), text, height, width);
-}
-
-int TextWidth(const Control &c, const std::string &text) {
-    int width;
-    CtrlTextSize(c, text, nullptr, &width);
-    return width;
-}
-
-int TextHeight(const Control &c, const std::string &text) {
-    int height;
-    CtrlTextSize(c, text, &height, nullptr);
-    return height;
-}
-
-// A label as it is drawn: without its accelerator escape.
-std::string LabelText(const Control &c) {
-    int accelerator;
-    return StripAcceleratorEscape(c.label, &accelerator);
 }
 
 // Default data type, mode, size and range of a new control of a style.
@@ -168,8 +148,8 @@ void SetVisible(Panel &p, bool visible) {
     if (p.visible == visible) return;
     p.visible = visible;
     if (p.parent == 0) {
-        if (visible) Display().panelShown(p.handle);
-        else Display().panelHidden(p.handle);
+        if (visible) NotifyShown(p.handle);
+        else NotifyHidden(p.handle);
     }
 }
 
@@ -238,21 +218,9 @@ bool LabelOutside(int s) {
     return IsNumericStyle(s) || IsListStyle(s) || s == CTRL_COLOR_NUMERIC || s == CTRL_STRING || s == CTRL_PICTURE;
 }
 
-int LabelWidth(const Control &c) { return TextWidth(c, LabelText(c)); }
-int LabelHeight(const Control &c) { return TextHeight(c, LabelText(c)); }
-
-int ResolvedLabelTop(const Control &c) {
-    return c.labelTop == VAL_AUTO_CENTER ? c.top + (c.height - LabelHeight(c)) / 2 : c.labelTop;
-}
-int ResolvedLabelLeft(const Control &c) {
-    return c.labelLeft == VAL_AUTO_CENTER ? c.left + (c.width - LabelWidth(c)) / 2 : c.labelLeft;
-}
-
-void RelabelAfterResize(Control &c) {
-    if (c.style == CTRL_TEXT_MSG) {
-        c.width = TextWidth(c, c.text);
-        c.height = std::max(15, TextHeight(c, c.text));
-    }
+void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden) {
+    g_panelShown.store(shown);
+    g_panelHidden.store(hidden);
 }
 
 void *NewWindowToken() {
@@ -371,7 +339,7 @@ void RemovePanelSilently(int handle) {
     for (int child : children) RemovePanelSilently(child);
     auto it = m.panels.find(handle);
     if (it == m.panels.end()) return;
-    if (it->second->visible && it->second->parent == 0) Display().panelHidden(handle);
+    if (it->second->visible && it->second->parent == 0) NotifyHidden(handle);
     m.popups.erase(std::remove(m.popups.begin(), m.popups.end(), handle), m.popups.end());
     m.panels.erase(it);
 }
@@ -399,21 +367,6 @@ int ActivePanelHandle() {
         if (it->second->parent == 0 && it->second->visible) return it->first;
     }
     return 0;
-}
-
-void BoundingRect(const Control &c, int *top, int *left, int *height, int *width) {
-    int t = c.top, l = c.left, b = c.top + c.height, r = c.left + c.width;
-    if (LabelOutside(c.style) && !c.label.empty()) {
-        int lt = ResolvedLabelTop(c), ll = ResolvedLabelLeft(c);
-        t = std::min(t, lt);
-        l = std::min(l, ll);
-        b = std::max(b, lt + LabelHeight(c));
-        r = std::max(r, ll + LabelWidth(c));
-    }
-    *top = t;
-    *left = l;
-    *height = b - t;
-    *width = r - l;
 }
 
 void DiscardAllPanelsNow() {
@@ -483,7 +436,7 @@ extern "C" int DisplayPanel(int panel) {
     if (p->parent == 0) {
         // Bring it to the front: the newest visible panel is the active one, so re-key it last
         // in the popup order only; the panel table's order stays the handle order.
-        Display().panelShown(panel);
+        NotifyShown(panel);
     }
     return 0;
 }

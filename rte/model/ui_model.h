@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "rte/core/errors.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -91,14 +92,6 @@ bool LabelOutside(int style);        // label drawn beside the body (entries, li
 bool CanTakeFocus(const Control &c);
 bool IsEditable(const Control &c);    // operator may change the value
 
-// Label metrics and geometry (call with ModelLock() held).
-int LabelWidth(const Control &c);
-int LabelHeight(const Control &c);
-int ResolvedLabelTop(const Control &c);
-int ResolvedLabelLeft(const Control &c);
-void RelabelAfterResize(Control &c);  // text messages size themselves to their text
-void BoundingRect(const Control &c, int *top, int *left, int *height, int *width);
-
 // Display state.
 bool PanelShown(int handle);         // the panel and all its parents are visible
 int TopPopup();                      // newest modal popup, 0 when none
@@ -142,14 +135,13 @@ int SetValueFromText(Control &c, const std::string &text);  // numerics parse th
 // Clamps a numeric value into the control's range and its data type's range.
 double CoerceNumber(const Control &c, double value);
 
-// Reports a failed call when break-on-library-errors is on; returns code.
-int Fail(const char *function, int code);
-inline int Check(const char *function, int code) { return code < 0 ? Fail(function, code) : code; }
+// The display in use learns here when a top-level panel is shown or hidden (it sets the hooks
+// when it starts; null hooks do nothing, as on the headless display). Hooks run with
+// ModelLock() held and call no callback.
+using PanelVisibilityHook = void (*)(int panel);
+void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden);
 
-// Wakes the owner thread of a panel so that it re-reads its timers.
-void WakeThread(unsigned threadId);
-
-// Display hooks (rte/display.h).
+// A new, unique token for a top-level panel's window (ATTR_SYSTEM_WINDOW_HANDLE).
 void *NewWindowToken();
 
 }  // namespace rte::internal

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "rte/ui.h"
+#include "rte/model/labels.h"
 #include "rte/model/ui_model.h"
 
 namespace rte::internal {

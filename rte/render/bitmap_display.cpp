@@ -6,7 +6,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "rte/model/images.h"
+#include "rte/gfx/bitmaps.h"
 #include "rte/graphics.h"
 #include "rte/render/render.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "rte/gfx/fonts.h"
+#include "rte/model/labels.h"
 #include "rte/model/ui_model.h"
 
 typedef struct _cairo cairo_t;
@@ -53,12 +54,6 @@ int RingPopupItemAt(const Panel &p, const Control &c, const ViewState *view, int
 // The byte offset in an entry's text nearest to x (panel coordinates), as the entry draws its
 // text left-aligned.
 int EntryOffsetAt(const Control &c, const std::string &text, int x);
-
-// The font a control draws its text and label in; the model measures labels with it.
-FontSpec ControlFont(const Control &c);
-// A label with its accelerator escape ("__" before a character) removed; *accelerator gets the
-// byte index of the marked character in the result, or -1.
-std::string StripAcceleratorEscape(const std::string &label, int *accelerator);
 
 // Draws one control (its body, and its outside label when withLabel) in panel coordinates.
 void RenderControl(cairo_t *cr, Panel &p, Control &c, const ViewState *view, bool withLabel);

@@ -410,45 +410,6 @@ void SetSourceColor(cairo_t *cr, int rgb) {
     cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
-FontSpec ControlFont(const Control &c) {
-    // A control's font attributes are its own: reading them needs no panel and changes nothing.
-    Control &self = const_cast<Control &>(c);
-    auto flag = [&self](int attribute) {
-        int v = 0;
-        return GetAttr(nullptr, &self, attribute, &v) == 0 && v != 0;
-    };
-    FontSpec f;
-    char name[256] = "";
-    if (GetAttr(nullptr, &self, ATTR_TEXT_FONT, name) < 0 || name[0] == '\0') {
-        std::snprintf(name, sizeof name, "%s", VAL_DIALOG_FONT);
-    }
-    f.family = FamilyOf(name);
-    if (GetAttr(nullptr, &self, ATTR_TEXT_POINT_SIZE, &f.size) < 0) f.size = 13;
-    f.bold = flag(ATTR_TEXT_BOLD);
-    f.italic = flag(ATTR_TEXT_ITALIC);
-    f.underline = flag(ATTR_TEXT_UNDERLINE);
-    f.strikeout = flag(ATTR_TEXT_STRIKEOUT);
-    return f;
-}
-
-std::string StripAcceleratorEscape(const std::string &label, int *accelerator) {
-    // Two underscores before a character other than an underscore mark it; longer runs of
-    // underscores are plain text.
-    *accelerator = -1;
-    size_t n = label.size(), i = 0;
-    while (i + 2 < n) {  // an escape needs a character after its two underscores
-        if (label[i] == '_' && label[i + 1] == '_') {
-            if (label[i + 2] != '_') {
-                *accelerator = static_cast<int>(i);
-                return label.substr(0, i) + label.substr(i + 2);
-            }
-            while (i < n && label[i] == '_') ++i;  // skip the run and the character after it
-        }
-        ++i;
-    }
-    return label;
-}
-
 int ListVisibleLines(const Control &c) { return std::max(1, (c.height - 2 * kListInset) / kListLineHeight); }
 
 int ListFirstVisible(const Control &c, const ViewState *view) {
