@@ -71,6 +71,14 @@ const double *GetTimerTickTimePtr(void);
 #define VAL_DOWN_ARROW_VKEY 0x0700
 #define VAL_LEFT_ARROW_VKEY 0x0800
 #define VAL_RIGHT_ARROW_VKEY 0x0900
+#define VAL_INSERT_VKEY     0x0A00
+#define VAL_HOME_VKEY       0x0B00
+#define VAL_END_VKEY        0x0C00
+#define VAL_PAGE_UP_VKEY    0x0D00
+#define VAL_PAGE_DOWN_VKEY  0x0E00
+#define VAL_F1_VKEY         0x0F00  /* F1 to F12: VAL_F1_VKEY + (n - 1) * 0x100 */
+#define VAL_F4_VKEY         0x1200
+#define VAL_F12_VKEY        0x1A00
 #define VAL_MENUKEY_MODIFIER 0x10000  /* Ctrl */
 #define VAL_SHIFT_MODIFIER   0x20000
 #define VAL_ALT_MODIFIER     0x40000

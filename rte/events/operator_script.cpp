@@ -13,6 +13,16 @@
 //   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
 //   dump                show every named control of every panel, lowest panel handle first
 //   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
+//   key KEY             one key stroke on the control that has the focus (of the active panel),
+//                       as the keyboard makes it: KEY is a character, or Tab, Enter, Escape,
+//                       Backspace, Delete, Insert, Up, Down, Left, Right, Home, End, PageUp,
+//                       PageDown, Space, F1 to F12, each may follow Shift+, Ctrl+ and Alt+
+//                       (in any case: "shift+tab")
+//   keys TEXT           TEXT typed on the control that has the focus, at its caret, as the
+//                       keyboard types it (nothing selected first, no Enter)
+// Every command acts through the engine's one path of operator input
+// (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
+// what the same keys do on the screen.
 // Each command runs from the main thread's event loop when nothing else is pending, and the
 // events it causes are processed before the next one. A command the operator could not do (a
 // dimmed control, a label not in the list, an unknown name) stops the program with exit code 3
@@ -23,18 +33,19 @@
 // does.
 #include "rte/events/operator_script.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
+#include "rte/core/line_text.h"
 #include "rte/engine.h"
 #include "rte/events/event_loop.h"
-#include "rte/core/line_text.h"
-#include "rte/testing.h"
-#include "rte/ui.h"
+#include "rte/events/operator_input.h"
 #include "rte/model/ui_model.h"
+#include "rte/ui.h"
 
 namespace rte::internal {
 namespace {
@@ -63,16 +74,10 @@ std::string OneLine(const std::string &value) {
 }
 
 void Show(int panel, int control, const std::string &name) {
-    std::printf("%s=%s\n", name.c_str(), OneLine(rte::testing::ValueText(panel, control)).c_str());
-    bool isList;
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
-        isList = c != nullptr && IsListStyle(c->style);
-    }
-    if (isList) {
+    std::printf("%s=%s\n", name.c_str(), OneLine(CtrlValueText(panel, control)).c_str());
+    if (IsListCtrl(panel, control)) {
         std::string joined;
-        for (const std::string &label : rte::testing::ItemLabels(panel, control)) {
+        for (const std::string &label : CtrlItemLabels(panel, control)) {
             if (!joined.empty()) joined += '|';
             joined += OneLine(label);
         }
@@ -82,8 +87,8 @@ void Show(int panel, int control, const std::string &name) {
 }
 
 void Dump() {
-    for (int panel : rte::testing::AllPanels()) {
-        for (int control : rte::testing::PanelCtrls(panel)) {
+    for (int panel : PanelHandles()) {
+        for (int control : PanelCtrlIDs(panel)) {
             std::string name;
             {
                 std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -111,16 +116,26 @@ void RunLine(const ScriptLine &line) {
         g_waitUntil = Timer() + line.seconds;
         return;
     }
+    if (line.command == "key" || line.command == "keys") {
+        // Keys go where the keyboard sends them: the active panel's focused control.
+        int panel = ActivePanelHandle();
+        if (panel == 0) Stop(line, "no panel is shown to take the keys");
+        int control = ActiveControl(panel);
+        if (line.command == "key") Keystroke(panel, control, line.keyCode);
+        else TypeText(panel, control, line.text);
+        ProcessSystemEvents();
+        return;
+    }
     int panel = 0, control = 0;
-    if (!rte::testing::FindCtrlAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+    if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
     int rc = 0;
-    if (line.command == "press") rc = rte::testing::Press(panel, control);
-    else if (line.command == "type") rc = rte::testing::Type(panel, control, line.text);
-    else if (line.command == "select") rc = rte::testing::Select(panel, control, line.text);
-    else if (line.command == "focus") rc = rte::testing::Focus(panel, control);
+    if (line.command == "press") rc = PressCtrl(panel, control);
+    else if (line.command == "type") rc = TypeIntoCtrl(panel, control, line.text);
+    else if (line.command == "select") rc = SelectInCtrl(panel, control, line.text);
+    else if (line.command == "focus") rc = FocusCtrl(panel, control);
     else if (line.command == "show") Show(panel, control, line.name);
     else if (line.command == "expect") {
-        std::string value = rte::testing::ValueText(panel, control);
+        std::string value = CtrlValueText(panel, control);
         if (value != line.text) {
             Stop(line, "expect " + line.name + ": wanted \"" + OneLine(line.text) + "\", found \"" + OneLine(value) + "\"");
         }
@@ -152,6 +167,49 @@ int ScriptStep(double *resumeAt) {
 }
 
 }  // namespace
+
+int KeyCodeOf(const std::string &name) {
+    static const struct {
+        const char *name;
+        int code;
+    } kKeys[] = {
+        {"tab", VAL_TAB_VKEY},         {"enter", VAL_ENTER_VKEY},       {"escape", VAL_ESC_VKEY},
+        {"esc", VAL_ESC_VKEY},         {"backspace", VAL_BACKSPACE_VKEY}, {"delete", VAL_FWD_DELETE_VKEY},
+        {"insert", VAL_INSERT_VKEY},   {"up", VAL_UP_ARROW_VKEY},       {"down", VAL_DOWN_ARROW_VKEY},
+        {"left", VAL_LEFT_ARROW_VKEY}, {"right", VAL_RIGHT_ARROW_VKEY}, {"home", VAL_HOME_VKEY},
+        {"end", VAL_END_VKEY},         {"pageup", VAL_PAGE_UP_VKEY},    {"pagedown", VAL_PAGE_DOWN_VKEY},
+        {"space", ' '},
+    };
+    auto lower = [](std::string text) {
+        for (char &ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return text;
+    };
+    int modifiers = 0;
+    std::string rest = name;
+    for (;;) {
+        size_t plus = rest.find('+');
+        if (plus == std::string::npos || plus == 0 || plus + 1 == rest.size()) break;
+        std::string prefix = lower(rest.substr(0, plus));
+        if (prefix == "shift") modifiers |= VAL_SHIFT_MODIFIER;
+        else if (prefix == "ctrl") modifiers |= VAL_MENUKEY_MODIFIER;
+        else if (prefix == "alt") modifiers |= VAL_ALT_MODIFIER;
+        else return 0;
+        rest.erase(0, plus + 1);
+    }
+    if (rest.size() == 1) {
+        unsigned char ch = static_cast<unsigned char>(rest[0]);
+        return ch > 0x20 && ch < 0x7F ? (ch | modifiers) : 0;
+    }
+    std::string key = lower(rest);
+    for (const auto &k : kKeys) {
+        if (key == k.name) return k.code | modifiers;
+    }
+    if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
+        int n = std::atoi(key.c_str() + 1);
+        if (n >= 1 && n <= 12 && std::to_string(n) == key.substr(1)) return (VAL_F1_VKEY + (n - 1) * 0x100) | modifiers;
+    }
+    return 0;
+}
 
 bool ParseOperatorScript(const std::string &content, const std::string &fileName, std::vector<ScriptLine> *lines,
                          std::string *error) {
@@ -191,8 +249,16 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
             std::string why;
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else if (cmd == "key") {
+            std::string word;
+            if (!NextWord(raw, &pos, &word) || !AtEnd(raw, pos)) return bad("key needs one key, such as Tab or Shift+Tab");
+            line.keyCode = KeyCodeOf(word);
+            if (line.keyCode == 0) return bad("key: " + word + " is not a key this engine knows");
+        } else if (cmd == "keys") {
+            std::string why;
+            if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
         } else {
-            return bad("unknown command " + cmd + " (press, type, select, focus, wait, show, dump, expect)");
+            return bad("unknown command " + cmd + " (press, type, select, focus, key, keys, wait, show, dump, expect)");
         }
         lines->push_back(std::move(line));
     }

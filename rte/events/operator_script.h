@@ -1,7 +1,7 @@
 // rte/events/operator_script.h - operator scripts (internal): parsing script text and playing it from
 // the main thread's event loop on the headless display.
-#ifndef RTE_OPERATOR_SCRIPT_H
-#define RTE_OPERATOR_SCRIPT_H
+#ifndef RTE_EVENTS_OPERATOR_SCRIPT_H
+#define RTE_EVENTS_OPERATOR_SCRIPT_H
 
 #include <string>
 #include <vector>
@@ -10,10 +10,11 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus wait show dump expect
+    std::string command;  // press type select focus key keys wait show dump expect
     std::string name;
     std::string text;
     double seconds = 0;
+    int keyCode = 0;      // key: the key with its modifiers
 };
 
 // Parses a whole script. Blank lines and lines starting with '#' are skipped. False with
@@ -21,6 +22,10 @@ struct ScriptLine {
 // runs out (never returns a part of the script).
 bool ParseOperatorScript(const std::string &content, const std::string &fileName,
                          std::vector<ScriptLine> *lines, std::string *error);
+
+// The key code of a key named as the key command names it ("Tab", "Shift+Tab", "a", "F4"), or
+// 0 for a name that is no key.
+int KeyCodeOf(const std::string &name);
 
 // Reads and parses the script file, as ParseOperatorScript does.
 bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error);

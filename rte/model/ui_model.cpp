@@ -228,6 +228,61 @@ void *NewWindowToken() {
     return reinterpret_cast<void *>(next.fetch_add(0x10));
 }
 
+namespace {
+std::atomic<WindowRecreatedHook> g_recreatedHook{nullptr};
+}  // namespace
+
+int RecreatePanelWindow(int panel) {
+    void *oldWindow, *newWindow;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return UIE_BAD_PANEL;
+        if (p->parent != 0) return UIE_NOT_TOP_LEVEL;
+        oldWindow = p->window;
+        newWindow = p->window = NewWindowToken();
+    }
+    if (WindowRecreatedHook hook = g_recreatedHook.load()) hook(panel, oldWindow, newWindow);
+    return 0;
+}
+
+void SetWindowRecreatedHook(WindowRecreatedHook hook) { g_recreatedHook.store(hook); }
+
+int FindCtrlByName(int panel, const std::string &constantName) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr) return 0;
+    for (auto &c : p->ctrls) {
+        if (c->constName == constantName) return c->id;
+    }
+    return 0;
+}
+
+bool FindCtrlByNameAnywhere(const std::string &constantName, int *panel, int *control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    // Shown panels first: the operator names what is on the screen.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int handle : PanelHandles()) {
+            if ((pass == 0) != PanelShown(handle)) continue;
+            if (int id = FindCtrlByName(handle, constantName)) {
+                *panel = handle;
+                *control = id;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<int> PanelCtrlIDs(int panel) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    std::vector<int> out;
+    if (Panel *p = FindPanel(panel)) {
+        for (auto &c : p->ctrls) out.push_back(c->id);
+    }
+    return out;
+}
+
 int CreatePanel(int parent, const char *title, int top, int left, int height, int width) {
     if (title == nullptr) return UIE_NULL_POINTER;
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -425,6 +480,7 @@ extern "C" int DiscardCtrl(int panel, int control) {
     v.erase(std::remove_if(v.begin(), v.end(), [&](auto &c) { return c->id == control; }), v.end());
     p->zOrder.erase(std::remove(p->zOrder.begin(), p->zOrder.end(), control), p->zOrder.end());
     if (p->activeCtrl == control) p->activeCtrl = 0;
+    p->view.Forget(control);
     return 0;
 }
 

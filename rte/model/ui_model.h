@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "rte/core/errors.h"
+#include "rte/model/view_state.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -69,6 +70,7 @@ struct Panel {
     bool visible = false, dimmed = false;
     void *window = nullptr;           // display's window handle (top-level panels)
     int activeCtrl = 0;
+    ViewState view;                   // what the operator sees beyond the values
     std::vector<std::unique_ptr<Control>> ctrls;  // in tab order
     std::vector<int> zOrder;          // control IDs, front first
     std::map<int, AttrValue> attrs;
@@ -143,6 +145,24 @@ void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden)
 
 // A new, unique token for a top-level panel's window (ATTR_SYSTEM_WINDOW_HANDLE).
 void *NewWindowToken();
+// Re-creates a top-level panel's window: its ATTR_SYSTEM_WINDOW_HANDLE changes, and the hook
+// (when set) is called with the panel, the old and the new window handle, with no lock held.
+// 0, UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL.
+using WindowRecreatedHook = void (*)(int panel, void *oldWindow, void *newWindow);
+int RecreatePanelWindow(int panel);
+void SetWindowRecreatedHook(WindowRecreatedHook hook);
+
+// Controls by the constant names of the panel resource (what operator scripts and tests name;
+// they lock the model themselves). FindCtrlByName: the control ID, 0 when none.
+// FindCtrlByNameAnywhere searches shown panels first, then hidden ones, lowest handle first.
+int FindCtrlByName(int panel, const std::string &constantName);
+bool FindCtrlByNameAnywhere(const std::string &constantName, int *panel, int *control);
+std::vector<int> PanelCtrlIDs(int panel);  // in tab order
+// What a display shows of a control: its value as text (ValueAsText; empty for a bad panel or
+// control), whether it is a list control, and its items' labels.
+std::string CtrlValueText(int panel, int control);
+bool IsListCtrl(int panel, int control);
+std::vector<std::string> CtrlItemLabels(int panel, int control);
 
 }  // namespace rte::internal
 

@@ -161,6 +161,27 @@ int SetValueFromText(Control &c, const std::string &text) {
     return 0;
 }
 
+std::string CtrlValueText(int panel, int control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c == nullptr ? std::string() : ValueAsText(*c);
+}
+
+bool IsListCtrl(int panel, int control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c != nullptr && IsListStyle(c->style);
+}
+
+std::vector<std::string> CtrlItemLabels(int panel, int control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    std::vector<std::string> out;
+    if (Control *c = FindControl(FindPanel(panel), control)) {
+        for (auto &item : c->items) out.push_back(item.label);
+    }
+    return out;
+}
+
 }  // namespace rte::internal
 
 using namespace rte::internal;
