@@ -4,7 +4,6 @@
 #include <cstdarg>
 #include <cstring>
 #include <new>
-#include <set>
 #include <string>
 #include <utility>
 
@@ -18,9 +17,115 @@
 namespace rte::internal {
 namespace {
 
-constexpr unsigned kPanel = 1, kCtrl = 2;
+constexpr unsigned kPanel = 1, kCtrl = 2, kMenuItem = 4, kBoth = kPanel | kCtrl;
 
-// Attributes kept in the generic store: number -> (who, default).
+// How an int value is checked when it is set.
+enum class Valid {
+    kAny,
+    kBool,           // 0 or 1
+    kColor,          // 0x000000..0xFFFFFF
+    kColorOrClear,   // a colour or VAL_TRANSPARENT
+    kAtLeast0,
+    kFrame,          // 0..32
+    kPointSize,      // 1..512
+    kZeroToThree,
+    kCloseCtrl,      // 0 or a control of the panel
+    kMode,           // VAL_INDICATOR, VAL_NORMAL, VAL_HOT
+    kDataType,       // VAL_CHAR..VAL_UNSIGNED_CHAR
+    kEntryLength,    // -1 (no limit) or more
+    kLines,          // 1..100
+};
+
+// Every attribute the engine knows: where it applies, the type it travels in ('i' int,
+// 'd' double, 's' string, 'p' pointer, 'v' the control's data type), on what it is read-only,
+// and how a new value is checked. Numbers are rte/ui.h's.
+struct AttrDef {
+    int number;
+    unsigned who;
+    char kind;
+    unsigned readOnly;
+    Valid check;
+};
+const AttrDef kAttrs[] = {
+    {ATTR_DIMMED, kBoth, 'i', 0, Valid::kBool},
+    {ATTR_CALLBACK_DATA, kBoth, 'p', 0, Valid::kAny},
+    {ATTR_CALLBACK_FUNCTION_POINTER, kBoth, 'p', 0, Valid::kAny},
+    {ATTR_CALLBACK_NAME, kBoth, 's', kBoth, Valid::kAny},
+    {ATTR_CALLBACK_NAME_LENGTH, kBoth, 'i', kBoth, Valid::kAny},
+    {ATTR_CONSTANT_NAME, kBoth, 's', kBoth, Valid::kAny},
+    {ATTR_CONSTANT_NAME_LENGTH, kBoth, 'i', kBoth, Valid::kAny},
+    {ATTR_VISIBLE, kBoth, 'i', 0, Valid::kBool},
+    {ATTR_LEFT, kBoth, 'i', 0, Valid::kAny},
+    {ATTR_TOP, kBoth, 'i', 0, Valid::kAny},
+    {ATTR_WIDTH, kBoth, 'i', 0, Valid::kAtLeast0},
+    {ATTR_HEIGHT, kBoth, 'i', 0, Valid::kAtLeast0},
+    {ATTR_FRAME_COLOR, kCtrl, 'i', 0, Valid::kColorOrClear},
+    {ATTR_TITLE, kPanel, 's', 0, Valid::kAny},
+    {ATTR_TITLE_LENGTH, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_BACKCOLOR, kPanel, 'i', 0, Valid::kColor},
+    {ATTR_TITLEBAR_VISIBLE, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_EXTRA_COLOR, kPanel, 'i', 0, Valid::kColor},
+    {ATTR_FRAME_THICKNESS, kPanel, 'i', 0, Valid::kFrame},
+    {ATTR_MOVABLE, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_NUM_CTRLS, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_CLOSE_CTRL, kPanel, 'i', 0, Valid::kCloseCtrl},
+    {ATTR_SIZABLE, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_SYSTEM_WINDOW_HANDLE, kPanel, 'p', kPanel, Valid::kAny},
+    {ATTR_CLOSE_ITEM_VISIBLE, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_PANEL_PARENT, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_FIRST_CHILD, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_NEXT_PANEL, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_ZPLANE_POSITION, kBoth, 'i', 0, Valid::kAtLeast0},
+    {ATTR_CTRL_STYLE, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_CTRL_TAB_POSITION, kBoth, 'i', kPanel, Valid::kAtLeast0},  // on panels: ATTR_PANEL_FIRST_CTRL
+    {ATTR_NEXT_CTRL, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_ACTIVE, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_FLOATING, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_HAS_TASKBAR_BUTTON_OFF, kPanel, 'i', 0, Valid::kBool},
+    {ATTR_CTRL_MODE, kCtrl, 'i', 0, Valid::kMode},
+    {ATTR_OWNER_THREAD_ID, kPanel, 'i', kPanel, Valid::kAny},
+    {ATTR_LABEL_TEXT, kCtrl, 's', 0, Valid::kAny},
+    {ATTR_LABEL_TEXT_LENGTH, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_LABEL_LEFT, kCtrl, 'i', 0, Valid::kAny},
+    {ATTR_LABEL_TOP, kCtrl, 'i', 0, Valid::kAny},
+    {ATTR_LABEL_WIDTH, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_LABEL_HEIGHT, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_TEXT_COLOR, kCtrl, 'i', 0, Valid::kColor},
+    {ATTR_TEXT_FONT_NAME_LENGTH, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_TEXT_FONT, kCtrl, 's', 0, Valid::kAny},
+    {ATTR_TEXT_ITALIC, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_TEXT_UNDERLINE, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_TEXT_STRIKEOUT, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_TEXT_POINT_SIZE, kCtrl, 'i', 0, Valid::kPointSize},
+    {ATTR_TEXT_BOLD, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_TEXT_BGCOLOR, kCtrl, 'i', 0, Valid::kColorOrClear},
+    {ATTR_DATA_TYPE, kCtrl, 'i', 0, Valid::kDataType},
+    {ATTR_MAX_VALUE, kCtrl, 'v', 0, Valid::kAny},
+    {ATTR_MIN_VALUE, kCtrl, 'v', 0, Valid::kAny},
+    {ATTR_SHOW_DIGITAL_DISPLAY, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_STRING_TEXT_LENGTH, kCtrl, 'i', kCtrl, Valid::kAny},
+    {ATTR_MAX_ENTRY_LENGTH, kCtrl, 'i', 0, Valid::kEntryLength},
+    {ATTR_VISIBLE_LINES, kCtrl, 'i', 0, Valid::kLines},
+    {ATTR_SHOW_INCDEC_ARROWS, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_FILL_COLOR, kCtrl, 'i', 0, Valid::kColorOrClear},
+    {ATTR_MARKER_STYLE, kCtrl, 'i', 0, Valid::kZeroToThree},
+    {ATTR_TICK_STYLE, kCtrl, 'i', 0, Valid::kZeroToThree},
+    {ATTR_SHOW_MORE_COLORS, kCtrl, 'i', 0, Valid::kBool},
+    {ATTR_SHORTCUT_KEY, kCtrl, 'i', 0, Valid::kAtLeast0},
+    {ATTR_CHECKED, kMenuItem, 'i', 0, Valid::kBool},
+    {ATTR_INTERVAL, kCtrl, 'd', 0, Valid::kAny},
+    {ATTR_ENABLED, kCtrl, 'i', 0, Valid::kBool},
+};
+
+const AttrDef *FindAttr(int a) {
+    for (const AttrDef &d : kAttrs) {
+        if (d.number == a) return &d;
+    }
+    return nullptr;
+}
+
+// Attributes kept in the generic store (attributes without a field of their own): where they
+// apply and their defaults.
 struct GenericDef {
     int number;
     unsigned who;
@@ -41,7 +146,6 @@ const GenericDef kGeneric[] = {
     {ATTR_SHOW_INCDEC_ARROWS, kCtrl, 1, nullptr},       {ATTR_FILL_COLOR, kCtrl, 0x0000FF, nullptr},
     {ATTR_MARKER_STYLE, kCtrl, 0, nullptr},             {ATTR_TICK_STYLE, kCtrl, 0, nullptr},
     {ATTR_SHOW_MORE_COLORS, kCtrl, 1, nullptr},         {ATTR_SHORTCUT_KEY, kCtrl, 0, nullptr},
-    {ATTR_ZPLANE_POSITION, kPanel, 0, nullptr},
 };
 
 const GenericDef *FindGeneric(int a, unsigned who) {
@@ -49,15 +153,6 @@ const GenericDef *FindGeneric(int a, unsigned who) {
         if (g.number == a && (g.who & who)) return &g;
     }
     return nullptr;
-}
-
-bool IsKnown(int a) {
-    static const std::set<int> known = {
-        500, 510, 513, 514, 515, 520, 521, 522, 525, 530, 531, 532, 533, 540, 550, 560, 561, 570, 571,
-        575, 577, 580, 582, 592, 596, 598, 602, 606, 610, 612, 613, 614, 615, 617, 630, 660, 661, 670,
-        671, 672, 673, 680, 681, 682, 683, 684, 685, 686, 687, 690, 710, 730, 731, 737, 770, 771, 821,
-        974, 980, 982, 983, 996, 1020, 1270, 1271};
-    return known.count(a) != 0;
 }
 
 bool IsSlide(int s) { return s == CTRL_VERTICAL_SLIDE || s == CTRL_HORIZONTAL_SLIDE; }
@@ -79,67 +174,28 @@ bool CtrlHas(int a, int s) {
     }
 }
 
-bool PanelOnly(int a) {
-    switch (a) {
-    case 560: case 561: case 570: case 571: case 575: case 577: case 580: case 582: case 592: case 596:
-    case 598: case 602: case 606: case 614: case 615: case 617: case 630:
-        return true;
-    default:
-        return false;
-    }
-}
-bool BothKinds(int a) {
-    switch (a) {
-    case 500: case 510: case 513: case 514: case 515: case 520: case 521: case 530: case 531: case 532:
-    case 533: case 540: case 610: case 612:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsReadOnly(int a, bool onPanel) {
-    switch (a) {
-    case 514: case 515: case 520: case 521: case 522: case 561: case 582: case 598: case 606: case 613:
-    case 614: case 630: case 661: case 672: case 673: case 681: case 770:
-        return true;
-    case 612: return onPanel;
-    default: return false;
-    }
-}
-
-bool Boolean(int a) {
-    switch (a) {
-    case 500: case 530: case 571: case 580: case 596: case 602: case 615: case 617: case 683: case 684:
-    case 685: case 687: case 737: case 974: case 996: case 1271:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool ValidColor(int v, bool transparentOk) {
     return (v >= 0 && v <= 0xFFFFFF) || (transparentOk && v == VAL_TRANSPARENT);
 }
 
-// Validation of int values of the generic and simple attributes.
-bool ValidInt(Panel *p, int a, int v) {
-    if (Boolean(a)) return v == 0 || v == 1;
-    switch (a) {
-    case 550: case 690: case 980: return ValidColor(v, true);
-    case 570: case 575: case 680: return ValidColor(v, false);
-    case 577: return v >= 0 && v <= 32;
-    case 686: return v >= 1 && v <= 512;
-    case 982: case 983: return v >= 0 && v <= 3;
-    case 592: return v == 0 || (v > 0 && FindControl(p, v) != nullptr);
-    case 1020: case 610: case 612: return v >= 0;
-    case 533: case 540: return v >= 0;
-    case 525: return v == VAL_NORMAL || v == VAL_INDICATOR || v == VAL_HOT;
-    case 710: return v >= VAL_CHAR && v <= VAL_UNSIGNED_CHAR;
-    case 771: return v >= -1;
-    case 821: return v >= 1 && v <= 100;
-    default: return true;
+// Validation of an int value.
+bool ValidInt(Panel *p, const AttrDef &d, int v) {
+    switch (d.check) {
+    case Valid::kAny: return true;
+    case Valid::kBool: return v == 0 || v == 1;
+    case Valid::kColor: return ValidColor(v, false);
+    case Valid::kColorOrClear: return ValidColor(v, true);
+    case Valid::kAtLeast0: return v >= 0;
+    case Valid::kFrame: return v >= 0 && v <= 32;
+    case Valid::kPointSize: return v >= 1 && v <= 512;
+    case Valid::kZeroToThree: return v >= 0 && v <= 3;
+    case Valid::kCloseCtrl: return v == 0 || (v > 0 && FindControl(p, v) != nullptr);
+    case Valid::kMode: return v == VAL_INDICATOR || v == VAL_NORMAL || v == VAL_HOT;
+    case Valid::kDataType: return v >= VAL_CHAR && v <= VAL_UNSIGNED_CHAR;
+    case Valid::kEntryLength: return v >= -1;
+    case Valid::kLines: return v >= 1 && v <= 100;
     }
+    return false;
 }
 
 int IndexOf(const std::vector<int> &v, int id) {
@@ -171,20 +227,12 @@ void CopyText(void *out, const std::string &text) { std::memcpy(out, text.c_str(
 }  // namespace
 
 int AttrKind(Panel *p, Control *c, int a, char *kind) {
-    if (!IsKnown(a)) return UIE_BAD_ATTRIBUTE;
-    if (c == nullptr) {
-        if (!PanelOnly(a) && !BothKinds(a)) return UIE_WRONG_ATTRIBUTE;
-    } else {
-        if (PanelOnly(a) || !CtrlHas(a, c->style)) return UIE_WRONG_ATTRIBUTE;
-    }
     (void)p;
-    switch (a) {
-    case 510: case 513: case 598: *kind = 'p'; break;
-    case 514: case 520: case 560: case 660: case 682: *kind = 's'; break;
-    case 1270: *kind = 'd'; break;
-    case 730: case 731: *kind = IsFloatType(c->dataType) ? 'd' : 'i'; break;
-    default: *kind = 'i'; break;
-    }
+    const AttrDef *d = FindAttr(a);
+    if (d == nullptr) return UIE_BAD_ATTRIBUTE;
+    if ((d->who & (c != nullptr ? kCtrl : kPanel)) == 0) return UIE_WRONG_ATTRIBUTE;
+    if (c != nullptr && !CtrlHas(a, c->style)) return UIE_WRONG_ATTRIBUTE;
+    *kind = d->kind == 'v' ? (IsFloatType(c->dataType) ? 'd' : 'i') : d->kind;
     return 0;
 }
 
@@ -192,8 +240,9 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
     char kind;
     int rc = AttrKind(p, c, a, &kind);
     if (rc < 0) return rc;
-    if (IsReadOnly(a, c == nullptr)) return UIE_READ_ONLY_ATTRIBUTE;
-    if (kind == 'i' && !ValidInt(p, a, v.i)) return UIE_BAD_VALUE;
+    const AttrDef &d = *FindAttr(a);
+    if (d.readOnly & (c != nullptr ? kCtrl : kPanel)) return UIE_READ_ONLY_ATTRIBUTE;
+    if (kind == 'i' && !ValidInt(p, d, v.i)) return UIE_BAD_VALUE;
     if (kind == 's' && v.s == nullptr) return UIE_NULL_POINTER;
     try {
         switch (a) {
@@ -230,11 +279,9 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
         case ATTR_HEIGHT: (c ? c->height : p->height) = v.i; return 0;
         case ATTR_TITLE: p->title = v.s; return 0;
         case ATTR_ZPLANE_POSITION:
-            if (c) {
-                MoveZ(*p, c->id, v.i);
-                return 0;
-            }
-            break;  // panels: generic store
+            if (c) MoveZ(*p, c->id, v.i);
+            else MovePanelZ(*p, v.i);
+            return 0;
         case ATTR_CTRL_TAB_POSITION: MoveTabPosition(*p, c->id, v.i); return 0;
         case ATTR_LABEL_TEXT: {
             std::string label = v.s;  // both copies are made before either changes
@@ -356,13 +403,10 @@ int GetAttr(Panel *p, Control *c, int a, void *out) {
     case ATTR_NUM_CTRLS: put(static_cast<int>(p->ctrls.size())); return 0;
     case ATTR_SYSTEM_WINDOW_HANDLE: *static_cast<void **>(out) = p->window; return 0;
     case ATTR_PANEL_PARENT: put(p->parent); return 0;
-    case ATTR_ZPLANE_POSITION:
-        if (c) {
-            put(IndexOf(p->zOrder, c->id));
-            return 0;
-        }
-        break;
-    case 612:
+    case ATTR_ZPLANE_POSITION: put(c ? IndexOf(p->zOrder, c->id) : PanelZPosition(*p)); return 0;
+    case ATTR_FIRST_CHILD: put(FirstChildPanel(*p)); return 0;
+    case ATTR_NEXT_PANEL: put(NextSiblingPanel(*p)); return 0;
+    case ATTR_CTRL_TAB_POSITION:  // on a panel: ATTR_PANEL_FIRST_CTRL
         if (c) {
             for (size_t i = 0; i < p->ctrls.size(); ++i) {
                 if (p->ctrls[i]->id == c->id) put(static_cast<int>(i));

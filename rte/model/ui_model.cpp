@@ -20,6 +20,7 @@ struct Model {
     std::map<int, std::unique_ptr<Panel>> panels;
     int nextHandle = 1;
     std::vector<int> popups;  // modal popups, newest last
+    long frontKey = 0;        // the z-order key of the newest panel; each new one gets a lower key
 };
 
 // What the display in use does when a top-level panel is shown or hidden (null: nothing).
@@ -154,6 +155,54 @@ void SetVisible(Panel &p, bool visible) {
 }
 
 }  // namespace
+
+// Z-order: every panel carries a key, lower in front, compared only among siblings (the panels
+// of one parent; the top-level panels). A new panel gets a key below every key given before,
+// so it comes in front; moving a panel renumbers its siblings 0, 1, 2, ... in their new order.
+std::vector<Panel *> ChildPanels(int parent) {
+    std::vector<Panel *> out;
+    for (auto &entry : TheModel().panels) {
+        if (entry.second->parent == parent) out.push_back(entry.second.get());
+    }
+    std::sort(out.begin(), out.end(), [](const Panel *a, const Panel *b) { return a->zKey < b->zKey; });
+    return out;
+}
+
+int PanelZPosition(const Panel &p) {
+    int position = 0;
+    for (auto &entry : TheModel().panels) {
+        const Panel &q = *entry.second;
+        if (q.parent == p.parent && q.zKey < p.zKey) ++position;
+    }
+    return position;
+}
+
+void MovePanelZ(Panel &p, int position) {
+    std::vector<Panel *> siblings = ChildPanels(p.parent);
+    siblings.erase(std::find(siblings.begin(), siblings.end(), &p));
+    size_t to = std::min(static_cast<size_t>(std::max(0, position)), siblings.size());
+    siblings.insert(siblings.begin() + static_cast<long>(to), &p);
+    long key = 0;
+    for (Panel *q : siblings) q->zKey = key++;
+}
+
+int FirstChildPanel(const Panel &p) {
+    const Panel *front = nullptr;
+    for (auto &entry : TheModel().panels) {
+        const Panel &q = *entry.second;
+        if (q.parent == p.handle && (front == nullptr || q.zKey < front->zKey)) front = &q;
+    }
+    return front == nullptr ? 0 : front->handle;
+}
+
+int NextSiblingPanel(const Panel &p) {
+    const Panel *next = nullptr;
+    for (auto &entry : TheModel().panels) {
+        const Panel &q = *entry.second;
+        if (q.parent == p.parent && q.zKey > p.zKey && (next == nullptr || q.zKey < next->zKey)) next = &q;
+    }
+    return next == nullptr ? 0 : next->handle;
+}
 
 std::recursive_mutex &ModelLock() {
     static auto *lock = new std::recursive_mutex;
@@ -300,7 +349,9 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
         p->height = std::max(0, height);
         p->width = std::max(0, width);
         if (parent == 0) p->window = NewWindowToken();
+        p->zKey = m.frontKey - 1;  // in front of its siblings
         m.panels[p->handle] = std::move(p);
+        --m.frontKey;
         return m.nextHandle++;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;

@@ -73,6 +73,7 @@ struct Panel {
     ViewState view;                   // what the operator sees beyond the values
     std::vector<std::unique_ptr<Control>> ctrls;  // in tab order
     std::vector<int> zOrder;          // control IDs, front first
+    long zKey = 0;                    // z-order among its siblings: lower is further in front
     std::map<int, AttrValue> attrs;
 };
 
@@ -82,6 +83,14 @@ std::recursive_mutex &ModelLock();
 Panel *FindPanel(int handle);
 Control *FindControl(Panel *panel, int id);
 std::vector<int> PanelHandles();      // all panels, lowest handle first
+
+// Panels in z-order among their siblings (the children of one parent; the top-level panels),
+// front first; a new panel comes in front. Call with ModelLock() held.
+std::vector<Panel *> ChildPanels(int parent);  // front first; parent 0: the top-level panels
+int PanelZPosition(const Panel &p);          // 0 = frontmost
+void MovePanelZ(Panel &p, int position);     // beyond the back: to the back
+int FirstChildPanel(const Panel &p);         // the frontmost child, 0 when none
+int NextSiblingPanel(const Panel &p);        // the sibling right behind p, 0 when none
 
 // Style families.
 bool IsListStyle(int style);

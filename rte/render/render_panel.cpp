@@ -73,10 +73,10 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view) {
     for (auto it = p.zOrder.rbegin(); it != p.zOrder.rend(); ++it) {
         if (Control *c = FindControl(&p, *it)) RenderControl(cr, p, *c, view, true);
     }
-    // Child panels above the controls; a newer child above an older one.
-    for (int handle : PanelHandles()) {
-        Panel *child = FindPanel(handle);
-        if (child != nullptr && child->parent == p.handle && child->visible) DrawChildPanel(cr, *child);
+    // Child panels above the controls, back to front.
+    std::vector<Panel *> children = ChildPanels(p.handle);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if ((*it)->visible) DrawChildPanel(cr, **it);
     }
     RenderRingPopup(cr, p, view);
     cairo_restore(cr);
