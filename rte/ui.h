@@ -256,7 +256,7 @@ const char *GetUILErrorString(int errorCode);
 /* ---- Panels ------------------------------------------------------------------------------- */
 
 /* Loads panel resourceId from a panel resource file (our .uir text format, described in
- * rte/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
+ * rte/model/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
  * relative fileName is looked up beside the program (/proc/self/exe's folder) first, then in
  * the current folder. Callback names bind through the symbol table (RteSetSymbolTable).
  * Returns the new panel handle (> 0, hidden until DisplayPanel), or UIE_FILE_NOT_FOUND,

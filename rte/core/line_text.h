@@ -5,8 +5,8 @@
 // line after the words before it, taken verbatim, or a double-quoted string in which \" \\ \t
 // and \n stand for a quote, a backslash, a tab and a newline; nothing but blanks may follow the
 // closing quote.
-#ifndef RTE_LINE_TEXT_H
-#define RTE_LINE_TEXT_H
+#ifndef RTE_CORE_LINE_TEXT_H
+#define RTE_CORE_LINE_TEXT_H
 
 #include <string>
 

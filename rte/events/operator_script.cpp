@@ -2,7 +2,7 @@
 // on the headless display.
 //
 // Commands, one a line (NAME is a control's constant name from the panel resource; TEXT and
-// LABEL follow the rule in rte/line_text.h):
+// LABEL follow the rule in rte/core/line_text.h):
 //   press NAME          click: focus moves to it, then EVENT_COMMIT
 //   type NAME TEXT      focus, type TEXT over the value (cut to the maximum entry length), Enter:
 //                       EVENT_VAL_CHANGED when the value changed, then EVENT_COMMIT. Typing

@@ -1,7 +1,7 @@
 // rte/gfx/fonts.h - fonts of the renderer (internal, C++): metafonts, typefaces of this machine and
 // pango layouts for measuring and drawing text.
-#ifndef RTE_FONTS_H
-#define RTE_FONTS_H
+#ifndef RTE_GFX_FONTS_H
+#define RTE_GFX_FONTS_H
 
 #include <string>
 

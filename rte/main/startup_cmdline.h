@@ -1,6 +1,6 @@
 // rte/main/startup_cmdline.h - the command line that WinMain receives (internal to the start-up code).
-#ifndef RTE_STARTUP_CMDLINE_H
-#define RTE_STARTUP_CMDLINE_H
+#ifndef RTE_MAIN_STARTUP_CMDLINE_H
+#define RTE_MAIN_STARTUP_CMDLINE_H
 
 #include <string>
 

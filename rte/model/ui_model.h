@@ -3,8 +3,8 @@
 // Every panel and control lives in one table guarded by ModelLock(). Callbacks are never called
 // while that lock is held: code copies the callback and its data out, unlocks, calls, and looks
 // the object up again afterwards (a callback may discard it).
-#ifndef RTE_UI_MODEL_H
-#define RTE_UI_MODEL_H
+#ifndef RTE_MODEL_UI_MODEL_H
+#define RTE_MODEL_UI_MODEL_H
 
 #include <functional>
 #include <map>

@@ -2,7 +2,7 @@
 //
 // Format. One statement a line; blank lines and lines starting with '#' are ignored; words are
 // separated by blanks; TEXT is the rest of the line verbatim or a double-quoted string with the
-// escapes \" \\ \t \n (rte/line_text.h). The first statement is "uir 1" (the format version).
+// escapes \" \\ \t \n (rte/core/line_text.h). The first statement is "uir 1" (the format version).
 //
 //   uir 1
 //   panel CONSTANT_NAME RESOURCE_ID          a panel; its statements follow until "end"
