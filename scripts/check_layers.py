@@ -2,6 +2,7 @@
 """Checks that the engine's layers (rte/README.md) depend only downwards.
 
     check_layers.py SOURCE_DIR [OBJECT_DIR...]
+    check_layers.py --self-test     shows on a small made-up tree that each breach is found
 
 Includes: every #include "rte/..." of a file under rte/ must name a public header (rte/*.h),
 a header of the file's own layer or of a layer below it; events/ and render/ stand side by side
@@ -146,7 +147,50 @@ def check_calls(root, object_dirs, breaches):
     return len(objects), uses
 
 
+def self_test():
+    """Each kind of breach, planted in a made-up tree, is found; a sound tree passes."""
+    import tempfile
+    files = {
+        "rte/ui.h": "",
+        "rte/testing.h": "",
+        "rte/core/a.h": '#include "rte/core/b.h"\n',
+        "rte/core/b.h": '#include "rte/core/a.h"\n',
+        "rte/core/up.cpp": '#include "rte/model/m.h"\n',
+        "rte/model/m.h": '#include "rte/ui.h"\n#include "rte/core/a.h"\n',
+        "rte/events/e.cpp": '#include "rte/render/r.h"\n#include "rte/testing.h"\n',
+        "rte/render/r.h": "",
+        "rte/bad.h": '#include "rte/model/m.h"\n',
+        "rte/model/m_test.cpp": '#include "rte/testing.h"\n',
+    }
+    expected = ["core reaches up to model", "stand side by side", "a test-only header in the product",
+                "a public header includes an internal one", "include circle"]
+    with tempfile.TemporaryDirectory() as root:
+        for path, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+            with open(os.path.join(root, path), "w", encoding="utf-8") as f:
+                f.write(text)
+        breaches = []
+        check_includes(root, sources(root), breaches)
+        missing = [e for e in expected if not any(e in b for b in breaches)]
+        if missing or len(breaches) != len(expected):
+            print("self-test: expected one breach each of", expected, "found", breaches)
+            return 1
+        for path in ["rte/core/up.cpp", "rte/events/e.cpp", "rte/bad.h"]:
+            os.remove(os.path.join(root, path))
+        with open(os.path.join(root, "rte/core/b.h"), "w", encoding="utf-8") as f:
+            f.write("")  # the circle broken
+        breaches = []
+        check_includes(root, sources(root), breaches)
+        if breaches:
+            print("self-test: a sound tree was refused:", breaches)
+            return 1
+    print("self-test: every planted breach was found")
+    return 0
+
+
 def main():
+    if sys.argv[1:] == ["--self-test"]:
+        return self_test()
     if len(sys.argv) < 2:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
