@@ -55,13 +55,30 @@ void EnsureEditing(Panel &p, Control &c) {
     v.selStart = v.selEnd = length;
 }
 
+Panel *EntryToEdit(int panel, int control, Control **entry) {
+    Panel *p = FindPanel(panel);
+    Control *c = FindControl(p, control);
+    if (c == nullptr || !IsEntry(*c)) return nullptr;
+    EnsureEditing(*p, *c);
+    *entry = c;
+    return p;
+}
+
+TextSpan SpanOf(const ViewState &v, const std::string &text) {
+    TextSpan t;
+    t.length = static_cast<int>(text.size());
+    t.caret = v.caret < 0 ? t.length : std::min(v.caret, t.length);
+    t.start = std::clamp(std::min(v.selStart, v.selEnd), 0, t.length);
+    t.end = std::clamp(std::max(v.selStart, v.selEnd), 0, t.length);
+    return t;
+}
+
 // Selects an entry's whole text, the caret at its end.
 void SelectAll(int panel, int control) {
     Lock hold(ModelLock());
-    Panel *p = FindPanel(panel);
-    Control *c = FindControl(p, control);
-    if (c == nullptr || !IsEntry(*c)) return;
-    EnsureEditing(*p, *c);
+    Control *c;
+    Panel *p = EntryToEdit(panel, control, &c);
+    if (p == nullptr) return;
     int length = static_cast<int>(EditedText(p->view, *c).size());
     p->view.selStart = 0;
     p->view.selEnd = length;
@@ -111,17 +128,14 @@ void InsertText(int panel, int control, const std::string &typed) {
     bool changed = false;
     {
         Lock hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        Control *c = FindControl(p, control);
-        if (c == nullptr || !IsEntry(*c) || !IsEditable(*c)) return;
-        EnsureEditing(*p, *c);
+        Control *c;
+        Panel *p = EntryToEdit(panel, control, &c);
+        if (p == nullptr || !IsEditable(*c)) return;
         ViewState &v = p->view;
         std::string &text = EditedText(v, *c);
-        int length = static_cast<int>(text.size());
-        int caret = v.caret < 0 ? length : std::min(v.caret, length);
-        int s = std::clamp(std::min(v.selStart, v.selEnd), 0, length);
-        int e = std::clamp(std::max(v.selStart, v.selEnd), 0, length);
-        if (e == s) s = e = caret;
+        TextSpan t = SpanOf(v, text);
+        int length = t.length, s = t.start, e = t.end;
+        if (e == s) s = e = t.caret;
         size_t add = typed.size();
         if (c->maxEntryLength >= 0) {
             size_t room = static_cast<size_t>(std::max(0, c->maxEntryLength - (length - (e - s))));
@@ -144,16 +158,13 @@ void EditKey(int panel, int control, int key, bool shift, bool ctrl) {
     bool changed = false;
     {
         Lock hold(ModelLock());
-        Panel *p = FindPanel(panel);
-        Control *c = FindControl(p, control);
-        if (c == nullptr || !IsEntry(*c)) return;
-        EnsureEditing(*p, *c);
+        Control *c;
+        Panel *p = EntryToEdit(panel, control, &c);
+        if (p == nullptr) return;
         ViewState &v = p->view;
         std::string &text = EditedText(v, *c);
-        int length = static_cast<int>(text.size());
-        int caret = v.caret < 0 ? length : std::min(v.caret, length);
-        int s = std::clamp(std::min(v.selStart, v.selEnd), 0, length);
-        int e = std::clamp(std::max(v.selStart, v.selEnd), 0, length);
+        TextSpan t = SpanOf(v, text);
+        int length = t.length, caret = t.caret, s = t.start, e = t.end;
         bool editable = IsEditable(*c);
         int anchor = v.selStart == caret ? v.selEnd : v.selStart;
         if (e == s) anchor = caret;

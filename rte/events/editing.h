@@ -34,6 +34,14 @@ std::string &EditedText(ViewState &v, Control &c);
 // Makes c the entry that the caret and the selection belong to (a numeric entry starts its
 // typed text from its value); the caret goes to the end when c was not that entry already.
 void EnsureEditing(Panel &p, Control &c);
+// The panel with the entry `control` made the one being edited (EnsureEditing), and the entry
+// through *entry; null when the control is no entry or is gone. Call with ModelLock() held.
+Panel *EntryToEdit(int panel, int control, Control **entry);
+// The caret and the selection [start, end) of an edited text, kept inside it.
+struct TextSpan {
+    int length, caret, start, end;
+};
+TextSpan SpanOf(const ViewState &v, const std::string &text);
 // Selects an entry's whole text, the caret at its end.
 void SelectAll(int panel, int control);
 // An entry that got the focus starts afresh from its value with its whole text selected.

@@ -17,10 +17,9 @@ namespace {
 // a selection that dragging extends.
 void PlaceCaret(int panel, int control, int x, bool selectAll) {
     Lock hold(ModelLock());
-    Panel *p = FindPanel(panel);
-    Control *c = FindControl(p, control);
-    if (c == nullptr || !IsEntry(*c)) return;
-    EnsureEditing(*p, *c);
+    Control *c;
+    Panel *p = EntryToEdit(panel, control, &c);
+    if (p == nullptr) return;
     ViewState &v = p->view;
     const std::string &text = EditedText(v, *c);
     int at = EntryOffsetAt(*c, text, x);
