@@ -182,7 +182,14 @@ const char *GetUILErrorString(int errorCode);
  * pointer to the type (int *, double *, char * buffer large enough, void **). Setting a
  * read-only attribute gives UIE_READ_ONLY_ATTRIBUTE; a number the engine does not know
  * UIE_BAD_ATTRIBUTE; one that does not apply to the object UIE_WRONG_ATTRIBUTE; a value out of
- * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only. */
+ * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only.
+ *
+ * Kept and read back, but not yet acted on by the displays (the window manager's decorations,
+ * keyboard shortcuts and the colour picker come with the displays' support for them):
+ * ATTR_MOVABLE, ATTR_SIZABLE, ATTR_CLOSE_ITEM_VISIBLE, ATTR_FLOATING,
+ * ATTR_HAS_TASKBAR_BUTTON_OFF and ATTR_EXTRA_COLOR of top-level panels, ATTR_MARKER_STYLE and
+ * ATTR_TICK_STYLE of slides, ATTR_SHOW_MORE_COLORS, ATTR_SHORTCUT_KEY. ATTR_CHECKED waits for
+ * menus. */
 #define ATTR_DIMMED                500  /* int 0/1; panels, controls; 0. Dimmed controls take no input */
 #define ATTR_CALLBACK_DATA         510  /* pointer; panels, controls; null */
 #define ATTR_CALLBACK_FUNCTION_POINTER 513 /* pointer (the callback function); panels, controls; null */
