@@ -10,6 +10,11 @@
  *   rte/mbs.h      multi-byte (double-byte code page) text functions
  *   rte/system.h   system attributes (the user's decimal separator)
  *   rte/threads.h  locks, thread-safe variables, thread-local variables
+ *
+ * Inside, the engine is built in layers whose includes and calls point only down:
+ *   core < gfx < model < events, render < display < main
+ * (rte/README.md says what each holds). These public headers are the engine's face; only
+ * they are installed.
  */
 #ifndef RTE_RTE_H
 #define RTE_RTE_H
