@@ -93,10 +93,12 @@ const double *GetTimerTickTimePtr(void);
 #define UIE_NO_ERROR            0
 #define UIE_NOT_INITIALIZED    -1    /* InitRTEEx has not been called */
 #define UIE_NO_DISPLAY         -2    /* no display backend could be started */
+#define UIE_WRONG_DATA_TYPE    -10   /* the control's value is not of the data type the call needs */
 #define UIE_OUT_OF_MEMORY      -12
-#define UIE_FILE_NOT_FOUND     -14   /* panel resource file not found */
+#define UIE_BAD_COUNT          -14   /* a count argument is not valid (for example below 1) */
 #define UIE_FILE_READ_ERROR    -15   /* panel resource file could not be read */
 #define UIE_BAD_FILE_FORMAT    -16   /* panel resource file malformed (see RteGetLoadPanelError) */
+#define UIE_FILE_NOT_FOUND     -17   /* panel resource file not found */
 #define UIE_RESOURCE_NOT_FOUND -18   /* no panel with that resource ID in the file */
 #define UIE_CALLBACK_NOT_FOUND -19   /* a callback named in the file is not in the symbol table */
 #define UIE_BAD_PANEL          -42   /* the panel handle is not valid */
@@ -112,7 +114,10 @@ const double *GetTimerTickTimePtr(void);
 #define UIE_NOT_TOP_LEVEL      -53   /* the operation needs a top-level panel */
 #define UIE_NO_PARENT_CHILD    -54   /* parent panel not valid for a child panel */
 #define UIE_LOOP_RUNNING       -55   /* RunUserInterface is already running on this thread */
-#define UIE_BAD_USER_EVENT     -56   /* user event numbers are 1000 to 10000 */
+#define UIE_NO_CURRENT_ITEM    -56   /* the list control has no current item */
+#define UIE_BUFFER_TOO_SMALL   -57   /* the caller's buffer is too small for the result */
+#define UIE_BAD_USER_EVENT     -60   /* user event numbers are 1000 to 10000 */
+#define UIE_OPERATION_NOT_VALID -63  /* the operation is not valid for this attribute */
 #define UIE_NULL_POINTER       -65
 #define UIE_BAD_VALUE          -90   /* the value is not valid for the attribute or control */
 #define UIE_FILE_OPEN_FAILED   -91   /* a file could not be opened or queried */

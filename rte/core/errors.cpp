@@ -33,7 +33,9 @@ extern "C" const char *GetUILErrorString(int errorCode) {
     case UIE_NO_ERROR: return "No error.";
     case UIE_NOT_INITIALIZED: return "The run-time engine has not been initialised.";
     case UIE_NO_DISPLAY: return "No display is available.";
+    case UIE_WRONG_DATA_TYPE: return "The control's value is not of the data type needed.";
     case UIE_OUT_OF_MEMORY: return "Out of memory.";
+    case UIE_BAD_COUNT: return "The count is not valid.";
     case UIE_FILE_NOT_FOUND: return "The panel resource file was not found.";
     case UIE_FILE_READ_ERROR: return "The panel resource file could not be read.";
     case UIE_BAD_FILE_FORMAT: return "The panel resource file is not in a valid format.";
@@ -53,7 +55,10 @@ extern "C" const char *GetUILErrorString(int errorCode) {
     case UIE_NOT_TOP_LEVEL: return "The operation needs a top-level panel.";
     case UIE_NO_PARENT_CHILD: return "The parent panel is not valid.";
     case UIE_LOOP_RUNNING: return "The event loop is already running on this thread.";
+    case UIE_NO_CURRENT_ITEM: return "The list control has no current item.";
+    case UIE_BUFFER_TOO_SMALL: return "The buffer is too small.";
     case UIE_BAD_USER_EVENT: return "User event numbers must be from 1000 to 10000.";
+    case UIE_OPERATION_NOT_VALID: return "The operation is not valid for this attribute.";
     case UIE_NULL_POINTER: return "A required pointer argument is null.";
     case UIE_BAD_VALUE: return "The value is not valid.";
     case UIE_BAD_BITMAP: return "The bitmap ID is not valid.";

@@ -154,7 +154,8 @@ TEST(UiErrors, EveryCodeHasAText) {
                          UIE_NOT_TOP_LEVEL, UIE_NO_PARENT_CHILD, UIE_LOOP_RUNNING, UIE_BAD_USER_EVENT,
                          UIE_NULL_POINTER, UIE_BAD_VALUE, UIE_NO_SUCH_THREAD, UIE_FILE_OPEN_FAILED,
                          UIE_FILE_IO_ERROR, UIE_FILE_MISSING, UIE_FILE_ACCESS_DENIED, UIE_DISK_FULL,
-                         UIE_BAD_PATHNAME,
+                         UIE_BAD_PATHNAME, UIE_WRONG_DATA_TYPE, UIE_BAD_COUNT,
+                         UIE_NO_CURRENT_ITEM, UIE_BUFFER_TOO_SMALL, UIE_OPERATION_NOT_VALID,
                          RTE_THREAD_ERR_INVALID_HANDLE, RTE_THREAD_ERR_NOT_OWNER};
     for (int code : codes) EXPECT_STRNE(GetUILErrorString(code), GetUILErrorString(-1000)) << code;
 }
