@@ -23,6 +23,7 @@
  *   toolbox/numeric/random.h           per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
+ *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  */
 #ifndef TOOLBOX_TOOLBOX_H
@@ -48,6 +49,7 @@
 #include "toolbox/numeric/random.h"
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
+#include "toolbox/ui/callback_chain.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif
