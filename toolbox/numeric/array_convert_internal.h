@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "toolbox/numeric/array_convert.h"
 
@@ -62,6 +63,33 @@ ConvertKernel KernelFor(int sourceType, int targetType) {
     case DATA_TYPE_UCHAR: return KernelTo<K, uint8_t>(targetType);
     default: return nullptr;
     }
+}
+
+// Pairs whose conversion keeps every bit: a type to itself, and integers to integers of the
+// same size (the low bits of the two's-complement value are the bits themselves).
+template <typename S, typename T>
+constexpr bool kKeepsBits =
+    std::is_same_v<S, T> || (std::is_integral_v<S> && std::is_integral_v<T> && sizeof(S) == sizeof(T));
+
+// 8-bit to 16-bit integers and back, which a kernel converts directly rather than through 32.
+template <typename S, typename T>
+constexpr bool kBytesAndShorts = std::is_integral_v<S> && std::is_integral_v<T> && sizeof(S) + sizeof(T) == 3;
+
+// The loop of a conversion kernel that works in steps of eight elements: Load fills a Step from
+// eight source elements and says whether the vector path may convert them, Store writes it.
+// Two steps an iteration, both loaded before either is stored.
+template <typename S, typename T, typename Step, bool (*Load)(const unsigned char *, Step &),
+          void (*Store)(unsigned char *, const Step &)>
+size_t ConvertSteps(const unsigned char *s, unsigned char *t, size_t n) {
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16, s += 16 * sizeof(S), t += 16 * sizeof(T)) {
+        Step a, b;
+        const bool first = Load(s, a), second = Load(s + 8 * sizeof(S), b);
+        if (!(first && second)) break;
+        Store(t, a);
+        Store(t + 8 * sizeof(T), b);
+    }
+    return i;
 }
 
 }  // namespace

@@ -213,10 +213,7 @@ inline void StoreStep(unsigned char *p, const Form<T> &v) {
     }
 }
 
-// 8-bit to 16-bit integers and back, sixteen a step, without the detour through 32 bits.
-template <typename S, typename T>
-constexpr bool kBytesAndShorts = std::is_integral_v<S> && std::is_integral_v<T> && sizeof(S) + sizeof(T) == 3;
-
+// 8-bit to 16-bit integers and back, sixteen a step.
 template <typename S, typename T>
 size_t BytesAndShorts(const unsigned char *s, unsigned char *t, size_t n) {
     size_t i = 0;
@@ -237,12 +234,6 @@ size_t BytesAndShorts(const unsigned char *s, unsigned char *t, size_t n) {
     }
     return i;
 }
-
-// Pairs whose conversion keeps every bit: a type to itself, and integers to integers of the
-// same size (the low bits of the two's-complement value are the bits themselves).
-template <typename S, typename T>
-constexpr bool kKeepsBits =
-    std::is_same_v<S, T> || (std::is_integral_v<S> && std::is_integral_v<T> && sizeof(S) == sizeof(T));
 
 // Copies whole 64-byte chunks, each loaded before it is stored; returns the bytes copied.
 size_t CopyChunks(const unsigned char *s, unsigned char *t, size_t bytes) {
@@ -265,16 +256,7 @@ struct Convert {
         } else if constexpr (kBytesAndShorts<S, T>) {
             return BytesAndShorts<S, T>(s, t, n);
         } else {
-            // Two steps an iteration, both loaded before either is stored.
-            size_t i = 0;
-            for (; i + 16 <= n; i += 16, s += 16 * sizeof(S), t += 16 * sizeof(T)) {
-                Form<T> a, b;
-                const bool first = LoadStep<S, T>(s, a), second = LoadStep<S, T>(s + 8 * sizeof(S), b);
-                if (!(first && second)) break;
-                StoreStep<T>(t, a);
-                StoreStep<T>(t + 8 * sizeof(T), b);
-            }
-            return i;
+            return ConvertSteps<S, T, Form<T>, LoadStep<S, T>, StoreStep<T>>(s, t, n);
         }
     }
 };
