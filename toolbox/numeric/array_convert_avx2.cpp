@@ -67,11 +67,11 @@ inline bool ToInt32(const unsigned char *p, __m256i &v) {
     return true;
 }
 
-inline bool WithinFloat(__m256d a, __m256d b) {
-    const __m256d sign = _mm256_set1_pd(-0.0), limit = _mm256_set1_pd(FLT_MAX);
-    const __m256d over = _mm256_or_pd(_mm256_cmp_pd(_mm256_andnot_pd(sign, a), limit, _CMP_GT_OQ),
-                                      _mm256_cmp_pd(_mm256_andnot_pd(sign, b), limit, _CMP_GT_OQ));
-    return _mm256_movemask_pd(over) == 0;
+// Whether no lane is at or beyond the float's largest finite magnitude (NaN is not). Checked
+// on the converted floats: a double beyond the float range converts to FLT_MAX or infinity.
+inline bool BelowFloatMax(__m256 f) {
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), f);
+    return _mm256_movemask_ps(_mm256_cmp_ps(magnitude, _mm256_set1_ps(FLT_MAX), _CMP_GE_OQ)) == 0;
 }
 
 template <typename S>
@@ -81,8 +81,8 @@ inline bool ToFloat32(const unsigned char *p, __m256 &v) {
     } else if constexpr (std::is_same_v<S, double>) {
         const double *d = reinterpret_cast<const double *>(p);
         const __m256d a = _mm256_loadu_pd(d), b = _mm256_loadu_pd(d + 4);
-        if (!WithinFloat(a, b)) return false;
         v = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a)), _mm256_cvtpd_ps(b), 1);
+        return BelowFloatMax(v);
     } else if constexpr (std::is_same_v<S, uint32_t>) {
         const __m256i x = Load32(p);
         const __m256 high = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_srli_epi32(x, 16)), _mm256_set1_ps(65536.0f));
@@ -191,13 +191,15 @@ size_t BytesAndShorts(const unsigned char *s, unsigned char *t, size_t n) {
     return i;
 }
 
-// Copies whole 64-byte chunks, each loaded before it is stored; returns the bytes copied.
+// Copies whole 128-byte chunks, each loaded before it is stored; returns the bytes copied.
 size_t CopyChunks(const unsigned char *s, unsigned char *t, size_t bytes) {
     size_t i = 0;
-    for (; i + 64 <= bytes; i += 64) {
-        const __m256i a = Load32(s + i), b = Load32(s + i + 32);
+    for (; i + 128 <= bytes; i += 128) {
+        const __m256i a = Load32(s + i), b = Load32(s + i + 32), c = Load32(s + i + 64), d = Load32(s + i + 96);
         Store32(t + i, a);
         Store32(t + i + 32, b);
+        Store32(t + i + 64, c);
+        Store32(t + i + 96, d);
     }
     return i;
 }

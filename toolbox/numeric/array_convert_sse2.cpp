@@ -95,14 +95,13 @@ inline __m128 UnsignedToFloat(__m128i x) {
     return _mm_add_ps(high, _mm_cvtepi32_ps(_mm_and_si128(x, _mm_set1_epi32(0xFFFF))));
 }
 
-// Whether no lane is beyond the float range (NaN is not).
-inline bool WithinFloat(__m128d a, __m128d b, __m128d c, __m128d d) {
-    const __m128d sign = _mm_set1_pd(-0.0), limit = _mm_set1_pd(FLT_MAX);
-    const __m128d ab =
-        _mm_or_pd(_mm_cmpgt_pd(_mm_andnot_pd(sign, a), limit), _mm_cmpgt_pd(_mm_andnot_pd(sign, b), limit));
-    const __m128d cd =
-        _mm_or_pd(_mm_cmpgt_pd(_mm_andnot_pd(sign, c), limit), _mm_cmpgt_pd(_mm_andnot_pd(sign, d), limit));
-    return _mm_movemask_pd(_mm_or_pd(ab, cd)) == 0;
+// Whether no lane is at or beyond the float's largest finite magnitude (NaN is not). Checked
+// on the converted floats: a double beyond the float range converts to FLT_MAX or infinity.
+inline bool BelowFloatMax(__m128 a, __m128 b) {
+    const __m128 sign = _mm_set1_ps(-0.0f), limit = _mm_set1_ps(FLT_MAX);
+    const __m128 highA = _mm_cmpge_ps(_mm_andnot_ps(sign, a), limit);
+    const __m128 highB = _mm_cmpge_ps(_mm_andnot_ps(sign, b), limit);
+    return _mm_movemask_ps(_mm_or_ps(highA, highB)) == 0;
 }
 
 template <typename S>
@@ -114,8 +113,8 @@ inline bool ToFloat32(const unsigned char *p, Float32x8 &v) {
         const double *d = reinterpret_cast<const double *>(p);
         const __m128d d0 = _mm_loadu_pd(d), d1 = _mm_loadu_pd(d + 2), d2 = _mm_loadu_pd(d + 4),
                       d3 = _mm_loadu_pd(d + 6);
-        if (!WithinFloat(d0, d1, d2, d3)) return false;
         v = {_mm_movelh_ps(_mm_cvtpd_ps(d0), _mm_cvtpd_ps(d1)), _mm_movelh_ps(_mm_cvtpd_ps(d2), _mm_cvtpd_ps(d3))};
+        return BelowFloatMax(v.a, v.b);
     } else if constexpr (std::is_same_v<S, uint32_t>) {
         v = {UnsignedToFloat(Load(p)), UnsignedToFloat(Load(p + 16))};
     } else {
