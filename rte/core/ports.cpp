@@ -2,6 +2,7 @@
 // rte/ports.h).
 #include "rte/ports.h"
 #include "rte/core/speaker_internal.h"
+#include "rte/ports_testing.h"
 
 #include <errno.h>
 #include <sys/io.h>
@@ -20,6 +21,12 @@ std::mutex g_lock;
 Mode g_mode = Mode::kUnchosen;
 std::vector<unsigned char> g_ports;        // the emulated port space, 0xFF until written
 std::vector<unsigned char> g_permitted;    // hardware: ports ioperm has granted
+std::vector<rte::testing::PortAccess> *g_log = nullptr;  // tests: what was done
+
+int Logged(bool write, int port, int value, int result) {
+    if (g_log != nullptr) g_log->push_back({write, port, write ? value & 0xFF : result});
+    return result;
+}
 
 bool Permit(int port) {
     if (g_permitted.empty()) g_permitted.assign(0x10000, 0);
@@ -56,9 +63,9 @@ Mode ChosenMode() {
 
 }  // namespace
 
-extern "C" int RteInp(int port) {
-    if (port < 0 || port > 0xFFFF) return -1;
-    std::lock_guard<std::mutex> hold(g_lock);
+namespace {
+
+int Inp(int port) {
     switch (ChosenMode()) {
         case Mode::kHardware:
             return Permit(port) ? inb(static_cast<unsigned short>(port)) : -1;
@@ -70,9 +77,7 @@ extern "C" int RteInp(int port) {
     }
 }
 
-extern "C" int RteOutp(int port, int value) {
-    if (port < 0 || port > 0xFFFF) return -1;
-    std::lock_guard<std::mutex> hold(g_lock);
+int Outp(int port, int value) {
     switch (ChosenMode()) {
         case Mode::kHardware:
             if (!Permit(port)) return -1;
@@ -88,6 +93,27 @@ extern "C" int RteOutp(int port, int value) {
         default:
             return -1;
     }
+}
+
+}  // namespace
+
+namespace rte::testing {
+void RecordPortAccess(std::vector<PortAccess> *log) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_log = log;
+}
+}  // namespace rte::testing
+
+extern "C" int RteInp(int port) {
+    if (port < 0 || port > 0xFFFF) return -1;
+    std::lock_guard<std::mutex> hold(g_lock);
+    return Logged(false, port, 0, Inp(port));
+}
+
+extern "C" int RteOutp(int port, int value) {
+    if (port < 0 || port > 0xFFFF) return -1;
+    std::lock_guard<std::mutex> hold(g_lock);
+    return Logged(true, port, value, Outp(port, value));
 }
 
 extern "C" int RtePortsEmulated(void) {

@@ -46,10 +46,18 @@ struct Object {
     long handles;
 };
 
-// Handles are small positive numbers: index + 1 into g_handles (null slots are free).
+// Handles are small positive numbers: index + 1 into the table's handles (null slots are free). The table
+// is never destroyed: handles kept open for the life of the process (a lock stored by a loader)
+// stay valid until its very end.
 std::mutex g_tableLock;
-std::vector<Object *> g_handles;
-std::map<std::string, Object *> g_byName;
+struct Table {
+    std::vector<Object *> handles;
+    std::map<std::string, Object *> byName;
+};
+Table &TheTable() {
+    static Table *table = new Table;
+    return *table;
+}
 
 // The shared memory names this copy has made, removed again when the process ends normally.
 struct Unlinker {
@@ -150,21 +158,21 @@ SharedMutex *MapShared(const std::string &sharedName, bool *existed, DWORD *erro
 }
 
 HANDLE AddHandle(Object *object) {
-    for (size_t i = 0; i < g_handles.size(); ++i) {
-        if (g_handles[i] == nullptr) {
-            g_handles[i] = object;
+    for (size_t i = 0; i < TheTable().handles.size(); ++i) {
+        if (TheTable().handles[i] == nullptr) {
+            TheTable().handles[i] = object;
             return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(i + 1));
         }
     }
-    g_handles.push_back(object);
-    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(g_handles.size()));
+    TheTable().handles.push_back(object);
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(TheTable().handles.size()));
 }
 
 Object *Lookup(HANDLE handle) {
     auto index = reinterpret_cast<uintptr_t>(handle);
     std::lock_guard<std::mutex> hold(g_tableLock);
-    if (index == 0 || index > g_handles.size()) return nullptr;
-    return g_handles[index - 1];
+    if (index == 0 || index > TheTable().handles.size()) return nullptr;
+    return TheTable().handles[index - 1];
 }
 
 void ReleaseObject(Object *object) {
@@ -172,7 +180,7 @@ void ReleaseObject(Object *object) {
         pthread_mutex_destroy(&object->shared->mutex);
         delete object->shared;
     } else {
-        g_byName.erase(object->name);
+        TheTable().byName.erase(object->name);
         munmap(object->shared, sizeof(SharedMutex));
     }
     delete object;
@@ -192,15 +200,15 @@ HANDLE Create(LPCSTR name, DWORD *error, bool *existed) {
         object = new Object{shared, std::string(), 0};
     } else {
         std::string key = SharedName(name);
-        auto found = g_byName.find(key);
-        if (found != g_byName.end()) {
+        auto found = TheTable().byName.find(key);
+        if (found != TheTable().byName.end()) {
             object = found->second;
             *existed = true;
         } else {
             SharedMutex *shared = MapShared(key, existed, error);
             if (shared == nullptr) return nullptr;
             object = new Object{shared, key, 0};
-            g_byName[key] = object;
+            TheTable().byName[key] = object;
         }
     }
     HANDLE handle = AddHandle(object);
@@ -282,12 +290,12 @@ extern "C" BOOL ReleaseMutex(HANDLE handle) {
 extern "C" BOOL CloseHandle(HANDLE handle) {
     auto index = reinterpret_cast<uintptr_t>(handle);
     std::lock_guard<std::mutex> hold(g_tableLock);
-    if (index == 0 || index > g_handles.size() || g_handles[index - 1] == nullptr) {
+    if (index == 0 || index > TheTable().handles.size() || TheTable().handles[index - 1] == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    Object *object = g_handles[index - 1];
-    g_handles[index - 1] = nullptr;
+    Object *object = TheTable().handles[index - 1];
+    TheTable().handles[index - 1] = nullptr;
     if (--object->handles == 0) ReleaseObject(object);
     return TRUE;
 }

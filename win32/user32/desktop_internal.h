@@ -25,7 +25,8 @@ Outcome GSettingsSetWallpaper(const std::string &path, bool tile);
 Outcome GSettingsGetWallpaper(std::string *path);
 
 // ---- The registry model: REG_SZ values under HKEY_CURRENT_USER ----
-bool ReadSetting(const char *key, const char *name, std::string *value);
+enum class Read { kFound, kMissing, kStoreError };
+Read ReadSetting(const char *key, const char *name, std::string *value);
 bool WriteSetting(const char *key, const char *name, const std::string &value);
 
 }  // namespace win32::desktop

@@ -7,24 +7,24 @@
 
 namespace win32::desktop {
 
-bool ReadSetting(const char *key, const char *name, std::string *value) {
+Read ReadSetting(const char *key, const char *name, std::string *value) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
-        return false;
-    }
+    LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &handle);
+    if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND ? Read::kMissing : Read::kStoreError;
     DWORD type = 0, size = 0;
     LONG error = RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size);
     std::vector<BYTE> data(size + 1u, 0);
     if (error == ERROR_SUCCESS && type == REG_SZ) {
         error = RegQueryValueExA(handle, name, nullptr, &type, data.data(), &size);
     } else if (error == ERROR_SUCCESS) {
-        error = ERROR_INVALID_PARAMETER;  // not text: as if missing
+        error = ERROR_FILE_NOT_FOUND;  // not text: as if missing
     }
     RegCloseKey(handle);
-    if (error != ERROR_SUCCESS) return false;
+    if (error == ERROR_FILE_NOT_FOUND) return Read::kMissing;
+    if (error != ERROR_SUCCESS) return Read::kStoreError;
     // Stored with or without its zero: the text ends at the first zero or the data's end.
     value->assign(reinterpret_cast<const char *>(data.data()));
-    return true;
+    return Read::kFound;
 }
 
 bool WriteSetting(const char *key, const char *name, const std::string &value) {

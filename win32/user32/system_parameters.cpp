@@ -16,13 +16,21 @@ namespace {
 constexpr const char kKeyboard[] = "Control Panel\\Keyboard";
 constexpr const char kDesktop[] = "Control Panel\\Desktop";
 
-// A whole number kept as text in the registry model, or fallback when absent or not a number.
-long ReadNumber(const char *key, const char *name, long fallback) {
+using win32::desktop::Read;
+
+// A whole number kept as text in the registry model into *value, fallback when it is absent or
+// not a number. False when the store cannot be read.
+bool ReadNumber(const char *key, const char *name, long fallback, long *value) {
     std::string text;
-    if (!win32::desktop::ReadSetting(key, name, &text) || text.empty()) return fallback;
-    char *end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0' ? value : fallback;
+    Read read = win32::desktop::ReadSetting(key, name, &text);
+    if (read == Read::kStoreError) return false;
+    *value = fallback;
+    if (read == Read::kFound && !text.empty()) {
+        char *end = nullptr;
+        long number = std::strtol(text.c_str(), &end, 10);
+        if (*end == '\0') *value = number;
+    }
+    return true;
 }
 
 bool WriteNumber(const char *key, const char *name, long value) {
@@ -60,7 +68,8 @@ BOOL GetKeyboardDelay(int *out) {
         return TRUE;
     }
     if (o == Outcome::kFailed) return Fail(ERROR_INVALID_PARAMETER);
-    long step = ReadNumber(kKeyboard, "KeyboardDelay", 1);
+    long step = 0;
+    if (!ReadNumber(kKeyboard, "KeyboardDelay", 1, &step)) return Fail(ERROR_CANTREAD);
     *out = static_cast<int>(step < 0 ? 0 : step > 3 ? 3 : step);
     return TRUE;
 }
@@ -73,7 +82,8 @@ BOOL GetKeyboardSpeed(DWORD *out) {
         return TRUE;
     }
     if (o == Outcome::kFailed) return Fail(ERROR_INVALID_PARAMETER);
-    long step = ReadNumber(kKeyboard, "KeyboardSpeed", 31);
+    long step = 0;
+    if (!ReadNumber(kKeyboard, "KeyboardSpeed", 31, &step)) return Fail(ERROR_CANTREAD);
     *out = static_cast<DWORD>(step < 0 ? 0 : step > 31 ? 31 : step);
     return TRUE;
 }
@@ -92,7 +102,7 @@ BOOL SetKeyboardSpeed(UINT step) {
     return WriteNumber(kKeyboard, "KeyboardSpeed", step) ? TRUE : Fail(ERROR_CANTWRITE);
 }
 
-long StoredTimeout() { return ReadNumber(kDesktop, "ScreenSaveTimeOut", 600); }
+bool StoredTimeout(long *seconds) { return ReadNumber(kDesktop, "ScreenSaveTimeOut", 600, seconds); }
 
 BOOL GetScreenSaveActive(BOOL *out) {
     int timeout = 0;
@@ -102,7 +112,9 @@ BOOL GetScreenSaveActive(BOOL *out) {
         return TRUE;
     }
     if (o == Outcome::kFailed) return Fail(ERROR_INVALID_PARAMETER);
-    *out = ReadNumber(kDesktop, "ScreenSaveActive", 0) != 0 ? TRUE : FALSE;
+    long on = 0;
+    if (!ReadNumber(kDesktop, "ScreenSaveActive", 0, &on)) return Fail(ERROR_CANTREAD);
+    *out = on != 0 ? TRUE : FALSE;
     return TRUE;
 }
 
@@ -110,13 +122,20 @@ BOOL GetScreenSaveTimeout(int *out) {
     int timeout = 0;
     Outcome o = win32::desktop::XGetScreenSaverTimeout(&timeout);
     if (o == Outcome::kFailed) return Fail(ERROR_INVALID_PARAMETER);
-    *out = o == Outcome::kDone && timeout != 0 ? timeout : static_cast<int>(StoredTimeout());
+    if (o == Outcome::kDone && timeout != 0) {
+        *out = timeout;
+        return TRUE;
+    }
+    long stored = 0;
+    if (!StoredTimeout(&stored)) return Fail(ERROR_CANTREAD);
+    *out = static_cast<int>(stored);
     return TRUE;
 }
 
 BOOL SetScreenSaveActive(UINT active) {
     if (!WriteNumber(kDesktop, "ScreenSaveActive", active != 0 ? 1 : 0)) return Fail(ERROR_CANTWRITE);
-    long timeout = StoredTimeout();
+    long timeout = 600;
+    if (!StoredTimeout(&timeout)) return Fail(ERROR_CANTREAD);
     if (timeout < 1 || timeout > 32767) timeout = 600;
     return Done(win32::desktop::XSetScreenSaverTimeout(active != 0 ? static_cast<int>(timeout) : 0));
 }
@@ -134,7 +153,7 @@ BOOL SetWallpaper(const char *path) {
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     if (!win32::desktop::WriteSetting(kDesktop, "Wallpaper", path)) return Fail(ERROR_CANTWRITE);
     std::string tile;
-    bool tiled = win32::desktop::ReadSetting(kDesktop, "TileWallpaper", &tile) && tile == "1";
+    bool tiled = win32::desktop::ReadSetting(kDesktop, "TileWallpaper", &tile) == Read::kFound && tile == "1";
     return Done(win32::desktop::GSettingsSetWallpaper(path, tiled));
 }
 
@@ -143,8 +162,10 @@ BOOL GetWallpaper(UINT size, char *buffer) {
     std::string path;
     Outcome o = win32::desktop::GSettingsGetWallpaper(&path);
     if (o == Outcome::kFailed) return Fail(ERROR_INVALID_PARAMETER);
-    if (o == Outcome::kNoDesktop && !win32::desktop::ReadSetting(kDesktop, "Wallpaper", &path)) {
-        path.clear();
+    if (o == Outcome::kNoDesktop) {
+        Read read = win32::desktop::ReadSetting(kDesktop, "Wallpaper", &path);
+        if (read == Read::kStoreError) return Fail(ERROR_CANTREAD);
+        if (read == Read::kMissing) path.clear();
     }
     if (path.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(buffer, path.c_str(), path.size() + 1);
