@@ -141,6 +141,21 @@ bool Lookup(HKEY key, OpenKey *entry) {
     return true;
 }
 
+// The id and access of an open handle, without copying its strings.
+bool LookupId(HKEY key, int64_t *id, REGSAM *access) {
+    if (IsRoot(key)) {
+        *id = RootId(key);
+        *access = KEY_ALL_ACCESS;
+        return *id != 0;
+    }
+    auto index = reinterpret_cast<uintptr_t>(key);
+    std::lock_guard<std::mutex> hold(g_handlesLock);
+    if (index == 0 || index > g_handles.size() || !g_handles[index - 1].inUse) return false;
+    *id = g_handles[index - 1].id;
+    *access = g_handles[index - 1].access;
+    return true;
+}
+
 HKEY AddHandle(const OpenKey &entry) {
     std::lock_guard<std::mutex> hold(g_handlesLock);
     for (size_t i = 0; i < g_handles.size(); ++i) {
@@ -245,13 +260,18 @@ int BindBlob(sqlite3_stmt *s, int index, const void *data, size_t size) {
 }
 
 LONG KeyForCall(Connection *c, HKEY key, REGSAM needed, int64_t *id, bool verify) {
+    if (!verify) {
+        // The caller's own statement tells whether the key is still there.
+        int64_t known = 0;
+        REGSAM access = 0;
+        if (!LookupId(key, &known, &access)) return ERROR_INVALID_HANDLE;
+        if ((access & needed) != needed) return ERROR_ACCESS_DENIED;
+        *id = known;
+        return ERROR_SUCCESS;
+    }
     OpenKey entry;
     if (!Lookup(key, &entry)) return ERROR_INVALID_HANDLE;
     if ((entry.access & needed) != needed) return ERROR_ACCESS_DENIED;
-    if (!verify && entry.checked) {
-        *id = entry.id;
-        return ERROR_SUCCESS;
-    }
     int rc = SQLITE_OK;
     if (Alive(c, entry.id, &rc)) {
         if (!entry.checked) MarkChecked(key, entry.id);

@@ -12,8 +12,10 @@ namespace win32::registry {
 // What a call on an open key needs: the key's id in the store, checked to exist. Inside a
 // store body: resolves a handle (re-resolving one opened from the path cache whose key was
 // replaced meanwhile) and checks the access right. Returns ERROR_SUCCESS, ERROR_INVALID_HANDLE,
-// ERROR_ACCESS_DENIED, ERROR_KEY_DELETED, kRetry or a store error. With verify false a handle
-// already confirmed is not checked again: the caller's own statement finds a deleted key.
+// ERROR_ACCESS_DENIED, ERROR_KEY_DELETED, kRetry or a store error. With verify false the key is
+// not checked: the caller's own statement must find out whether it is still there and, when it
+// is not, call again with verify true (which resolves a handle opened from the cache anew, so
+// the id may change) before reporting ERROR_KEY_DELETED.
 LONG KeyForCall(Connection *connection, HKEY key, REGSAM needed, int64_t *id, bool verify = true);
 
 // Lower-cases ASCII letters: the form names are compared in.

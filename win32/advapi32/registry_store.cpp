@@ -5,11 +5,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -63,10 +65,16 @@ static_assert(kApplicationId == 1462973010, "the schema text names the applicati
 
 }  // namespace
 
+// Counts the forks of this process, as seen in the children: a connection made before a fork
+// belongs to the parent (getpid is a system call; this is a load).
+static std::atomic<unsigned> g_forks{0};
+static void CountFork() { g_forks.fetch_add(1); }
+
 struct Connection {
     sqlite3 *db = nullptr;
     std::string path;
     pid_t pid = 0;
+    unsigned forks = 0;       // g_forks when it was opened
     sqlite3_stmt *statements[kStatementCount] = {};
     std::unordered_map<std::string, int64_t> keyCache;
 
@@ -212,15 +220,24 @@ LONG Open(Connection *c, const std::string &path) {
     c->db = db;
     c->path = path;
     c->pid = getpid();
+    c->forks = g_forks.load();
     return ERROR_SUCCESS;
 }
 
 // The calling thread's connection to the store the process names now.
 LONG ThreadConnection(Connection **out) {
+    static std::once_flag watchForks;
+    std::call_once(watchForks, [] { pthread_atfork(nullptr, nullptr, CountFork); });
     Connection *c = &t_connection;
-    if (c->db != nullptr && c->pid != getpid()) {
+    if (c->db != nullptr && c->forks != g_forks.load()) {
         // Inherited through fork: the parent's; abandon it without closing.
         *c = Connection();
+    }
+    // The common case, the store named as before, without building the path.
+    const char *named = std::getenv("WIN32_REGISTRY");
+    if (c->db != nullptr && named != nullptr && named[0] != '\0' && c->path == named) {
+        *out = c;
+        return ERROR_SUCCESS;
     }
     std::string path = StorePath();
     if (c->db != nullptr && c->path != path) c->Close();
@@ -292,8 +309,8 @@ LONG RunStoreErased(bool write, StoreBody body, void *context) {
         Connection *c = nullptr;
         result = ThreadConnection(&c);
         if (result != ERROR_SUCCESS) return result;
-        auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(g_busyLimitMs.load());
+        // The time limit starts with the first busy answer (most calls never see one).
+        std::chrono::steady_clock::time_point deadline{};
         for (;;) {
             if (write) {
                 int rc = sqlite3_exec(c->db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -311,7 +328,10 @@ LONG RunStoreErased(bool write, StoreBody body, void *context) {
             if (result != kRetry) break;
             // A failed attempt may have left cached paths of keys another process removed.
             ForgetCachedKeys(c);
-            if (std::chrono::steady_clock::now() >= deadline) {
+            auto now = std::chrono::steady_clock::now();
+            if (deadline == std::chrono::steady_clock::time_point{}) {
+                deadline = now + std::chrono::milliseconds(g_busyLimitMs.load());
+            } else if (now >= deadline) {
                 result = write ? ERROR_CANTWRITE : ERROR_CANTREAD;
                 break;
             }

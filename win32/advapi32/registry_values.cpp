@@ -62,14 +62,21 @@ extern "C" LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWOR
             int64_t id = 0;
             LONG e = KeyForCall(c, key, KEY_QUERY_VALUE, &id, false);
             if (e != ERROR_SUCCESS) return e;
-            sqlite3_stmt *s = Statement(c, kGetValue);
-            if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), false);
-            sqlite3_bind_int64(s, 1, id);
-            BindBlob(s, 2, folded.data(), folded.size());
-            int rc = sqlite3_step(s);
-            if (rc != SQLITE_ROW) {
+            sqlite3_stmt *s = nullptr;
+            for (int attempt = 0;; ++attempt) {
+                s = Statement(c, kGetValue);
+                if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), false);
+                sqlite3_bind_int64(s, 1, id);
+                BindBlob(s, 2, folded.data(), folded.size());
+                int rc = sqlite3_step(s);
+                if (rc == SQLITE_ROW) break;
                 sqlite3_reset(s);
-                return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StoreError(rc, false);
+                if (rc != SQLITE_DONE) return StoreError(rc, false);
+                // No such key: deleted, or replaced since a cached open. Find it anew, once.
+                int64_t before = id;
+                e = KeyForCall(c, key, KEY_QUERY_VALUE, &id, true);
+                if (e != ERROR_SUCCESS) return e;
+                if (id == before || attempt > 0) return ERROR_KEY_DELETED;
             }
             if (sqlite3_column_type(s, 0) == SQLITE_NULL) {
                 sqlite3_reset(s);
