@@ -31,7 +31,10 @@ bool SameWithoutCase(const std::string &a, const char *b) {
     return true;
 }
 
-std::string Join(const std::string &a, const std::string &b) { return a.empty() ? b : a + "\\" + b; }
+std::string Join(const std::string &a, const std::string &b) {
+    if (b.empty()) return a;
+    return a.empty() ? b : a + "\\" + b;
+}
 
 LONG ReadValues(HKEY key, std::vector<Value> *values, std::vector<std::string> *subKeys) {
     DWORD subKeyCount = 0, maxSubKey = 0, valueCount = 0, maxName = 0, maxData = 0;

@@ -35,8 +35,8 @@ const char *const kStatementText[kStatementCount] = {
     "SELECT 1 FROM keys WHERE id=?1",
     "SELECT class FROM keys WHERE id=?1",
     "SELECT v.type,v.data FROM keys k LEFT JOIN vals v ON v.key=k.id AND v.folded=?2 WHERE k.id=?1",
-    "INSERT INTO vals(key,name,folded,type,data) VALUES(?1,?2,?3,?4,?5) "
-    "ON CONFLICT(key,folded) DO UPDATE SET type=excluded.type,data=excluded.data",
+    ("INSERT INTO vals(key,name,folded,type,data) VALUES(?1,?2,?3,?4,?5) "
+     "ON CONFLICT(key,folded) DO UPDATE SET type=excluded.type,data=excluded.data"),
     "DELETE FROM vals WHERE key=?1 AND folded=?2",
     "SELECT name,type,data FROM vals WHERE key=?1 ORDER BY folded LIMIT 1 OFFSET ?2",
     "SELECT name,class FROM keys WHERE parent=?1 ORDER BY folded LIMIT 1 OFFSET ?2",
