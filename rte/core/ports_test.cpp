@@ -4,23 +4,48 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/io.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// The mode is chosen on the process's first port call: these tests want the emulation.
+// The mode is chosen on the process's first port call: these tests want the emulation (the
+// refusal test below runs this program again with RTE_PORTS=hardware).
 struct Emulated {
-    Emulated() { setenv("RTE_PORTS", "emulated", 1); }
+    Emulated() { setenv("RTE_PORTS", "emulated", 0); }
 } g_emulated;
 
 }  // namespace
+
+// Runs only as the child of the test below: one port read in hardware mode.
+TEST(PortsHardwareChild, ReadsOnePort) {
+    if (std::getenv("RTE_PORTS_CHILD") == nullptr) GTEST_SKIP() << "runs as the child of the refusal test";
+    std::printf("result %d emulated %d\n", RteInp(0x61), RtePortsEmulated());
+}
+
+TEST(Ports, HardwareModeWithoutPermissionIsRefusedWithAClearError) {
+    if (ioperm(0x80, 1, 1) == 0) GTEST_SKIP() << "this process may do port I/O: nothing is refused";
+    char self[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    std::string command = std::string("RTE_PORTS=hardware RTE_PORTS_CHILD=1 '") + self +
+                          "' --gtest_filter=PortsHardwareChild.* 2>&1";
+    FILE *child = popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    std::string out;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, child) != nullptr) out += buffer;
+    pclose(child);
+    EXPECT_NE(out.find("result -1 emulated 0"), std::string::npos) << out;
+    EXPECT_NE(out.find("rte: RTE_PORTS=hardware, but this process may not do port I/O"), std::string::npos) << out;
+}
 
 TEST(Ports, EmulatedPortsReadBackWhatWasWritten) {
     ASSERT_EQ(RtePortsEmulated(), 1);

@@ -26,9 +26,7 @@ struct Copy {
         release = reinterpret_cast<BOOL (*)(HANDLE)>(dlsym(library, "CopyRelease"));
         close = reinterpret_cast<BOOL (*)(HANDLE)>(dlsym(library, "CopyClose"));
     }
-    ~Copy() {
-        if (library != nullptr) dlclose(library);
-    }
+    // Not unloaded: a copy keeps its handle table for the life of the process.
 };
 
 }  // namespace
