@@ -34,9 +34,14 @@ constexpr size_t kMaxNameLength = 200;
 
 enum : uint32_t { kUninitialised = 0, kReady = 0x4D55544Bu /* M U T K */ };
 
-// The memory shared by every copy: set up once by the creating copy.
+// The memory shared by every copy: set up once by the creating copy. owner and depth are the
+// Windows view of the holding (the thread id of the owner, 0 for none; its number of waits not
+// yet released); only the owner changes them, so ReleaseMutex can refuse a thread that does not
+// own the mutex without touching the pthread mutex.
 struct SharedMutex {
     std::atomic<uint32_t> state;
+    std::atomic<pid_t> owner;
+    int depth;
     pthread_mutex_t mutex;
 };
 
@@ -191,7 +196,7 @@ HANDLE Create(LPCSTR name, DWORD *error, bool *existed) {
     Object *object = nullptr;
     *existed = false;
     if (name == nullptr) {
-        auto *shared = new SharedMutex{};
+        auto *shared = new SharedMutex{};  // owner 0, depth 0
         if (!InitMutex(&shared->mutex, false)) {
             delete shared;
             *error = ERROR_NOT_ENOUGH_MEMORY;
@@ -264,10 +269,21 @@ extern "C" DWORD WaitForSingleObject(HANDLE handle, DWORD ms) {
         }
         rc = pthread_mutex_clocklock(mutex, CLOCK_MONOTONIC, &deadline);
     }
-    if (rc == 0) return WAIT_OBJECT_0;
+    SharedMutex *shared = object->shared;
+    if (rc == 0) {
+        if (shared->owner.load(std::memory_order_relaxed) == gettid()) {
+            shared->depth++;
+        } else {
+            shared->owner.store(gettid(), std::memory_order_relaxed);
+            shared->depth = 1;
+        }
+        return WAIT_OBJECT_0;
+    }
     if (rc == ETIMEDOUT) return WAIT_TIMEOUT;
     if (rc == EOWNERDEAD) {  // the owner ended holding it: ours now, and usable again
         pthread_mutex_consistent(mutex);
+        shared->owner.store(gettid(), std::memory_order_relaxed);
+        shared->depth = 1;
         return WAIT_ABANDONED;
     }
     SetLastError(ERROR_INVALID_HANDLE);
@@ -280,10 +296,13 @@ extern "C" BOOL ReleaseMutex(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (pthread_mutex_unlock(&object->shared->mutex) != 0) {
+    SharedMutex *shared = object->shared;
+    if (shared->owner.load(std::memory_order_relaxed) != gettid()) {
         SetLastError(ERROR_NOT_OWNER);
         return FALSE;
     }
+    if (--shared->depth == 0) shared->owner.store(0, std::memory_order_relaxed);
+    pthread_mutex_unlock(&shared->mutex);
     return TRUE;
 }
 
