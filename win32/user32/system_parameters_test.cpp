@@ -161,11 +161,14 @@ public:
             _exit(127);
         }
         close(fds[1]);
-        char number[16] = {};
-        ssize_t got = read(fds[0], number, sizeof number - 1);
+        // Xvfb writes the number and then the line end: read both before closing the pipe, or
+        // its second write fails and it stops.
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
         close(fds[0]);
-        if (got <= 0) return;
-        display_ = ":" + std::string(number, std::strcspn(number, "\n"));
+        if (number.empty()) return;
+        display_ = ":" + number;
         setenv("DISPLAY", display_.c_str(), 1);
     }
     ~VirtualScreen() {
