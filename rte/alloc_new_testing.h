@@ -16,7 +16,7 @@
 //         if (panel > 0) DiscardPanel(panel);
 //     });
 //
-// The replacement operator new lives in the test program rte_test (rte/alloc_new_fault_test.cpp),
+// The replacement operator new lives in the test program rte_test (rte/core/alloc_new_fault_test.cpp),
 // never in a library; only tests linked into that program may use this header. Scopes nest.
 #ifndef RTE_ALLOC_NEW_TESTING_H
 #define RTE_ALLOC_NEW_TESTING_H

@@ -11,6 +11,11 @@
  *   rte/system.h   system attributes (the user's decimal separator), the platform code
  *   rte/ports.h    byte I/O on the PC's I/O ports, real or emulated (with the PC speaker)
  *   rte/threads.h  locks, thread-safe variables, thread-local variables
+ *
+ * Inside, the engine is built in layers whose includes and calls point only down:
+ *   core < gfx < model < events, render < display < main
+ * (rte/README.md says what each holds). These public headers are the engine's face; only
+ * they are installed.
  */
 #ifndef RTE_RTE_H
 #define RTE_RTE_H

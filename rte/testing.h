@@ -1,9 +1,12 @@
 // rte/testing.h - drives the engine from tests in-process (C++): operator input, the manual
-// clock, and what a display would show.
+// clock, and what a display would show. Test-only: never installed, and nothing of the engine
+// depends on it.
 //
-// The input functions act as the operator would on the headless display and then process the
-// events they cause on the calling thread (which should be the panel's thread), so the panel's
-// callbacks have run when they return:
+// A thin layer over the engine's own calls: the input functions go through the one path of
+// operator input (rte/events/operator_input.h) that the screen display and operator scripts use,
+// so a test sees what a key or a click does on the screen. They act as the operator would and
+// then process the events they cause on the calling thread (which should be the panel's
+// thread), so the panel's callbacks have run when they return:
 //
 //     int panel = LoadPanel(0, "QM7300_Test.uir", 1);
 //     int list = rte::testing::FindCtrl(panel, "PANEL_LIST");
@@ -41,8 +44,12 @@ std::vector<int> PanelCtrls(int panel);                     // control IDs in ta
 // (EVENT_LOST_FOCUS / EVENT_GOT_FOCUS) and EVENT_COMMIT follows.
 int Press(int panel, int control);
 // Select-all, type the text (cut to ATTR_MAX_ENTRY_LENGTH; one EVENT_KEYPRESS per character,
-// a swallowed key is dropped), then Enter: EVENT_VAL_CHANGED when the value changed, then
-// EVENT_COMMIT. The focus first moves to the control as a click would.
+// a swallowed key is dropped; the selection is replaced by what was accepted), then Enter. A
+// string entry: EVENT_VAL_CHANGED when the value changed, EVENT_KEYPRESS of Enter, EVENT_COMMIT.
+// A numeric entry: text that is no number gives UIE_BAD_VALUE before Enter (the value stays);
+// otherwise EVENT_KEYPRESS of Enter, then (unless swallowed) the text becomes the value
+// (EVENT_VAL_CHANGED when it changed) and EVENT_COMMIT. The focus first moves to the control as
+// a click would.
 int Type(int panel, int control, const std::string &text);
 // Chooses the first item with this label in a list control: focus, EVENT_VAL_CHANGED if the
 // index changed, EVENT_COMMIT.
@@ -50,7 +57,10 @@ int Select(int panel, int control, const std::string &label);
 // Moves the focus as the operator would (a click or Tab): EVENT_LOST_FOCUS to the old control,
 // EVENT_GOT_FOCUS to the new one. Focusing the active control again sends nothing.
 int Focus(int panel, int control);
-// One key press to the control: EVENT_KEYPRESS; Tab moves the focus onward, Enter commits.
+// One key stroke on the control, as the keyboard makes it on the screen (see KeyDown and
+// TypeText in rte/events/operator_input.h): EVENT_KEYPRESS, then unless swallowed the key acts:
+// a character is typed at the caret of an entry, Tab and Shift+Tab move the focus, Enter
+// commits, Up and Down move a list's choice, Backspace, Delete, Left, Right, Home and End edit.
 int KeyPress(int panel, int control, int keyCode);
 // The operator closes the panel's window: EVENT_CLOSE to the panel callback, and EVENT_COMMIT
 // to its ATTR_CLOSE_CTRL when set.

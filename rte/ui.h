@@ -12,7 +12,12 @@
  * break-on-library-errors is on (rte/engine.h) every failure also prints one line on stderr.
  *
  * Coordinates are pixels relative to the panel's client area (top-level panels: to the screen).
- * Text is measured with a fixed metric: 7 pixels per character, 15 pixels per line.
+ * Text is measured in the control's own font by the engine's renderer (pango, no screen needed),
+ * so a size read here is the size drawn on every display; list boxes have lines of 15 pixels.
+ *
+ * Numbers. Attribute numbers, attribute values, control styles, data types and event codes are
+ * the engine's fixed interface: code that names the numbers themselves (as the utility library
+ * does) relies on them, so they never change.
  */
 #ifndef RTE_UI_H
 #define RTE_UI_H
@@ -71,6 +76,14 @@ const double *GetTimerTickTimePtr(void);
 #define VAL_DOWN_ARROW_VKEY 0x0700
 #define VAL_LEFT_ARROW_VKEY 0x0800
 #define VAL_RIGHT_ARROW_VKEY 0x0900
+#define VAL_INSERT_VKEY     0x0A00
+#define VAL_HOME_VKEY       0x0B00
+#define VAL_END_VKEY        0x0C00
+#define VAL_PAGE_UP_VKEY    0x0D00
+#define VAL_PAGE_DOWN_VKEY  0x0E00
+#define VAL_F1_VKEY         0x0F00  /* F1 to F12: VAL_F1_VKEY + (n - 1) * 0x100 */
+#define VAL_F4_VKEY         0x1200
+#define VAL_F12_VKEY        0x1A00
 #define VAL_MENUKEY_MODIFIER 0x10000  /* Ctrl */
 #define VAL_SHIFT_MODIFIER   0x20000
 #define VAL_ALT_MODIFIER     0x40000
@@ -80,10 +93,12 @@ const double *GetTimerTickTimePtr(void);
 #define UIE_NO_ERROR            0
 #define UIE_NOT_INITIALIZED    -1    /* InitRTEEx has not been called */
 #define UIE_NO_DISPLAY         -2    /* no display backend could be started */
+#define UIE_WRONG_DATA_TYPE    -10   /* the control's value is not of the data type the call needs */
 #define UIE_OUT_OF_MEMORY      -12
-#define UIE_FILE_NOT_FOUND     -14   /* panel resource file not found */
+#define UIE_BAD_COUNT          -14   /* a count argument is not valid (for example below 1) */
 #define UIE_FILE_READ_ERROR    -15   /* panel resource file could not be read */
 #define UIE_BAD_FILE_FORMAT    -16   /* panel resource file malformed (see RteGetLoadPanelError) */
+#define UIE_FILE_NOT_FOUND     -17   /* panel resource file not found */
 #define UIE_RESOURCE_NOT_FOUND -18   /* no panel with that resource ID in the file */
 #define UIE_CALLBACK_NOT_FOUND -19   /* a callback named in the file is not in the symbol table */
 #define UIE_BAD_PANEL          -42   /* the panel handle is not valid */
@@ -99,7 +114,10 @@ const double *GetTimerTickTimePtr(void);
 #define UIE_NOT_TOP_LEVEL      -53   /* the operation needs a top-level panel */
 #define UIE_NO_PARENT_CHILD    -54   /* parent panel not valid for a child panel */
 #define UIE_LOOP_RUNNING       -55   /* RunUserInterface is already running on this thread */
-#define UIE_BAD_USER_EVENT     -56   /* user event numbers are 1000 to 10000 */
+#define UIE_NO_CURRENT_ITEM    -56   /* the list control has no current item */
+#define UIE_BUFFER_TOO_SMALL   -57   /* the caller's buffer is too small for the result */
+#define UIE_BAD_USER_EVENT     -60   /* user event numbers are 1000 to 10000 */
+#define UIE_OPERATION_NOT_VALID -63  /* the operation is not valid for this attribute */
 #define UIE_NULL_POINTER       -65
 #define UIE_BAD_VALUE          -90   /* the value is not valid for the attribute or control */
 #define UIE_FILE_OPEN_FAILED   -91   /* a file could not be opened or queried */
@@ -157,9 +175,10 @@ const char *GetUILErrorString(int errorCode);
 #define VAL_LT_GRAY 0xCCCCCC
 #define VAL_PANEL_GRAY 0xCCCCCC
 
-/* Control modes (ATTR_CTRL_MODE) */
+/* Control modes (ATTR_CTRL_MODE). Only an indicator is 0: a control whose mode is 0 is never a
+ * tab stop, and every mode that lets the operator act is non-zero. */
+#define VAL_INDICATOR  0   /* display only: operator cannot change or focus it */
 #define VAL_NORMAL     1   /* operator can change it; events */
-#define VAL_INDICATOR  2   /* display only: operator cannot change or focus it */
 #define VAL_HOT        3   /* like VAL_NORMAL, and EVENT_COMMIT on every change */
 
 /* ---- Attributes ---------------------------------------------------------------------------
@@ -168,7 +187,14 @@ const char *GetUILErrorString(int errorCode);
  * pointer to the type (int *, double *, char * buffer large enough, void **). Setting a
  * read-only attribute gives UIE_READ_ONLY_ATTRIBUTE; a number the engine does not know
  * UIE_BAD_ATTRIBUTE; one that does not apply to the object UIE_WRONG_ATTRIBUTE; a value out of
- * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only. */
+ * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only.
+ *
+ * Kept and read back, but not yet acted on by the displays (the window manager's decorations,
+ * keyboard shortcuts and the colour picker come with the displays' support for them):
+ * ATTR_MOVABLE, ATTR_SIZABLE, ATTR_CLOSE_ITEM_VISIBLE, ATTR_FLOATING,
+ * ATTR_HAS_TASKBAR_BUTTON_OFF and ATTR_EXTRA_COLOR of top-level panels, ATTR_MARKER_STYLE and
+ * ATTR_TICK_STYLE of slides, ATTR_SHOW_MORE_COLORS, ATTR_SHORTCUT_KEY. ATTR_CHECKED waits for
+ * menus. */
 #define ATTR_DIMMED                500  /* int 0/1; panels, controls; 0. Dimmed controls take no input */
 #define ATTR_CALLBACK_DATA         510  /* pointer; panels, controls; null */
 #define ATTR_CALLBACK_FUNCTION_POINTER 513 /* pointer (the callback function); panels, controls; null */
@@ -176,8 +202,6 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_CALLBACK_NAME_LENGTH  515  /* int, read-only */
 #define ATTR_CONSTANT_NAME         520  /* string, read-only; the resource constant name (e.g. "PANEL_LIST"; "" for NewCtrl/NewPanel) */
 #define ATTR_CONSTANT_NAME_LENGTH  521  /* int, read-only */
-#define ATTR_CTRL_STYLE            522  /* int, read-only; controls: the CTRL_... style */
-#define ATTR_CTRL_MODE             525  /* int VAL_NORMAL/VAL_INDICATOR/VAL_HOT; controls with a value; VAL_NORMAL (text messages VAL_INDICATOR) */
 #define ATTR_VISIBLE               530  /* int 0/1; panels (0 until DisplayPanel), controls (1) */
 #define ATTR_LEFT                  531  /* int; panels, controls; as created. Moving a control moves its label */
 #define ATTR_TOP                   532  /* int; likewise */
@@ -197,13 +221,17 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_SYSTEM_WINDOW_HANDLE  598  /* pointer, read-only; top-level panels: the display's window handle (headless: a unique non-null token; changes when the window is re-created) */
 #define ATTR_CLOSE_ITEM_VISIBLE    602  /* int 0/1; panels: close box shown; 1 */
 #define ATTR_PANEL_PARENT          606  /* int, read-only; panels: parent panel handle, 0 for top-level */
-#define ATTR_ZPLANE_POSITION       610  /* int >= 0; panels among siblings, controls within the panel; 0 = frontmost. Setting moves it there (values beyond the back go to the back) */
+#define ATTR_FIRST_CHILD           608  /* int, read-only; panels: the frontmost child panel, 0 when it has none */
+#define ATTR_NEXT_PANEL            609  /* int, read-only; panels: the sibling panel right behind it in z-order (same parent; top-level panels among top-level panels), 0 behind the last. With ATTR_FIRST_CHILD it walks a panel's children front to back */
+#define ATTR_ZPLANE_POSITION       610  /* int >= 0; panels among their siblings (a new panel comes in front), controls within the panel (likewise); 0 = frontmost. Setting moves it there (values beyond the back go to the back); child panels are drawn back to front */
+#define ATTR_CTRL_STYLE            611  /* int, read-only; controls: the CTRL_... style */
 #define ATTR_PANEL_FIRST_CTRL      612  /* int, read-only on panels: first control in tab order, 0 when none */
 #define ATTR_CTRL_TAB_POSITION     612  /* int >= 0 on controls: position in the tab order (0 first); setting moves it there */
 #define ATTR_NEXT_CTRL             613  /* int, read-only; controls: next control in tab order, 0 after the last */
 #define ATTR_ACTIVE                614  /* int, read-only; panels: 1 when it is the active (focused) visible top-level panel */
 #define ATTR_FLOATING              615  /* int 0/1; panels: stays above other panels; 0 */
 #define ATTR_HAS_TASKBAR_BUTTON_OFF 617 /* int 0/1; panels: 1 = no task-bar entry (tips, dialogs); 0 */
+#define ATTR_CTRL_MODE             620  /* int VAL_INDICATOR (0) / VAL_NORMAL / VAL_HOT; controls with a value; VAL_NORMAL (text messages VAL_INDICATOR) */
 #define ATTR_OWNER_THREAD_ID       630  /* int, read-only; panels: CurrThreadId of the owning thread */
 #define ATTR_LABEL_TEXT            660  /* string; controls: the label (buttons: their caption; text messages: also their value) */
 #define ATTR_LABEL_TEXT_LENGTH     661  /* int, read-only; controls */
@@ -233,13 +261,14 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_TICK_STYLE            983  /* int 0..3; slides; 0 */
 #define ATTR_SHOW_MORE_COLORS      996  /* int 0/1; colour numerics; 1 */
 #define ATTR_SHORTCUT_KEY          1020 /* int key code or 0; controls; 0 */
+#define ATTR_CHECKED               1040 /* int 0/1; menu items: the check mark. The engine's panels have no menus yet: on panels and controls it gives UIE_WRONG_ATTRIBUTE */
 #define ATTR_INTERVAL              1270 /* double seconds >= 0; timers; 1.0. 0 ticks on every pass of the event loop. Setting it restarts the count */
 #define ATTR_ENABLED               1271 /* int 0/1; timers; 1. Enabling restarts the count */
 
 /* ---- Panels ------------------------------------------------------------------------------- */
 
 /* Loads panel resourceId from a panel resource file (our .uir text format, described in
- * rte/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
+ * rte/model/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
  * relative fileName is looked up beside the program (/proc/self/exe's folder) first, then in
  * the current folder. Callback names bind through the symbol table (RteSetSymbolTable).
  * Returns the new panel handle (> 0, hidden until DisplayPanel), or UIE_FILE_NOT_FOUND,

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "rte/engine.h"
-#include "rte/startup_cmdline.h"
+#include "rte/main/startup_cmdline.h"
 
 extern "C" int WinMain(void *hInstance, void *hPrevInstance, char *lpszCmdLine, int nCmdShow);
 extern "C" const RteSymbol RteProgramSymbols[];

@@ -1,0 +1,47 @@
+// rte/display/sdl_display.h - the parts of the screen display (internal, C++), shared by its
+// files: the windows that follow the model (sdl_windows.cpp), their redraw (sdl_redraw.cpp), the
+// translation of window-system input into the operator-input layer (sdl_input.cpp), and the
+// backend with its event pump (sdl_pump.cpp). Everything here runs on the main thread.
+#ifndef RTE_DISPLAY_SDL_DISPLAY_H
+#define RTE_DISPLAY_SDL_DISPLAY_H
+
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+namespace rte::internal::sdl {
+
+struct Window {
+    SDL_Window *window = nullptr;
+    int width = 0, height = 0;        // panel size the window was made for
+    std::string title;
+    std::vector<std::string> dropped; // files dropped, delivered at the end of the drop
+};
+
+// ---- windows (sdl_windows.cpp) ----
+// Makes, retitles, resizes and removes windows so that every visible top-level panel of the
+// main thread has one.
+void SyncWindows();
+Window *WindowOf(int panel);          // null when the panel has no window
+int PanelOfWindowId(Uint32 id);       // 0 when none
+std::vector<int> WindowPanels();      // the panels that have a window
+SDL_Window *AnyWindow();              // a parent for message boxes, or null
+void DestroyWindows();
+// Device pixels per panel pixel: RTE_SCALE, else from the screen's density.
+void ChooseScale();
+double Scale();
+// The panel coordinate of a window coordinate.
+int ToPanel(int windowCoordinate);
+
+// ---- drawing (sdl_redraw.cpp) ----
+// Draws every window as its panel is now.
+void RedrawAll();
+
+// ---- input (sdl_input.cpp) ----
+// Turns one window-system event into operator input (rte/events/operator_input.h).
+void HandleInput(const SDL_Event &event);
+
+}  // namespace rte::internal::sdl
+
+#endif

@@ -1,0 +1,118 @@
+// rte/display/sdl_input.cpp - the screen display's input: each SDL event of a panel's window
+// becomes the matching call of the operator-input layer (rte/events/operator_input.h), in panel
+// coordinates and the engine's key codes. What the input does is decided there, the same for
+// the screen, operator scripts and tests.
+#include <string>
+#include <vector>
+
+#include "rte/display/sdl_display.h"
+#include "rte/events/operator_input.h"
+#include "rte/events/pointer.h"
+#include "rte/ui.h"
+
+namespace rte::internal::sdl {
+namespace {
+
+// The engine's key code of a key going down, or 0 for a key the engine does not know. Keys of
+// characters give the character (their text comes as well, as SDL_TEXTINPUT).
+int KeyCode(SDL_Keycode key, Uint16 mod) {
+    int code;
+    switch (key) {
+    case SDLK_BACKSPACE: code = VAL_BACKSPACE_VKEY; break;
+    case SDLK_TAB: code = VAL_TAB_VKEY; break;
+    case SDLK_ESCAPE: code = VAL_ESC_VKEY; break;
+    case SDLK_DELETE: code = VAL_FWD_DELETE_VKEY; break;
+    case SDLK_RETURN: case SDLK_KP_ENTER: code = VAL_ENTER_VKEY; break;
+    case SDLK_UP: code = VAL_UP_ARROW_VKEY; break;
+    case SDLK_DOWN: code = VAL_DOWN_ARROW_VKEY; break;
+    case SDLK_LEFT: code = VAL_LEFT_ARROW_VKEY; break;
+    case SDLK_RIGHT: code = VAL_RIGHT_ARROW_VKEY; break;
+    case SDLK_INSERT: code = VAL_INSERT_VKEY; break;
+    case SDLK_HOME: code = VAL_HOME_VKEY; break;
+    case SDLK_END: code = VAL_END_VKEY; break;
+    case SDLK_PAGEUP: code = VAL_PAGE_UP_VKEY; break;
+    case SDLK_PAGEDOWN: code = VAL_PAGE_DOWN_VKEY; break;
+    default:
+        if (key >= SDLK_F1 && key <= SDLK_F12) code = VAL_F1_VKEY + static_cast<int>(key - SDLK_F1) * 0x100;
+        else if (key >= 0x20 && key < 0x7F) code = static_cast<int>(key);
+        else return 0;
+    }
+    if (mod & KMOD_SHIFT) code |= VAL_SHIFT_MODIFIER;
+    if (mod & KMOD_CTRL) code |= VAL_MENUKEY_MODIFIER;
+    if (mod & KMOD_ALT) code |= VAL_ALT_MODIFIER;
+    return code;
+}
+
+Uint32 WindowIdOf(const SDL_Event &e) {
+    switch (e.type) {
+    case SDL_WINDOWEVENT: return e.window.windowID;
+    case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP: return e.button.windowID;
+    case SDL_MOUSEMOTION: return e.motion.windowID;
+    case SDL_MOUSEWHEEL: return e.wheel.windowID;
+    case SDL_KEYDOWN: return e.key.windowID;
+    case SDL_TEXTINPUT: return e.text.windowID;
+    case SDL_DROPFILE: case SDL_DROPCOMPLETE: return e.drop.windowID;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+void HandleInput(const SDL_Event &e) {
+    Uint32 windowId = WindowIdOf(e);
+    int panel = windowId != 0 ? PanelOfWindowId(windowId) : 0;
+    Window *win = WindowOf(panel);
+    if (win == nullptr) {
+        if (e.type == SDL_DROPFILE) SDL_free(e.drop.file);
+        return;
+    }
+    switch (e.type) {
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) CloseByOperator(panel);
+        else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) WindowFocusChanged(panel, true);
+        else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) WindowFocusChanged(panel, false);
+        break;
+    case SDL_MOUSEMOTION:
+        PointerMoved(panel, ToPanel(e.motion.x), ToPanel(e.motion.y), (e.motion.state & SDL_BUTTON_LMASK) != 0,
+                     (e.motion.state & SDL_BUTTON_RMASK) != 0);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT) {
+            ButtonDown(panel, ToPanel(e.button.x), ToPanel(e.button.y), e.button.button == SDL_BUTTON_RIGHT,
+                       e.button.clicks);
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT) {
+            ButtonUp(panel, ToPanel(e.button.x), ToPanel(e.button.y), e.button.button == SDL_BUTTON_RIGHT);
+        }
+        break;
+    case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        WheelTurned(panel, ToPanel(x), ToPanel(y), e.wheel.y);
+        break;
+    }
+    case SDL_KEYDOWN:
+        if (int code = KeyCode(e.key.keysym.sym, e.key.keysym.mod)) {
+            KeyDown(panel, ActiveControl(panel), code, e.key.repeat != 0);
+        }
+        break;
+    case SDL_TEXTINPUT:
+        TypeText(panel, ActiveControl(panel), e.text.text);
+        break;
+    case SDL_DROPFILE:
+        win->dropped.push_back(e.drop.file);
+        SDL_free(e.drop.file);
+        break;
+    case SDL_DROPCOMPLETE: {
+        std::vector<std::string> paths;
+        paths.swap(win->dropped);
+        if (!paths.empty()) DeliverDroppedFiles(panel, paths);
+        break;
+    }
+    default: break;
+    }
+}
+
+}  // namespace rte::internal::sdl

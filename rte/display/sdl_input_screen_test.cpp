@@ -1,0 +1,300 @@
+// The same keys, played by an operator script on the headless display and typed on the SDL
+// display of a virtual screen (Xvfb with a window manager, keys sent by xdotool), leave the
+// panel with the same values: both go through the one path of operator input.
+//
+// Each session runs in a child process (this test program again, filtered to KeysSession),
+// because the display is chosen once per process. The screen half is skipped when the tools
+// are not installed.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "rte/engine.h"
+#include "rte/testing.h"
+#include "rte/ui.h"
+
+namespace {
+
+const char kPanel[] =
+    "uir 1\n"
+    "panel PANEL 1\n"
+    "  title Keys Compared\n"
+    "  top 120\n"
+    "  left 120\n"
+    "  height 300\n"
+    "  width 420\n"
+    "  control PANEL_NAME 1 string\n"
+    "    label Name\n"
+    "    top 30\n"
+    "    left 20\n"
+    "    width 200\n"
+    "    attr ATTR_MAX_ENTRY_LENGTH 12\n"
+    "  end\n"
+    "  control PANEL_COUNT 2 numeric\n"
+    "    label Count\n"
+    "    top 80\n"
+    "    left 20\n"
+    "    width 120\n"
+    "    attr ATTR_DATA_TYPE VAL_DOUBLE\n"
+    "  end\n"
+    "  control PANEL_KIND 3 ring\n"
+    "    label Kind\n"
+    "    top 130\n"
+    "    left 20\n"
+    "    attr ATTR_DATA_TYPE VAL_STRING\n"
+    "    item one\n"
+    "    item two\n"
+    "    item three\n"
+    "  end\n"
+    "  control PANEL_LIST 4 listbox\n"
+    "    label List\n"
+    "    top 30\n"
+    "    left 260\n"
+    "    width 120\n"
+    "    attr ATTR_DATA_TYPE VAL_STRING\n"
+    "    item red\n"
+    "    item green\n"
+    "    item blue\n"
+    "    item grey\n"
+    "  end\n"
+    "  control PANEL_NOTE 5 string\n"
+    "    label Note\n"
+    "    top 180\n"
+    "    left 20\n"
+    "    width 200\n"
+    "  end\n"
+    "  control PANEL_DONE 6 command\n"
+    "    label Done\n"
+    "    top 240\n"
+    "    left 20\n"
+    "    callback keysDone\n"
+    "  end\n"
+    "end\n";
+
+const char *const kNames[] = {"PANEL_NAME", "PANEL_COUNT", "PANEL_KIND", "PANEL_LIST", "PANEL_NOTE"};
+
+// One step: a key (as the script names it, and as xdotool names it) or text typed.
+struct Step {
+    const char *key;      // null for text
+    const char *xdotool;  // the same key for xdotool
+    const char *text;
+};
+
+// Editing with the caret and the selection, a numeric's typed text committed by leaving it, the
+// ring's keys and its open list, a list box's arrows, and focus moves both ways.
+const Step kSteps[] = {
+    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "hello world"},
+    {"Backspace", "BackSpace", nullptr}, {"Left", "Left", nullptr},
+    {"Left", "Left", nullptr},        {nullptr, nullptr, "X"},
+    {"Home", "Home", nullptr},        {nullptr, nullptr, "<"},
+    {"Right", "Right", nullptr},      {"Shift+Right", "shift+Right", nullptr},
+    {"Shift+Right", "shift+Right", nullptr}, {nullptr, nullptr, "Q"},
+    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "12.5"},
+    {"Backspace", "BackSpace", nullptr}, {nullptr, nullptr, "75"},
+    {"Tab", "Tab", nullptr},          {"Down", "Down", nullptr},
+    {"Space", "space", nullptr},      {"Down", "Down", nullptr},
+    {"Enter", "Return", nullptr},     {"Tab", "Tab", nullptr},
+    {"Down", "Down", nullptr},        {"Down", "Down", nullptr},
+    {"Down", "Down", nullptr},        {"Up", "Up", nullptr},
+    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "first"},
+    {"Shift+Tab", "shift+Tab", nullptr}, {"Tab", "Tab", nullptr},
+    {nullptr, nullptr, "again"},      {"End", "End", nullptr},
+    {"Backspace", "BackSpace", nullptr},
+};
+
+std::string ScriptOfSteps() {
+    std::string script;
+    for (const Step &s : kSteps) script += s.key ? std::string("key ") + s.key + "\n" : std::string("keys ") + s.text + "\n";
+    return script + "press PANEL_DONE\n";
+}
+
+std::string XdotoolOfSteps() {
+    std::string cmds;
+    for (const Step &s : kSteps) {
+        cmds += s.key ? std::string(" xdotool key --delay 60 ") + s.xdotool + ";"
+                      : std::string(" xdotool type --delay 60 '") + s.text + "';";
+        cmds += " sleep 0.15;";
+    }
+    return cmds;
+}
+
+extern "C" int KeysDone(int, int, int event, void *, int, int) {
+    if (event == EVENT_COMMIT) QuitUserInterface(0);
+    return 0;
+}
+const RteSymbol kSymbols[] = {{"keysDone", reinterpret_cast<void *>(&KeysDone), 1}};
+
+bool Installed(const char *tool) {
+    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// A process started without a shell; killed and reaped by the destructor.
+struct Child {
+    pid_t pid = -1;
+    explicit Child(const std::vector<std::string> &argv) {
+        std::vector<char *> args;
+        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        pid = fork();
+        if (pid == 0) {
+            execvp(args[0], args.data());
+            _exit(127);
+        }
+    }
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs this program's KeysSession in a child with the given environment; its exit status and
+// everything it printed.
+int RunSession(const std::string &environment, std::string *text) {
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return -1;
+    std::string command = environment + " timeout -s KILL 120 '" + self + "' --gtest_filter=KeysSession.* 2>&1";
+    FILE *out = popen(command.c_str(), "r");
+    if (out == nullptr) return -1;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, out)) *text += buf;
+    return pclose(out);
+}
+
+}  // namespace
+
+// One session, run only as the child of the tests below: plays the keys by the script
+// (RTE_DISPLAY=headless, RTE_SCRIPT) or by xdotool on the screen (RTE_DISPLAY=sdl), then writes
+// the values to RTE_KEYS_OUT.
+TEST(KeysSession, PlaysTheKeys) {
+    const char *out = std::getenv("RTE_KEYS_OUT");
+    if (out == nullptr) GTEST_SKIP() << "runs as the child of the key comparison";
+    ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+    ASSERT_EQ(RteSetSymbolTable(kSymbols, 1), 0);
+    int panel = LoadPanel(0, std::getenv("RTE_KEYS_PANEL"), 1);
+    ASSERT_GT(panel, 0) << RteGetLoadPanelError();
+    ASSERT_EQ(DisplayPanel(panel), 0);
+    std::thread driver;
+    int driven = 0;
+    std::mutex m;
+    std::condition_variable cv;
+    bool loopEnded = false;
+    if (std::string(std::getenv("RTE_DISPLAY")) == "sdl") {
+        std::string script = "W=; for i in $(seq 200); do"
+                             "   w=$(xdotool search --onlyvisible --name '^Keys Compared$' 2>/dev/null | head -1);"
+                             "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.3; done;"
+                             " [ -n \"$W\" ] || exit 1; set -e;"
+                             " xdotool windowactivate --sync $W >/dev/null 2>&1 || true; sleep 0.5;" +
+                             XdotoolOfSteps() + " sleep 0.5";
+        unsigned mainThread = CurrThreadId();
+        driver = std::thread([&, script, mainThread] {
+            driven = std::system(script.c_str());
+            std::unique_lock<std::mutex> lock(m);
+            if (!cv.wait_for(lock, std::chrono::seconds(1), [&] { return loopEnded; })) {
+                PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
+            }
+        });
+    }
+    EXPECT_EQ(RunUserInterface(), 0);
+    if (driver.joinable()) {
+        {
+            std::lock_guard<std::mutex> hold(m);
+            loopEnded = true;
+        }
+        cv.notify_all();
+        driver.join();
+    }
+    EXPECT_EQ(driven, 0);
+    std::ofstream values(out);
+    for (const char *name : kNames) {
+        values << name << "=" << rte::testing::ValueText(panel, rte::testing::FindCtrl(panel, name)) << "\n";
+    }
+    DiscardPanel(panel);
+    CloseRTE();
+}
+
+class KeysCompared : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tag = std::to_string(getpid());
+        panelFile_ = "keys_compared_" + tag + ".uir";
+        scriptFile_ = "keys_compared_" + tag + ".script";
+        scriptOut_ = "keys_compared_" + tag + ".script.out";
+        screenOut_ = "keys_compared_" + tag + ".screen.out";
+        std::ofstream(panelFile_) << kPanel;
+        std::ofstream(scriptFile_) << ScriptOfSteps();
+    }
+    void TearDown() override {
+        for (const std::string &f : {panelFile_, scriptFile_, scriptOut_, screenOut_}) std::remove(f.c_str());
+    }
+    std::string PlayScript() {
+        std::string text;
+        int status = RunSession("RTE_DISPLAY=headless RTE_SCRIPT='" + scriptFile_ + "' RTE_KEYS_PANEL='" +
+                                    panelFile_ + "' RTE_KEYS_OUT='" + scriptOut_ + "'",
+                                &text);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+        return ReadFile(scriptOut_);
+    }
+    std::string panelFile_, scriptFile_, scriptOut_, screenOut_;
+};
+
+TEST_F(KeysCompared, TheScriptEditsAsAnOperatorWould) {
+    // What the keys make of the panel, worked out by hand: the caret moves, a selection is typed
+    // over, the numeric's text becomes its value when the focus leaves, the ring's list chooses.
+    EXPECT_EQ(PlayScript(), "PANEL_NAME=<hQlo woXrl\n"
+                            "PANEL_COUNT=12.75\n"
+                            "PANEL_KIND=three\n"
+                            "PANEL_LIST=blue\n"
+                            "PANEL_NOTE=agai\n");
+}
+
+TEST_F(KeysCompared, TheScreenGivesWhatTheScriptGives) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    std::string scripted = PlayScript();
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    close(fds[1]);
+    char number[16] = {};
+    ssize_t got = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    ASSERT_GT(got, 0) << "Xvfb did not start";
+    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
+    std::string text;
+    int status;
+    {
+        std::string wmDisplay = "DISPLAY=" + display;
+        Child wm({"env", wmDisplay, "openbox"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        status = RunSession("DISPLAY=" + display + " RTE_DISPLAY=sdl RTE_KEYS_PANEL='" + panelFile_ +
+                                "' RTE_KEYS_OUT='" + screenOut_ + "'",
+                            &text);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    EXPECT_EQ(ReadFile(screenOut_), scripted) << text;
+}

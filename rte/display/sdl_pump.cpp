@@ -1,0 +1,114 @@
+// rte/display/sdl_pump.cpp - the screen display: the backend that starts SDL2, and the event
+// pump that the main thread's event loop runs.
+//
+// Everything runs on the main thread (the one that called InitRTEEx), inside the event loop's
+// pump: windows follow the model (sdl_windows.cpp) and are redrawn (sdl_redraw.cpp) before each
+// wait; the wait blocks in SDL_WaitEventTimeout until input, the next timer, or a wake pushed by
+// another thread's post; input goes to the operator-input layer (sdl_input.cpp). Callbacks are
+// called with no lock held.
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "rte/core/thread_queue.h"
+#include "rte/display/display.h"
+#include "rte/display/sdl_display.h"
+#include "rte/engine.h"
+
+namespace rte::internal {
+namespace {
+
+std::atomic<bool> g_started{false};
+std::atomic<bool> g_wakePending{false};
+Uint32 g_wakeEvent = 0;
+
+bool Start(std::string *error) {
+    // The program's signals keep their default meaning (SIGTERM ends it, as without a screen).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        *error = std::string("cannot open the screen display: ") + SDL_GetError() +
+                 "; set RTE_DISPLAY=headless to run without a screen";
+        return false;
+    }
+    g_wakeEvent = SDL_RegisterEvents(1);
+    sdl::ChooseScale();
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    SDL_StartTextInput();
+    g_started.store(true);
+    return true;
+}
+
+// A panel shown or hidden: the pump brings the windows in step at its next turn.
+void Shown(int) { WakeThread(MainThreadId()); }
+void Hidden(int) { WakeThread(MainThreadId()); }
+
+void Popup(const char *title, const char *message) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, message, sdl::AnyWindow()) != 0) {
+        std::fprintf(stderr, "POPUP %s: %s\n", title, message);  // no message box: the text is not lost
+    }
+}
+
+void Stop() {
+    if (!g_started.exchange(false)) return;
+    sdl::DestroyWindows();
+    SDL_PumpEvents();  // the windows leave the screen now
+    // SDL itself stays initialised: the engine never starts again once closed, and SDL_Quit
+    // would unload the desktop libraries it opened while their caches still hold memory,
+    // which then shows as leaks of no known module. The process's end releases it all.
+}
+
+void Wake() {
+    if (!g_started.load() || g_wakePending.exchange(true)) return;  // one wake in flight is enough
+    SDL_Event e{};
+    e.type = g_wakeEvent;
+    SDL_PushEvent(&e);
+}
+
+void Pump(double deadline, bool wait) {
+    if (!g_started.load()) return;
+    sdl::SyncWindows();
+    // Before a wait the windows always show the model as it is now. A program that calls
+    // ProcessSystemEvents in a loop gets at most one redraw per frame (60 a second), so that
+    // drawing does not slow its work down.
+    static double lastRedraw = -1;
+    double now = Timer();
+    if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
+        sdl::RedrawAll();
+        lastRedraw = now;
+    }
+    SDL_Event e;
+    bool got;
+    if (wait) {
+        int timeout = -1;
+        if (deadline >= 0) {
+            double ms = std::ceil((deadline - Timer()) * 1000.0);
+            timeout = static_cast<int>(std::clamp(ms, 0.0, 2147483.0 * 1000.0));
+        }
+        got = timeout < 0 ? SDL_WaitEvent(&e) == 1 : SDL_WaitEventTimeout(&e, timeout) == 1;
+    } else {
+        got = SDL_PollEvent(&e) == 1;
+    }
+    while (got) {
+        if (e.type == g_wakeEvent) {
+            g_wakePending.store(false);
+        } else {
+            sdl::HandleInput(e);
+            sdl::SyncWindows();  // a callback may have hidden or discarded a panel
+        }
+        got = SDL_PollEvent(&e) == 1;
+    }
+}
+
+const DisplayBackend kSdl = {"sdl", Start, Shown, Hidden, Popup, Stop, Wake, Pump};
+
+}  // namespace
+
+const DisplayBackend &SdlDisplay() { return kSdl; }
+
+}  // namespace rte::internal

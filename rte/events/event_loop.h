@@ -1,0 +1,20 @@
+// rte/events/event_loop.h - the event loop of each thread (internal): what RunUserInterface,
+// ProcessSystemEvents and GetUserEvent run from the thread's queue (rte/core/thread_queue.h).
+#ifndef RTE_EVENTS_EVENT_LOOP_H
+#define RTE_EVENTS_EVENT_LOOP_H
+
+namespace rte::internal {
+
+// Called by RunUserInterface on the main thread when nothing else is pending. Returns 1 when it
+// did something (events may be pending now), 0 when it has nothing to do now and *resumeAt
+// holds the engine time to call it again (or a negative value: only when woken).
+using IdleHook = int (*)(double *resumeAt);
+void SetIdleHook(IdleHook hook);
+
+// Processes what is pending on the calling thread once: deferred calls, due timers and, when
+// deliverUserEvents is set, queued user events. Returns whether anything ran.
+bool ProcessPendingOnce(bool deliverUserEvents);
+
+}  // namespace rte::internal
+
+#endif

@@ -1,0 +1,395 @@
+// rte/events/operator_input.cpp - the one path of operator input: focus, keys, typing, the
+// pointer and the panel's window (rte/events/operator_input.h), over the shared pieces of
+// rte/events/editing.h.
+#include "rte/events/operator_input.h"
+
+#include <algorithm>
+
+#include "rte/events/editing.h"
+#include "rte/events/pointer.h"
+#include "rte/model/layout.h"
+#include "rte/ui.h"
+
+namespace rte::internal {
+namespace {
+
+// A click in an entry puts the caret there (a double click selects the whole text) and starts
+// a selection that dragging extends.
+void PlaceCaret(int panel, int control, int x, bool selectAll) {
+    Lock hold(ModelLock());
+    Control *c;
+    Panel *p = EntryToEdit(panel, control, &c);
+    if (p == nullptr) return;
+    ViewState &v = p->view;
+    const std::string &text = EditedText(v, *c);
+    int at = EntryOffsetAt(*c, text, x);
+    v.selStart = selectAll ? 0 : at;
+    v.selEnd = v.caret = selectAll ? static_cast<int>(text.size()) : at;
+    v.selecting = selectAll ? 0 : control;
+}
+
+void DragSelection(Panel &p, int x) {
+    ViewState &v = p.view;
+    Control *c = FindControl(&p, v.selecting);
+    if (c == nullptr || p.activeCtrl != c->id || !IsEntry(*c)) {
+        v.selecting = 0;
+        return;
+    }
+    EnsureEditing(p, *c);
+    v.selEnd = v.caret = EntryOffsetAt(*c, EditedText(v, *c), x);
+}
+
+// The front-most visible control whose body holds the point, or 0.
+int ControlAt(int panel, int x, int y, int *style) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr) return 0;
+    for (int id : p->zOrder) {
+        Control *c = FindControl(p, id);
+        if (c == nullptr || !c->visible || c->style == CTRL_TIMER) continue;
+        if (x >= c->left && x < c->left + c->width && y >= c->top && y < c->top + c->height) {
+            *style = c->style;
+            return id;
+        }
+    }
+    return 0;
+}
+
+// What a left click does to a control after the focus moved to it.
+void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
+    switch (style) {
+    case CTRL_COMMAND_BUTTON: case CTRL_PICTURE_COMMAND_BUTTON: case CTRL_TOGGLE_BUTTON:
+    case CTRL_PICTURE_TOGGLE_BUTTON: {
+        Lock hold(ModelLock());
+        if (Panel *p = FindPanel(panel)) {
+            p->view.pressedCtrl = control;  // commits when released over it
+            p->view.buttonDown = true;
+        }
+        break;
+    }
+    case CTRL_LIST_BOX: {
+        int index = -1, first = 0, lines = 1, count = 0, cx = 0, cy = 0, width = 0;
+        {
+            Lock hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            Control *c = FindControl(p, control);
+            if (c == nullptr) return;
+            cx = x - c->left;
+            cy = y - c->top;
+            index = ListItemAt(*c, &p->view, cx, cy);
+            first = ListFirstVisible(*c, &p->view);
+            lines = ListVisibleLines(*c);
+            count = static_cast<int>(c->items.size());
+            width = c->width;
+            if (index < 0 && count > lines && cx >= width - kListInset - kScrollBarWidth) {
+                // The scroll bar: a page up or down by the half that was clicked.
+                int half = (lines * kListLineHeight) / 2 + kListInset;
+                p->view.listTop[control] = std::clamp(first + (cy < half ? -lines : lines), 0, count - lines);
+                return;
+            }
+        }
+        if (index < 0) return;
+        ChooseItem(panel, control, index, 0, false);
+        {
+            Lock hold(ModelLock());
+            if (Panel *p = FindPanel(panel)) p->view.listTop[control] = first;
+        }
+        CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+        break;
+    }
+    case CTRL_RING: case CTRL_MENU_RING: case CTRL_PICTURE_RING:
+        OpenRingPopup(panel, control);
+        break;
+    case CTRL_STRING:
+        PlaceCaret(panel, control, x, clicks >= 2);
+        break;
+    case CTRL_NUMERIC: {
+        bool arrows = false;
+        {
+            Lock hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            Control *c = FindControl(p, control);
+            if (c == nullptr) return;
+            int show = 1;
+            GetAttr(p, c, ATTR_SHOW_INCDEC_ARROWS, &show);
+            arrows = show && IsEditable(*c) && x < c->left + 16;
+            if (arrows) {
+                bool up = y < c->top + c->height / 2;
+                if (p->view.numericCtrl == control) p->view.numericCtrl = 0;  // the typed text gives way
+                c->number = CoerceNumber(*c, c->number + (up ? 1 : -1));
+            }
+        }
+        if (arrows) {
+            CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
+            CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+            BeginEdit(panel, control);
+        } else {
+            PlaceCaret(panel, control, x, clicks >= 2);
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+// Runs an operator action; when it runs out of memory, the events it caused so far are still
+// processed and the action gives UIE_OUT_OF_MEMORY.
+
+}  // namespace
+
+// ---- reach ----
+
+int CheckOperable(int panel, int control, bool needFocus) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr) return UIE_BAD_PANEL;
+    Control *c = FindControl(p, control);
+    if (c == nullptr) return UIE_BAD_CONTROL;
+    if (!PanelShown(panel) || p->dimmed || !c->visible || c->dimmed) return UIE_BAD_VALUE;
+    if (int popup = TopPopup()) {
+        Panel *top = p;
+        while (top->parent != 0) top = FindPanel(top->parent);
+        if (top->handle != popup) return UIE_BAD_VALUE;
+    }
+    if (needFocus && !CanTakeFocus(*c)) return UIE_BAD_VALUE;
+    return 0;
+}
+
+int ActiveControl(int panel) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    return p == nullptr ? 0 : p->activeCtrl;
+}
+
+// ---- focus ----
+
+void FocusByOperator(int panel, int control) {
+    // A numeric entry being typed into takes its text as the value before it loses the focus.
+    bool moved = MoveOperatorFocus(panel, control, [panel](int old) {
+        bool typing;
+        {
+            Lock hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            typing = p != nullptr && old != 0 && p->view.numericCtrl == old;
+        }
+        if (typing) CommitNumericEdit(panel);
+    });
+    if (moved) BeginEdit(panel, control);
+}
+
+int TabNeighbour(int panel, int from, bool backwards) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr || p->ctrls.empty()) return 0;
+    int n = static_cast<int>(p->ctrls.size()), at = -1;
+    for (int i = 0; i < n; ++i) {
+        if (p->ctrls[static_cast<size_t>(i)]->id == from) at = i;
+    }
+    for (int k = 1; k <= n; ++k) {
+        int i = at < 0 ? (backwards ? n - k : k - 1) : ((at + (backwards ? -k : k)) % n + n) % n;
+        Control &c = *p->ctrls[static_cast<size_t>(i)];
+        if (CanTakeFocus(c)) return c.id;
+    }
+    return 0;
+}
+
+// ---- keyboard ----
+
+void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
+    if (!PanelTakesInput(panel)) return;
+    if (RingPopupOpen(panel)) {
+        RingPopupKey(panel, keyCode);
+        return;
+    }
+    int key = keyCode & 0xFFFF;
+    bool character = IsCharacterKey(keyCode);
+    bool ring = false, button = false, list = false;
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr || p->dimmed) return;
+        if (Control *c = FindControl(p, control)) {
+            ring = IsRing(*c);
+            button = IsButton(c->style);
+            list = IsListStyle(c->style);
+        }
+    }
+    // Space, F4 and Alt+Down open the list of a ring.
+    if (ring && ((key == ' ' && character) || key == VAL_F4_VKEY ||
+                 (key == VAL_DOWN_ARROW_VKEY && (keyCode & VAL_ALT_MODIFIER)))) {
+        OpenRingPopup(panel, control);
+        return;
+    }
+    // Space presses a button; the key's text then gives the button its EVENT_KEYPRESS.
+    if (button && key == ' ' && character) {
+        if (!autoRepeat) CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+        return;
+    }
+    if (character) return;  // its text comes as TypeText
+    if (control > 0 && CallCtrl(panel, control, EVENT_KEYPRESS, keyCode, 0) != 0) return;
+    bool shift = (keyCode & VAL_SHIFT_MODIFIER) != 0, ctrl = (keyCode & VAL_MENUKEY_MODIFIER) != 0;
+    switch (key) {
+    case VAL_TAB_VKEY:
+        if (int next = TabNeighbour(panel, control, shift)) FocusByOperator(panel, next);
+        return;
+    case VAL_ENTER_VKEY: {
+        if (control <= 0) return;
+        bool typing;
+        {
+            Lock hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            typing = p != nullptr && p->view.numericCtrl == control;
+        }
+        if (typing) {
+            CommitNumericEdit(panel);
+            BeginEdit(panel, control);
+        }
+        CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+        return;
+    }
+    case VAL_UP_ARROW_VKEY: case VAL_DOWN_ARROW_VKEY:
+        if (control > 0 && list) {
+            ChooseItem(panel, control, 0, key == VAL_UP_ARROW_VKEY ? -1 : 1, false);
+            ScrollToSelection(panel, control);
+        }
+        return;
+    default:
+        if (control > 0) EditKey(panel, control, key, shift, ctrl);
+    }
+}
+
+void TypeText(int panel, int control, const std::string &text) {
+    if (!PanelTakesInput(panel) || RingPopupOpen(panel)) return;  // the keys of an open list are its own
+    bool entry;
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr || p->dimmed) return;
+        Control *c = FindControl(p, control);
+        entry = c != nullptr && IsEntry(*c);
+    }
+    if (!entry) {
+        // Typing on a button: a character key of no entry is a key press only.
+        if (control > 0) {
+            for (char ch : text) CallCtrl(panel, control, EVENT_KEYPRESS, static_cast<unsigned char>(ch), 0);
+        }
+        return;
+    }
+    // One EVENT_KEYPRESS per byte; a swallowed key is dropped.
+    std::string accepted;
+    for (char ch : text) {
+        if (CallCtrl(panel, control, EVENT_KEYPRESS, static_cast<unsigned char>(ch), 0) == 0) accepted += ch;
+    }
+    if (!accepted.empty()) InsertText(panel, control, accepted);
+}
+
+void Keystroke(int panel, int control, int keyCode) {
+    KeyDown(panel, control, keyCode, false);
+    if (IsCharacterKey(keyCode)) TypeText(panel, control, std::string(1, static_cast<char>(keyCode & 0xFF)));
+}
+
+// ---- pointer ----
+
+void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
+    SetPointer(panel, x, y, leftDown, rightDown);
+    bool popup = RingPopupOpen(panel);
+    int item = popup ? RingPopupItem(panel, x, y) : -1;
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr) return;
+    if (popup) {
+        if (item >= 0) p->view.ringHover = item;
+    } else if (p->view.selecting != 0 && leftDown) {
+        DragSelection(*p, x);
+    }
+}
+
+void ButtonDown(int panel, int x, int y, bool right, int clicks) {
+    SetPointerButton(panel, x, y, right, true);
+    if (!PanelTakesInput(panel)) return;
+    if (RingPopupOpen(panel)) {
+        // A click on an item chooses it; anywhere else it only closes the list.
+        int item = RingPopupItem(panel, x, y);
+        {
+            Lock hold(ModelLock());
+            if (Panel *p = FindPanel(panel)) p->view.ringHover = item;
+        }
+        CloseRingPopup(panel, !right);
+        return;
+    }
+    int style = 0;
+    int control = ControlAt(panel, x, y, &style);
+    int event = right ? (clicks >= 2 ? EVENT_RIGHT_DOUBLE_CLICK : EVENT_RIGHT_CLICK)
+                      : (clicks >= 2 ? EVENT_LEFT_DOUBLE_CLICK : EVENT_LEFT_CLICK);
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        Control *c = FindControl(p, control);
+        if (p == nullptr || p->dimmed || (c != nullptr && c->dimmed)) return;
+    }
+    if (control == 0) {
+        CallPanel(panel, event, y, x);
+        return;
+    }
+    if (CallCtrl(panel, control, event, y, x) != 0 || right) return;  // swallowed; right: no action
+    if (CanFocus(panel, control)) FocusByOperator(panel, control);
+    ClickAction(panel, control, style, x, y, clicks);
+}
+
+void ButtonUp(int panel, int x, int y, bool right) {
+    SetPointerButton(panel, x, y, right, false);
+    if (right) return;
+    int control;
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return;
+        ViewState &v = p->view;
+        v.selecting = 0;
+        if (!v.buttonDown) return;
+        v.buttonDown = false;
+        control = v.pressedCtrl;
+        v.pressedCtrl = 0;
+    }
+    int style = 0;
+    if (ControlAt(panel, x, y, &style) != control) return;  // released elsewhere: no commit
+    ToggleAndCommit(panel, control);
+}
+
+void WheelTurned(int panel, int x, int y, int lines) {
+    int style = 0;
+    int control = ControlAt(panel, x, y, &style);
+    if (style != CTRL_LIST_BOX) return;
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    Control *c = FindControl(p, control);
+    if (c == nullptr) return;
+    int count = static_cast<int>(c->items.size()), visible = ListVisibleLines(*c);
+    p->view.listTop[control] = std::clamp(ListFirstVisible(*c, &p->view) - lines, 0, std::max(0, count - visible));
+}
+
+// ---- window ----
+
+void WindowFocusChanged(int panel, bool hasFocus) {
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return;
+        p->view.hasFocus = hasFocus;
+        if (!hasFocus) p->view.selecting = 0;
+    }
+    if (!hasFocus) CloseRingPopup(panel, false);
+}
+
+void CloseByOperator(int panel) {
+    int closeCtrl = 0;
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return;
+        GetAttr(p, nullptr, ATTR_CLOSE_CTRL, &closeCtrl);
+    }
+    if (CallPanel(panel, EVENT_CLOSE, 0, 0) == 0 && closeCtrl > 0) CallCtrl(panel, closeCtrl, EVENT_COMMIT, 0, 0);
+}
+
+}  // namespace rte::internal

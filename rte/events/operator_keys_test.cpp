@@ -1,0 +1,157 @@
+// Tests of the one path of operator input with the keyboard and the pointer as the screen
+// display feeds it: caret and selection, a numeric entry's typed text, the keys of rings and
+// buttons, a button held and released; and the key names of operator scripts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rte/events/operator_input.h"
+#include "rte/events/operator_script.h"
+#include "rte/testing.h"
+#include "rte/ui.h"
+
+namespace {
+
+using namespace rte::testing;
+namespace in = rte::internal;
+
+std::vector<std::string> g_events;
+int Record(int, int, int event, void *, int data1, int) {
+    if (event != EVENT_GOT_FOCUS && event != EVENT_LOST_FOCUS) {
+        g_events.push_back(std::to_string(event) + (event == EVENT_KEYPRESS ? ":" + std::to_string(data1) : ""));
+    }
+    return 0;
+}
+std::string Ev(int event, int data1 = -1) {
+    return std::to_string(event) + (data1 >= 0 ? ":" + std::to_string(data1) : "");
+}
+
+class OperatorKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_events.clear();
+        panel = NewPanel(0, "Keys", 100, 100, 300, 300);
+        text = NewCtrl(panel, CTRL_STRING, "Text", 20, 10);
+        number = NewCtrl(panel, CTRL_NUMERIC, "Number", 60, 10);
+        ring = NewCtrl(panel, CTRL_RING, "Ring", 100, 10);
+        button = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Go", 140, 10);
+        for (int label : {1, 2, 3}) InsertListItem(panel, ring, -1, std::to_string(label).c_str(), label);
+        for (int c : PanelCtrls(panel)) InstallCtrlCallback(panel, c, Record, nullptr);
+        DisplayPanel(panel);
+    }
+    void TearDown() override { DiscardAllPanels(); }
+    void Keys(int control, std::initializer_list<int> codes) {
+        for (int code : codes) ASSERT_EQ(KeyPress(panel, control, code), 0);
+    }
+    int panel = 0, text = 0, number = 0, ring = 0, button = 0;
+};
+
+TEST_F(OperatorKeys, TheCaretAndTheSelectionEditAString) {
+    SetCtrlVal(panel, text, "abc");
+    ASSERT_EQ(Focus(panel, text), 0);  // the whole text is selected: typing replaces it
+    Keys(text, {VAL_END_VKEY, VAL_LEFT_ARROW_VKEY, 'X'});
+    EXPECT_EQ(ValueText(panel, text), "abXc");
+    Keys(text, {VAL_HOME_VKEY, VAL_RIGHT_ARROW_VKEY, VAL_END_VKEY | VAL_SHIFT_MODIFIER, VAL_BACKSPACE_VKEY});
+    EXPECT_EQ(ValueText(panel, text), "a");
+    Keys(text, {'a' | VAL_MENUKEY_MODIFIER, 'z'});  // Ctrl+A selects all
+    EXPECT_EQ(ValueText(panel, text), "z");
+    Keys(text, {VAL_HOME_VKEY, VAL_FWD_DELETE_VKEY, VAL_FWD_DELETE_VKEY});
+    EXPECT_EQ(ValueText(panel, text), "");
+    // Each change of a string's value is an EVENT_VAL_CHANGED; the second Delete changes nothing.
+    int changes = 0;
+    for (const std::string &e : g_events) changes += e == Ev(EVENT_VAL_CHANGED);
+    EXPECT_EQ(changes, 4);
+}
+
+TEST_F(OperatorKeys, ANumericTakesItsTypedTextWhenCommitted) {
+    ASSERT_EQ(Focus(panel, number), 0);
+    Keys(number, {'4', '2'});
+    EXPECT_EQ(ValueText(panel, number), "0");  // still being typed
+    g_events.clear();
+    Keys(number, {VAL_ENTER_VKEY});
+    EXPECT_EQ(ValueText(panel, number), "42");
+    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(EVENT_KEYPRESS, VAL_ENTER_VKEY), Ev(EVENT_VAL_CHANGED),
+                                                  Ev(EVENT_COMMIT)}));
+    // Leaving it commits too; text that is no number leaves the value as it was.
+    Keys(number, {'7', VAL_TAB_VKEY});
+    EXPECT_EQ(ValueText(panel, number), "7");
+    ASSERT_EQ(Focus(panel, number), 0);
+    Keys(number, {'x', VAL_TAB_VKEY});
+    EXPECT_EQ(ValueText(panel, number), "7");
+}
+
+TEST_F(OperatorKeys, RingsAndButtonsAnswerTheirKeys) {
+    ASSERT_EQ(Focus(panel, ring), 0);
+    g_events.clear();
+    Keys(ring, {VAL_DOWN_ARROW_VKEY});
+    EXPECT_EQ(ValueText(panel, ring), "2");
+    // Space opens the list, whose keys are its own; Enter chooses, Escape leaves it unchosen.
+    Keys(ring, {' ', VAL_DOWN_ARROW_VKEY, VAL_ENTER_VKEY});
+    EXPECT_EQ(ValueText(panel, ring), "3");
+    Keys(ring, {VAL_F4_VKEY, VAL_HOME_VKEY, VAL_ESC_VKEY});
+    EXPECT_EQ(ValueText(panel, ring), "3");
+    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(EVENT_KEYPRESS, VAL_DOWN_ARROW_VKEY), Ev(EVENT_VAL_CHANGED),
+                                                  Ev(EVENT_VAL_CHANGED), Ev(EVENT_COMMIT)}));
+    ASSERT_EQ(Focus(panel, button), 0);
+    g_events.clear();
+    Keys(button, {' '});
+    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(EVENT_COMMIT), Ev(EVENT_KEYPRESS, ' ')}));
+    // A held Space presses it once.
+    g_events.clear();
+    in::KeyDown(panel, button, ' ', true);
+    EXPECT_TRUE(g_events.empty());
+}
+
+TEST_F(OperatorKeys, AButtonCommitsWhenReleasedOverItself) {
+    int x = 10 + 5, y = 140 + 5;
+    in::ButtonDown(panel, x, y, false, 1);
+    in::ButtonUp(panel, 290, 290, false);  // released elsewhere
+    EXPECT_EQ(g_events, std::vector<std::string>{Ev(EVENT_LEFT_CLICK)});
+    g_events.clear();
+    in::ButtonDown(panel, x, y, false, 1);
+    in::PointerMoved(panel, x + 1, y, true, false);
+    in::ButtonUp(panel, x + 1, y, false);
+    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(EVENT_LEFT_CLICK), Ev(EVENT_COMMIT)}));
+    int px = 0, left = 1;
+    ASSERT_EQ(GetRelativeMouseState(panel, 0, &px, nullptr, &left, nullptr, nullptr), 0);
+    EXPECT_EQ(px, x + 1);
+    EXPECT_EQ(left, 0);
+}
+
+TEST(OperatorScriptKeys, KeysAreNamedAsTheKeyboardNamesThem) {
+    struct Case {
+        const char *name;
+        int code;
+    } cases[] = {
+        {"Tab", VAL_TAB_VKEY},
+        {"shift+tab", VAL_TAB_VKEY | VAL_SHIFT_MODIFIER},
+        {"Ctrl+Alt+Delete", VAL_FWD_DELETE_VKEY | VAL_MENUKEY_MODIFIER | VAL_ALT_MODIFIER},
+        {"Ctrl+a", 'a' | VAL_MENUKEY_MODIFIER},
+        {"F4", VAL_F4_VKEY},
+        {"F12", VAL_F12_VKEY},
+        {"Space", ' '},
+        {"+", '+'},
+        {"x", 'x'},
+        {"F13", 0},
+        {"F04", 0},
+        {"Hyper+x", 0},
+        {"Shift+", 0},
+        {"Ctrl+Bogus", 0},
+        {"\xC3\xA9", 0},
+    };
+    for (const Case &c : cases) EXPECT_EQ(rte::internal::KeyCodeOf(c.name), c.code) << c.name;
+
+    std::vector<rte::internal::ScriptLine> lines;
+    std::string error;
+    ASSERT_TRUE(rte::internal::ParseOperatorScript("key Shift+Tab\nkeys  two words \n", "s", &lines, &error)) << error;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].keyCode, VAL_TAB_VKEY | VAL_SHIFT_MODIFIER);
+    EXPECT_EQ(lines[1].text, "two words ");
+    for (const char *bad : {"key\n", "key Tab Tab\n", "key Bogus\n"}) {
+        EXPECT_FALSE(rte::internal::ParseOperatorScript(bad, "s", &lines, &error)) << bad;
+        EXPECT_EQ(error.rfind("s:1: key", 0), 0u) << error;
+    }
+}
+
+}  // namespace

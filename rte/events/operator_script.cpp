@@ -1,0 +1,302 @@
+// rte/events/operator_script.cpp - plays an operator script (RTE_SCRIPT) against the program's panels
+// on the headless display.
+//
+// Commands, one a line (NAME is a control's constant name from the panel resource; TEXT and
+// LABEL follow the rule in rte/core/line_text.h):
+//   press NAME          click: focus moves to it, then EVENT_COMMIT
+//   type NAME TEXT      focus, type TEXT over the value (cut to the maximum entry length), Enter:
+//                       EVENT_VAL_CHANGED when the value changed, then EVENT_COMMIT. Typing
+//                       commits, as a user's Enter or leaving the field would.
+//   select NAME LABEL   choose a list item by its label (EVENT_VAL_CHANGED, EVENT_COMMIT)
+//   focus NAME          EVENT_LOST_FOCUS to the old control, EVENT_GOT_FOCUS to this one
+//   wait SECONDS        let the program run that long (timers fire)
+//   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
+//   dump                show every named control of every panel, lowest panel handle first
+//   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
+//   key KEY             one key stroke on the control that has the focus (of the active panel),
+//                       as the keyboard makes it: KEY is a character, or Tab, Enter, Escape,
+//                       Backspace, Delete, Insert, Up, Down, Left, Right, Home, End, PageUp,
+//                       PageDown, Space, F1 to F12, each may follow Shift+, Ctrl+ and Alt+
+//                       (in any case: "shift+tab")
+//   keys TEXT           TEXT typed on the control that has the focus, at its caret, as the
+//                       keyboard types it (nothing selected first, no Enter)
+// Every command acts through the engine's one path of operator input
+// (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
+// what the same keys do on the screen.
+// Each command runs from the main thread's event loop when nothing else is pending, and the
+// events it causes are processed before the next one. A command the operator could not do (a
+// dimmed control, a label not in the list, an unknown name) stops the program with exit code 3
+// and a message naming the script line, as does a script that ends while the event loop still
+// runs. Values print with newlines and carriage returns written as \n and \r so that each
+// control stays on one line. Running out of memory while reading the script fails start-up (a
+// script is never played cut short); while playing it, it stops the program as a failed command
+// does.
+#include "rte/events/operator_script.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "rte/core/line_text.h"
+#include "rte/engine.h"
+#include "rte/events/event_loop.h"
+#include "rte/events/operator_input.h"
+#include "rte/model/ui_model.h"
+#include "rte/ui.h"
+
+namespace rte::internal {
+namespace {
+
+std::string g_fileName;                 // touched by the main thread only
+std::vector<ScriptLine> g_lines;
+size_t g_next = 0;
+double g_waitUntil = -1;
+
+[[noreturn]] void Stop(const ScriptLine &line, const char *message) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s:%d: %s\n", g_fileName.c_str(), line.lineNumber, message);
+    std::fflush(stderr);
+    std::exit(3);
+}
+[[noreturn]] void Stop(const ScriptLine &line, const std::string &message) { Stop(line, message.c_str()); }
+
+std::string OneLine(const std::string &value) {
+    std::string out;
+    for (char ch : value) {
+        if (ch == '\n') out += "\\n";
+        else if (ch == '\r') out += "\\r";
+        else out += ch;
+    }
+    return out;
+}
+
+void Show(int panel, int control, const std::string &name) {
+    std::printf("%s=%s\n", name.c_str(), OneLine(CtrlValueText(panel, control)).c_str());
+    if (IsListCtrl(panel, control)) {
+        std::string joined;
+        for (const std::string &label : CtrlItemLabels(panel, control)) {
+            if (!joined.empty()) joined += '|';
+            joined += OneLine(label);
+        }
+        std::printf("%s.items=%s\n", name.c_str(), joined.c_str());
+    }
+    std::fflush(stdout);
+}
+
+void Dump() {
+    for (int panel : PanelHandles()) {
+        for (int control : PanelCtrlIDs(panel)) {
+            std::string name;
+            {
+                std::lock_guard<std::recursive_mutex> hold(ModelLock());
+                Control *c = FindControl(FindPanel(panel), control);
+                if (c == nullptr || c->style == CTRL_TIMER) continue;
+                name = c->constName;
+            }
+            if (!name.empty()) Show(panel, control, name);
+        }
+    }
+}
+
+const char *Why(int code) {
+    switch (code) {
+    case UIE_BAD_VALUE: return "the operator cannot do that now (hidden, dimmed or indicator control, unknown label or bad number)";
+    case UIE_WRONG_ATTRIBUTE: return "this kind of control does not take typed text";
+    case UIE_NOT_LIST_CONTROL: return "not a list control";
+    default: return GetUILErrorString(code);
+    }
+}
+
+void RunLine(const ScriptLine &line) {
+    if (line.command == "dump") return Dump();
+    if (line.command == "wait") {
+        g_waitUntil = Timer() + line.seconds;
+        return;
+    }
+    if (line.command == "key" || line.command == "keys") {
+        // Keys go where the keyboard sends them: the active panel's focused control.
+        int panel = ActivePanelHandle();
+        if (panel == 0) Stop(line, "no panel is shown to take the keys");
+        int control = ActiveControl(panel);
+        if (line.command == "key") Keystroke(panel, control, line.keyCode);
+        else TypeText(panel, control, line.text);
+        ProcessSystemEvents();
+        return;
+    }
+    int panel = 0, control = 0;
+    if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+    int rc = 0;
+    if (line.command == "press") rc = PressCtrl(panel, control);
+    else if (line.command == "type") rc = TypeIntoCtrl(panel, control, line.text);
+    else if (line.command == "select") rc = SelectInCtrl(panel, control, line.text);
+    else if (line.command == "focus") rc = FocusCtrl(panel, control);
+    else if (line.command == "show") Show(panel, control, line.name);
+    else if (line.command == "expect") {
+        std::string value = CtrlValueText(panel, control);
+        if (value != line.text) {
+            Stop(line, "expect " + line.name + ": wanted \"" + OneLine(line.text) + "\", found \"" + OneLine(value) + "\"");
+        }
+    }
+    if (rc < 0) Stop(line, line.command + " " + line.name + ": " + Why(rc));
+}
+
+// Runs the next script line when the loop is idle (see IdleHook).
+int ScriptStep(double *resumeAt) {
+    if (g_waitUntil >= 0) {
+        if (Timer() < g_waitUntil) {
+            *resumeAt = g_waitUntil;
+            return 0;
+        }
+        g_waitUntil = -1;
+    }
+    if (g_next >= g_lines.size()) {
+        ScriptLine end;
+        end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
+        Stop(end, "the script ended while the program was still running");
+    }
+    const ScriptLine &line = g_lines[g_next++];
+    try {
+        RunLine(line);
+    } catch (const std::bad_alloc &) {
+        Stop(line, "out of memory");
+    }
+    return 1;
+}
+
+}  // namespace
+
+int KeyCodeOf(const std::string &name) {
+    static const struct {
+        const char *name;
+        int code;
+    } kKeys[] = {
+        {"tab", VAL_TAB_VKEY},         {"enter", VAL_ENTER_VKEY},       {"escape", VAL_ESC_VKEY},
+        {"esc", VAL_ESC_VKEY},         {"backspace", VAL_BACKSPACE_VKEY}, {"delete", VAL_FWD_DELETE_VKEY},
+        {"insert", VAL_INSERT_VKEY},   {"up", VAL_UP_ARROW_VKEY},       {"down", VAL_DOWN_ARROW_VKEY},
+        {"left", VAL_LEFT_ARROW_VKEY}, {"right", VAL_RIGHT_ARROW_VKEY}, {"home", VAL_HOME_VKEY},
+        {"end", VAL_END_VKEY},         {"pageup", VAL_PAGE_UP_VKEY},    {"pagedown", VAL_PAGE_DOWN_VKEY},
+        {"space", ' '},
+    };
+    auto lower = [](std::string text) {
+        for (char &ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return text;
+    };
+    int modifiers = 0;
+    std::string rest = name;
+    for (;;) {
+        size_t plus = rest.find('+');
+        if (plus == std::string::npos || plus == 0 || plus + 1 == rest.size()) break;
+        std::string prefix = lower(rest.substr(0, plus));
+        if (prefix == "shift") modifiers |= VAL_SHIFT_MODIFIER;
+        else if (prefix == "ctrl") modifiers |= VAL_MENUKEY_MODIFIER;
+        else if (prefix == "alt") modifiers |= VAL_ALT_MODIFIER;
+        else return 0;
+        rest.erase(0, plus + 1);
+    }
+    if (rest.size() == 1) {
+        unsigned char ch = static_cast<unsigned char>(rest[0]);
+        return ch > 0x20 && ch < 0x7F ? (ch | modifiers) : 0;
+    }
+    std::string key = lower(rest);
+    for (const auto &k : kKeys) {
+        if (key == k.name) return k.code | modifiers;
+    }
+    if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
+        int n = std::atoi(key.c_str() + 1);
+        if (n >= 1 && n <= 12 && std::to_string(n) == key.substr(1)) return (VAL_F1_VKEY + (n - 1) * 0x100) | modifiers;
+    }
+    return 0;
+}
+
+bool ParseOperatorScript(const std::string &content, const std::string &fileName, std::vector<ScriptLine> *lines,
+                         std::string *error) {
+    std::string raw;
+    int number = 0;
+    for (size_t start = 0; start < content.size();) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        raw.assign(content, start, end - start);
+        start = end + 1;
+        ++number;
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        size_t pos = 0;
+        ScriptLine line;
+        line.lineNumber = number;
+        if (!NextWord(raw, &pos, &line.command) || line.command[0] == '#') continue;
+        auto bad = [&](const std::string &what) {
+            *error = fileName + ":" + std::to_string(number) + ": " + what;
+            return false;
+        };
+        const std::string &cmd = line.command;
+        if (cmd == "dump") {
+            if (!AtEnd(raw, pos)) return bad("dump takes no argument");
+        } else if (cmd == "wait") {
+            std::string word;
+            if (!NextWord(raw, &pos, &word) || !AtEnd(raw, pos)) return bad("wait needs one number of seconds");
+            char *end = nullptr;
+            errno = 0;
+            line.seconds = std::strtod(word.c_str(), &end);
+            if (*end != '\0' || errno != 0 || !std::isfinite(line.seconds) || line.seconds < 0) {
+                return bad("wait needs a number of seconds, not " + word);
+            }
+        } else if (cmd == "press" || cmd == "focus" || cmd == "show") {
+            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
+            if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
+        } else if (cmd == "type" || cmd == "select" || cmd == "expect") {
+            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
+            std::string why;
+            if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else if (cmd == "key") {
+            std::string word;
+            if (!NextWord(raw, &pos, &word) || !AtEnd(raw, pos)) return bad("key needs one key, such as Tab or Shift+Tab");
+            line.keyCode = KeyCodeOf(word);
+            if (line.keyCode == 0) return bad("key: " + word + " is not a key this engine knows");
+        } else if (cmd == "keys") {
+            std::string why;
+            if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else {
+            return bad("unknown command " + cmd + " (press, type, select, focus, key, keys, wait, show, dump, expect)");
+        }
+        lines->push_back(std::move(line));
+    }
+    return true;
+}
+
+bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error) {
+    std::FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        *error = std::string("cannot read the operator script ") + path;
+        return false;
+    }
+    std::string content;
+    try {
+        char block[4096];
+        size_t got;
+        while ((got = std::fread(block, 1, sizeof block, file)) > 0) content.append(block, got);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        *error = std::string("cannot read the operator script ") + path;
+        return false;
+    }
+    return ParseOperatorScript(content, path, lines, error);
+}
+
+bool StartOperatorScript(const char *path, std::string *error) {
+    std::vector<ScriptLine> lines;
+    if (!ReadOperatorScript(path, &lines, error)) return false;
+    g_fileName = path;
+    g_lines = std::move(lines);
+    g_next = 0;
+    SetIdleHook(ScriptStep);
+    return true;
+}
+
+}  // namespace rte::internal

@@ -1,0 +1,40 @@
+// rte/events/operator_script.h - operator scripts (internal): parsing script text and playing it from
+// the main thread's event loop on the headless display.
+#ifndef RTE_EVENTS_OPERATOR_SCRIPT_H
+#define RTE_EVENTS_OPERATOR_SCRIPT_H
+
+#include <string>
+#include <vector>
+
+namespace rte::internal {
+
+struct ScriptLine {
+    int lineNumber = 0;
+    std::string command;  // press type select focus key keys wait show dump expect
+    std::string name;
+    std::string text;
+    double seconds = 0;
+    int keyCode = 0;      // key: the key with its modifiers
+};
+
+// Parses a whole script. Blank lines and lines starting with '#' are skipped. False with
+// "<file>:<line>: <what>" in *error on the first bad line. Throws std::bad_alloc when memory
+// runs out (never returns a part of the script).
+bool ParseOperatorScript(const std::string &content, const std::string &fileName,
+                         std::vector<ScriptLine> *lines, std::string *error);
+
+// The key code of a key named as the key command names it ("Tab", "Shift+Tab", "a", "F4"), or
+// 0 for a name that is no key.
+int KeyCodeOf(const std::string &name);
+
+// Reads and parses the script file, as ParseOperatorScript does.
+bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error);
+
+// Reads and parses the script file and makes RunUserInterface on the calling (main) thread play
+// it. False with a reason when the file cannot be read or parsed; throws std::bad_alloc, with
+// nothing started, when memory runs out.
+bool StartOperatorScript(const char *path, std::string *error);
+
+}  // namespace rte::internal
+
+#endif

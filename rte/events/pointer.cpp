@@ -1,0 +1,90 @@
+// rte/events/pointer.cpp - the operator's pointer (GetRelativeMouseState) and the files dropped
+// on a panel (RteGetDroppedFileCount, RteGetDroppedFile).
+#include "rte/events/pointer.h"
+
+#include <mutex>
+
+#include "rte/model/ui_model.h"
+#include "rte/ui.h"
+
+namespace rte::internal {
+namespace {
+
+struct Pointer {
+    int screenX = 0, screenY = 0;
+    bool left = false, right = false;
+};
+Pointer g_pointer;  // guarded by ModelLock()
+
+thread_local const std::vector<std::string> *t_dropped = nullptr;
+
+// Offset of a panel's client area on the screen.
+void PanelOrigin(int handle, int *x, int *y) {
+    *x = 0;
+    *y = 0;
+    for (Panel *p = FindPanel(handle); p != nullptr; p = FindPanel(p->parent)) {
+        *x += p->left;
+        *y += p->top;
+    }
+}
+
+void MoveTo(int panel, int x, int y) {
+    int ox, oy;
+    PanelOrigin(panel, &ox, &oy);
+    g_pointer.screenX = ox + x;
+    g_pointer.screenY = oy + y;
+}
+
+}  // namespace
+
+void SetPointer(int panel, int x, int y, bool leftDown, bool rightDown) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    MoveTo(panel, x, y);
+    g_pointer.left = leftDown;
+    g_pointer.right = rightDown;
+}
+
+void SetPointerButton(int panel, int x, int y, bool right, bool down) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    MoveTo(panel, x, y);
+    (right ? g_pointer.right : g_pointer.left) = down;
+}
+
+int DeliverDroppedFiles(int panel, const std::vector<std::string> &paths) {
+    t_dropped = &paths;
+    int result = CallPanel(panel, EVENT_FILES_DROPPED, static_cast<int>(paths.size()), 0);
+    t_dropped = nullptr;
+    return result;
+}
+
+}  // namespace rte::internal
+
+using namespace rte::internal;
+
+extern "C" int GetRelativeMouseState(int panel, int control, int *x, int *y, int *leftButton, int *rightButton,
+                                     int *keyModifiers) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr) return Fail("GetRelativeMouseState", UIE_BAD_PANEL);
+    int ox, oy;
+    PanelOrigin(panel, &ox, &oy);
+    if (control != 0) {
+        Control *c = FindControl(p, control);
+        if (c == nullptr) return Fail("GetRelativeMouseState", UIE_BAD_CONTROL);
+        ox += c->left;
+        oy += c->top;
+    }
+    if (x) *x = g_pointer.screenX - ox;
+    if (y) *y = g_pointer.screenY - oy;
+    if (leftButton) *leftButton = g_pointer.left;
+    if (rightButton) *rightButton = g_pointer.right;
+    if (keyModifiers) *keyModifiers = 0;
+    return 0;
+}
+
+extern "C" int RteGetDroppedFileCount(void) { return t_dropped ? static_cast<int>(t_dropped->size()) : 0; }
+
+extern "C" const char *RteGetDroppedFile(int index) {
+    if (t_dropped == nullptr || index < 0 || index >= static_cast<int>(t_dropped->size())) return nullptr;
+    return (*t_dropped)[static_cast<size_t>(index)].c_str();
+}

@@ -1,0 +1,484 @@
+// rte/render/render_controls.cpp - how each kind of control looks: buttons, entries with caret and
+// selection, text messages, list boxes, rings, pictures, colour numerics, slides, frames, and
+// the labels beside them.
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "rte/model/images.h"
+#include "rte/graphics.h"
+#include "rte/render/render.h"
+
+namespace rte::internal {
+namespace {
+
+constexpr int kDimmedText = 0x808080;
+
+int IntAttr(Panel &p, Control *c, int attribute, int fallback) {
+    int v = fallback;
+    if (GetAttr(&p, c, attribute, &v) < 0) return fallback;
+    return v;
+}
+
+bool IsTransparent(int color) { return color == VAL_TRANSPARENT; }
+
+void FillRect(cairo_t *cr, double x, double y, double w, double h, int color) {
+    if (IsTransparent(color) || w <= 0 || h <= 0) return;
+    SetSourceColor(cr, color);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+}
+
+// A 3-D border of two lines on each side; raised: light at the top-left, sunken: the reverse.
+void Bevel(cairo_t *cr, int x, int y, int w, int h, int base, bool raised) {
+    if (w < 4 || h < 4) return;
+    int hi, light, shadow, dark;
+    Get3dBorderColors(base & 0xFFFFFF, &hi, &light, &shadow, &dark);
+    int outerTL = raised ? hi : shadow, innerTL = raised ? light : dark;
+    int outerBR = raised ? dark : hi, innerBR = raised ? shadow : light;
+    FillRect(cr, x, y, w, 1, outerTL);
+    FillRect(cr, x, y, 1, h, outerTL);
+    FillRect(cr, x + 1, y + 1, w - 2, 1, innerTL);
+    FillRect(cr, x + 1, y + 1, 1, h - 2, innerTL);
+    FillRect(cr, x, y + h - 1, w, 1, outerBR);
+    FillRect(cr, x + w - 1, y, 1, h, outerBR);
+    FillRect(cr, x + 1, y + h - 2, w - 2, 1, innerBR);
+    FillRect(cr, x + w - 2, y + 1, 1, h - 2, innerBR);
+}
+
+// Draws text with its top-left corner at (x, y); accel >= 0 underlines that byte's character.
+void DrawText(cairo_t *cr, const FontSpec &font, const std::string &text, double x, double y, int color,
+              int accel = -1) {
+    if (text.empty()) return;
+    PangoLayout *layout = NewTextLayout(cr, font, text);
+    if (accel >= 0 && accel < static_cast<int>(text.size())) {
+        PangoAttrList *attrs = pango_layout_get_attributes(layout);
+        attrs = attrs ? pango_attr_list_copy(attrs) : pango_attr_list_new();
+        PangoAttribute *u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+        u->start_index = static_cast<unsigned>(accel);
+        u->end_index = static_cast<unsigned>(g_utf8_next_char(text.c_str() + accel) - text.c_str());
+        pango_attr_list_insert(attrs, u);
+        pango_layout_set_attributes(layout, attrs);
+        pango_attr_list_unref(attrs);
+    }
+    SetSourceColor(cr, color);
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
+void TextSize(const FontSpec &font, const std::string &text, int *h, int *w) {
+    if (text.empty()) {
+        MeasureText(font, "X", h, nullptr);
+        *w = 0;
+        return;
+    }
+    MeasureText(font, text, h, w);
+}
+
+void DownArrow(cairo_t *cr, double cx, double cy, int color) {
+    SetSourceColor(cr, color);
+    cairo_move_to(cr, cx - 4, cy - 2);
+    cairo_line_to(cr, cx + 4, cy - 2);
+    cairo_line_to(cr, cx, cy + 2);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+void FocusRect(cairo_t *cr, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    double dash[] = {1.0};
+    cairo_save(cr);
+    cairo_set_dash(cr, dash, 1, 0);
+    cairo_set_line_width(cr, 1);
+    SetSourceColor(cr, VAL_BLACK);
+    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+struct Ctx {
+    Panel &p;
+    Control &c;
+    const ViewState *view;
+    FontSpec font;
+    int textColor;
+    bool focused;   // the active control of a window that has the keyboard
+};
+
+int FaceColor(Ctx &k) {
+    int frame = IntAttr(k.p, &k.c, ATTR_FRAME_COLOR, VAL_LT_GRAY);
+    return IsTransparent(frame) ? IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY) : frame;
+}
+
+void DrawImage(cairo_t *cr, Ctx &k, int index, int x, int y, int w, int h) {
+    cairo_surface_t *image = ImageSurfaceFor(k.p, k.c, index);
+    if (image == nullptr || w <= 0 || h <= 0) {
+        if (image) cairo_surface_destroy(image);
+        return;
+    }
+    int iw = cairo_image_surface_get_width(image), ih = cairo_image_surface_get_height(image);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_clip(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, static_cast<double>(w) / iw, static_cast<double>(h) / ih);
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(image);
+}
+
+void DrawButton(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    bool toggled = (c.style == CTRL_TOGGLE_BUTTON || c.style == CTRL_PICTURE_TOGGLE_BUTTON) && c.number != 0;
+    bool pressed = toggled || (k.view != nullptr && k.view->pressedCtrl == c.id);
+    int face = FaceColor(k);
+    int x = c.left, y = c.top, w = c.width, h = c.height;
+    FillRect(cr, x, y, w, h, pressed ? MakeColor(((face >> 16) & 0xFF) * 85 / 100, ((face >> 8) & 0xFF) * 85 / 100,
+                                                 (face & 0xFF) * 85 / 100)
+                                     : face);
+    int shift = pressed ? 1 : 0;
+    if (c.style == CTRL_PICTURE_COMMAND_BUTTON || c.style == CTRL_PICTURE_TOGGLE_BUTTON) {
+        DrawImage(cr, k, 0, x + 3 + shift, y + 3 + shift, w - 6, h - 6);
+    } else {
+        int accel;
+        std::string text = StripAcceleratorEscape(c.label, &accel);
+        int th, tw;
+        TextSize(k.font, text, &th, &tw);
+        cairo_save(cr);
+        cairo_rectangle(cr, x + 2, y + 2, std::max(0, w - 4), std::max(0, h - 4));
+        cairo_clip(cr);
+        DrawText(cr, k.font, text, x + (w - tw) / 2.0 + shift, y + (h - th) / 2.0 + shift, k.textColor, accel);
+        cairo_restore(cr);
+    }
+    Bevel(cr, x, y, w, h, face, !pressed);
+    if (k.focused) FocusRect(cr, x + 4, y + 4, w - 8, h - 8);
+}
+
+// Text of an entry, with the selection and the caret of the control being edited.
+void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, int w, int h, bool alignRight) {
+    PangoLayout *layout = NewTextLayout(cr, k.font, text.empty() ? std::string(" ") : text);
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    int textWidth = text.empty() ? 0 : logical.width;
+    double tx = alignRight ? x + w - 3 - textWidth : x + kEntryTextInset - 2;
+    double ty = y + (h - logical.height) / 2.0;
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_clip(cr);
+    int length = static_cast<int>(text.size());
+    // The selected span, in pixels from tx; empty unless the control is being edited.
+    double selX = 0, selW = 0;
+    if (k.focused && k.view != nullptr) {
+        int s = std::clamp(std::min(k.view->selStart, k.view->selEnd), 0, length);
+        int e = std::clamp(std::max(k.view->selStart, k.view->selEnd), 0, length);
+        if (e > s) {
+            PangoRectangle a, b;
+            pango_layout_index_to_pos(layout, s, &a);
+            pango_layout_index_to_pos(layout, e, &b);
+            selX = a.x / PANGO_SCALE;
+            selW = (b.x - a.x) / PANGO_SCALE;
+        }
+    }
+    if (selW > 0) FillRect(cr, tx + selX, ty, selW, logical.height, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
+    if (!text.empty()) {
+        SetSourceColor(cr, k.textColor);
+        cairo_move_to(cr, tx, ty);
+        pango_cairo_show_layout(cr, layout);
+        if (selW > 0) {
+            // The selected part is drawn again in the highlight text colour.
+            cairo_save(cr);
+            cairo_rectangle(cr, tx + selX, ty, selW, logical.height);
+            cairo_clip(cr);
+            SetSourceColor(cr, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT));
+            cairo_move_to(cr, tx, ty);
+            pango_cairo_show_layout(cr, layout);
+            cairo_restore(cr);
+        }
+    }
+    if (k.focused && k.view != nullptr) {
+        int caret = k.view->caret < 0 ? length : std::min(k.view->caret, length);
+        PangoRectangle pos;
+        pango_layout_index_to_pos(layout, text.empty() ? 0 : caret, &pos);
+        FillRect(cr, std::floor(tx + pos.x / PANGO_SCALE), ty, 1, logical.height, k.textColor);
+    }
+    cairo_restore(cr);
+    g_object_unref(layout);
+}
+
+void DrawEntry(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    int x = c.left, y = c.top, w = c.width, h = c.height;
+    int bg = IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE);
+    FillRect(cr, x, y, w, h, bg);
+    int inner = 2;
+    // A numeric entry being typed into shows the typed text, left-aligned as a string entry's,
+    // until it is committed.
+    bool typing = c.style == CTRL_NUMERIC && k.view != nullptr && k.view->numericCtrl == c.id;
+    if (c.style == CTRL_NUMERIC && !typing && c.mode != VAL_INDICATOR &&
+        IntAttr(k.p, &c, ATTR_SHOW_INCDEC_ARROWS, 1)) {
+        // Increment and decrement arrows at the left, as two small raised buttons.
+        int face = FaceColor(k), half = (h - 4) / 2;
+        FillRect(cr, x + 2, y + 2, 14, h - 4, face);
+        Bevel(cr, x + 2, y + 2, 14, half, face, true);
+        Bevel(cr, x + 2, y + 2 + half, 14, h - 4 - half, face, true);
+        SetSourceColor(cr, k.textColor);
+        double cx = x + 9, t = y + 2 + half / 2.0;
+        cairo_move_to(cr, cx - 3, t + 2);
+        cairo_line_to(cr, cx + 3, t + 2);
+        cairo_line_to(cr, cx, t - 2);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        DownArrow(cr, cx, y + 2 + half + (h - 4 - half) / 2.0, k.textColor);
+        inner = 16;
+    }
+    std::string text = typing ? k.view->numericEdit : ValueAsText(c);
+    DrawEntryText(cr, k, text, x + inner, y + 2, w - inner - 2, h - 4, c.style == CTRL_NUMERIC && !typing);
+    Bevel(cr, x, y, w, h, IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY), false);
+}
+
+void DrawTextMessage(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    FillRect(cr, c.left, c.top, c.width, c.height, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    cairo_save(cr);
+    cairo_rectangle(cr, c.left, c.top, c.width, c.height);
+    cairo_clip(cr);
+    DrawText(cr, k.font, c.text, c.left, c.top, k.textColor);
+    cairo_restore(cr);
+}
+
+void DrawListBox(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    int x = c.left, y = c.top, w = c.width, h = c.height;
+    FillRect(cr, x, y, w, h, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    int lines = ListVisibleLines(c), first = ListFirstVisible(c, k.view);
+    int count = static_cast<int>(c.items.size());
+    bool scroll = count > lines;
+    int textWidth = w - 2 * kListInset - (scroll ? kScrollBarWidth : 0);
+    cairo_save(cr);
+    cairo_rectangle(cr, x + kListInset, y + kListInset, std::max(0, textWidth), std::max(0, h - 2 * kListInset));
+    cairo_clip(cr);
+    for (int i = first; i < count && i < first + lines; ++i) {
+        int ly = y + kListInset + (i - first) * kListLineHeight;
+        int color = k.textColor;
+        if (i == c.index) {
+            FillRect(cr, x + kListInset, ly, textWidth, kListLineHeight, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
+            color = c.dimmed ? kDimmedText : RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
+        }
+        int th, tw;
+        TextSize(k.font, "X", &th, &tw);
+        DrawText(cr, k.font, c.items[static_cast<size_t>(i)].label, x + kListInset + 2,
+                 ly + (kListLineHeight - th) / 2.0, color);
+        if (i == c.index && k.focused) FocusRect(cr, x + kListInset, ly, textWidth, kListLineHeight);
+    }
+    cairo_restore(cr);
+    if (scroll) {
+        // The scroll bar: a trough and a thumb sized by the share of the items shown.
+        int sx = x + w - kListInset - kScrollBarWidth, sy = y + kListInset, sh = h - 2 * kListInset;
+        int face = FaceColor(k);
+        FillRect(cr, sx, sy, kScrollBarWidth, sh, RteGetSysColor(RTE_SYSCOLOR_SCROLLBAR));
+        int thumbH = std::max(8, sh * lines / count);
+        int thumbY = sy + (sh - thumbH) * first / std::max(1, count - lines);
+        FillRect(cr, sx, thumbY, kScrollBarWidth, thumbH, face);
+        Bevel(cr, sx, thumbY, kScrollBarWidth, thumbH, face, true);
+    }
+    Bevel(cr, x, y, w, h, IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY), false);
+}
+
+void DrawRing(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    int x = c.left, y = c.top, w = c.width, h = c.height;
+    int face = FaceColor(k);
+    if (c.style == CTRL_PICTURE_RING) {
+        FillRect(cr, x, y, w, h, face);
+        if (c.index >= 0) DrawImage(cr, k, c.index, x + 2, y + 2, w - 4, h - 4);
+        Bevel(cr, x, y, w, h, face, true);
+        if (k.focused) FocusRect(cr, x + 3, y + 3, w - 6, h - 6);
+        return;
+    }
+    bool menu = c.style == CTRL_MENU_RING;
+    int bg = menu ? face : IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE);
+    FillRect(cr, x, y, w, h, bg);
+    std::string text = c.index >= 0 ? c.items[static_cast<size_t>(c.index)].label : "";
+    int th, tw;
+    TextSize(k.font, text, &th, &tw);
+    cairo_save(cr);
+    cairo_rectangle(cr, x + 2, y + 2, std::max(0, w - 20), std::max(0, h - 4));
+    cairo_clip(cr);
+    DrawText(cr, k.font, text, x + 4, y + (h - th) / 2.0, k.textColor);
+    cairo_restore(cr);
+    // The arrow button at the right.
+    FillRect(cr, x + w - 17, y + 2, 15, h - 4, face);
+    Bevel(cr, x + w - 17, y + 2, 15, h - 4, face, true);
+    DownArrow(cr, x + w - 9.5, y + h / 2.0, k.textColor);
+    Bevel(cr, x, y, w, h, face, menu);
+    if (k.focused) FocusRect(cr, x + 3, y + 3, w - 22, h - 6);
+}
+
+void DrawColorNumeric(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    int face = FaceColor(k);
+    FillRect(cr, c.left, c.top, c.width, c.height, face);
+    FillRect(cr, c.left + 4, c.top + 4, c.width - 8, c.height - 8, static_cast<int>(c.number) & 0xFFFFFF);
+    Bevel(cr, c.left, c.top, c.width, c.height, face, true);
+    if (k.focused) FocusRect(cr, c.left + 2, c.top + 2, c.width - 4, c.height - 4);
+}
+
+void DrawSlide(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    bool vertical = c.style == CTRL_VERTICAL_SLIDE;
+    int x = c.left, y = c.top, w = c.width, h = c.height;
+    int back = IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY);
+    bool digital = IntAttr(k.p, &c, ATTR_SHOW_DIGITAL_DISPLAY, 1) != 0;
+    std::string text = ValueAsText(c);
+    int th = 0, tw = 0;
+    if (digital) TextSize(k.font, text, &th, &tw);
+    // The track leaves room for the digital display below it.
+    int trackH = vertical ? h - (digital ? th + 4 : 0) : std::min(h, 16);
+    int trackW = vertical ? std::min(w, 16) : w;
+    int tx = vertical ? x + (w - trackW) / 2 : x, ty = vertical ? y : y + (digital ? 0 : (h - trackH) / 2);
+    FillRect(cr, tx, ty, trackW, trackH, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    double span = c.maxValue - c.minValue;
+    double share = span > 0 ? std::clamp((c.number - c.minValue) / span, 0.0, 1.0) : 0.0;
+    int fill = IntAttr(k.p, &c, ATTR_FILL_COLOR, 0x0000FF);
+    if (vertical) {
+        int fh = static_cast<int>(std::lround((trackH - 4) * share));
+        FillRect(cr, tx + 2, ty + trackH - 2 - fh, trackW - 4, fh, fill);
+    } else {
+        int fw = static_cast<int>(std::lround((trackW - 4) * share));
+        FillRect(cr, tx + 2, ty + 2, fw, trackH - 4, fill);
+    }
+    Bevel(cr, tx, ty, trackW, trackH, back, false);
+    if (digital) {
+        double dx = vertical ? x + (w - tw) / 2.0 : x + (w - tw) / 2.0;
+        double dy = vertical ? y + trackH + 2 : ty + trackH + 2;
+        DrawText(cr, k.font, text, dx, dy, k.textColor);
+    }
+    if (k.focused) FocusRect(cr, tx - 2, ty - 2, trackW + 4, trackH + 4);
+}
+
+void DrawDecoration(cairo_t *cr, Ctx &k) {
+    Control &c = k.c;
+    int frame = IntAttr(k.p, &c, ATTR_FRAME_COLOR, VAL_LT_GRAY);
+    int back = IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY);
+    switch (c.style) {
+    case CTRL_FLAT_FRAME:
+        if (!IsTransparent(frame)) {
+            cairo_save(cr);
+            SetSourceColor(cr, frame);
+            cairo_set_line_width(cr, 1);
+            cairo_rectangle(cr, c.left + 0.5, c.top + 0.5, c.width - 1, c.height - 1);
+            cairo_stroke(cr);
+            cairo_restore(cr);
+        }
+        break;
+    case CTRL_RAISED_FRAME:
+        if (!IsTransparent(frame)) Bevel(cr, c.left, c.top, c.width, c.height, frame, true);
+        break;
+    case CTRL_RAISED_BOX:
+        FillRect(cr, c.left, c.top, c.width, c.height, frame);
+        Bevel(cr, c.left, c.top, c.width, c.height, IsTransparent(frame) ? back : frame, true);
+        break;
+    case CTRL_RECESSED_FRAME:
+        Bevel(cr, c.left, c.top, c.width, c.height, IsTransparent(frame) ? back : frame, false);
+        break;
+    case CTRL_PICTURE:
+        if (!IsTransparent(frame) && frame != VAL_LT_GRAY) FillRect(cr, c.left, c.top, c.width, c.height, frame);
+        DrawImage(cr, k, 0, c.left, c.top, c.width, c.height);
+        break;
+    default:
+        break;
+    }
+    // Frames carry their label on the top edge, over a gap in the line; boxes and pictures
+    // show it inside, at the top-left corner.
+    if (!LabelOutside(c.style) && !c.label.empty()) {
+        int accel, th, tw;
+        std::string text = StripAcceleratorEscape(c.label, &accel);
+        TextSize(k.font, text, &th, &tw);
+        if (c.style == CTRL_RAISED_FRAME || c.style == CTRL_FLAT_FRAME || c.style == CTRL_RECESSED_FRAME) {
+            FillRect(cr, c.left + 6, c.top - th / 2, tw + 4, th, back);
+            DrawText(cr, k.font, text, c.left + 8, c.top - th / 2, k.textColor, accel);
+        } else {
+            DrawText(cr, k.font, text, c.left + 6, c.top + 3, k.textColor, accel);
+        }
+    }
+}
+
+}  // namespace
+
+void SetSourceColor(cairo_t *cr, int rgb) {
+    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+}
+
+namespace {
+
+// The open list of a ring's items, drawn above everything else of the panel.
+void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
+    RingPopupGeometry g;
+    if (!RingPopupPlace(p, c, &view, &g)) return;
+    FontSpec font = ControlFont(c);
+    FillRect(cr, g.left, g.top, g.width, g.height, IntAttr(p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    int textColor = IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK);
+    cairo_save(cr);
+    cairo_rectangle(cr, g.left + kListInset, g.top + kListInset, g.width - 2 * kListInset, g.height - 2 * kListInset);
+    cairo_clip(cr);
+    for (int i = g.first; i < g.first + g.lines; ++i) {
+        int ly = g.top + kListInset + (i - g.first) * kListLineHeight, color = textColor;
+        if (i == view.ringHover) {
+            FillRect(cr, g.left + kListInset, ly, g.width - 2 * kListInset, kListLineHeight,
+                     RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
+            color = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
+        }
+        int th = 0;
+        MeasureText(font, "X", &th, nullptr);
+        DrawText(cr, font, c.items[static_cast<size_t>(i)].label, g.left + kListInset + 4,
+                 ly + (kListLineHeight - th) / 2.0, color);
+    }
+    cairo_restore(cr);
+    cairo_set_line_width(cr, 1);
+    SetSourceColor(cr, VAL_BLACK);
+    cairo_rectangle(cr, g.left + 0.5, g.top + 0.5, g.width - 1, g.height - 1);
+    cairo_stroke(cr);
+}
+
+}  // namespace
+
+void RenderRingPopup(cairo_t *cr, Panel &p, const ViewState *view) {
+    if (view == nullptr || view->ringPopup == 0) return;
+    Control *c = FindControl(&p, view->ringPopup);
+    if (c != nullptr && c->visible && IsListStyle(c->style)) DrawRingPopup(cr, p, *c, *view);
+}
+
+void RenderControl(cairo_t *cr, Panel &p, Control &c, const ViewState *view, bool withLabel) {
+    if (!c.visible || c.style == CTRL_TIMER) return;
+    Ctx k{p, c, view, ControlFont(c), IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK), false};
+    if (c.dimmed || p.dimmed) k.textColor = kDimmedText;
+    k.focused = view != nullptr && view->hasFocus && p.activeCtrl == c.id && CanTakeFocus(c);
+    cairo_save(cr);
+    switch (c.style) {
+    case CTRL_COMMAND_BUTTON: case CTRL_PICTURE_COMMAND_BUTTON: case CTRL_TOGGLE_BUTTON:
+    case CTRL_PICTURE_TOGGLE_BUTTON:
+        DrawButton(cr, k);
+        break;
+    case CTRL_STRING: case CTRL_NUMERIC: DrawEntry(cr, k); break;
+    case CTRL_TEXT_MSG: DrawTextMessage(cr, k); break;
+    case CTRL_LIST_BOX: DrawListBox(cr, k); break;
+    case CTRL_RING: case CTRL_MENU_RING: case CTRL_PICTURE_RING: DrawRing(cr, k); break;
+    case CTRL_COLOR_NUMERIC: DrawColorNumeric(cr, k); break;
+    case CTRL_VERTICAL_SLIDE: case CTRL_HORIZONTAL_SLIDE: DrawSlide(cr, k); break;
+    default: DrawDecoration(cr, k); break;
+    }
+    if (withLabel && LabelOutside(c.style) && !c.label.empty()) {
+        int accel;
+        std::string text = StripAcceleratorEscape(c.label, &accel);
+        int color = (c.dimmed || p.dimmed) ? kDimmedText : IntAttr(p, &c, ATTR_TEXT_COLOR, VAL_BLACK);
+        DrawText(cr, k.font, text, ResolvedLabelLeft(c), ResolvedLabelTop(c), color, accel);
+    }
+    cairo_restore(cr);
+}
+
+}  // namespace rte::internal

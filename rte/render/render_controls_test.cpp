@@ -1,0 +1,230 @@
+// Tests of the renderer through display bitmaps: pixels and regions are probed where a control
+// kind must show something (a button's face, a selected list line, a label, the caret), not
+// whole images, so a font update does not break them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "rte/graphics.h"
+#include "rte/render/render.h"
+#include "rte/testing.h"
+#include "rte/ui.h"
+
+namespace {
+
+// A panel's picture, read into memory.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> bits;
+    int At(int x, int y) const {
+        const unsigned char *p = &bits[static_cast<size_t>(y) * 3 * width + 3 * x];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+    // Pixels in the region whose colour differs from `background`.
+    int CountNot(int background, int top, int left, int h, int w) const {
+        int n = 0;
+        for (int y = top; y < top + h; ++y)
+            for (int x = left; x < left + w; ++x) n += At(x, y) != background;
+        return n;
+    }
+};
+
+Picture Read(int bitmap) {
+    Picture pic;
+    int bitsSize = 0, rowBytes = 0, depth = 0;
+    EXPECT_EQ(GetBitmapInfo(bitmap, nullptr, &bitsSize, nullptr), 0);
+    pic.bits.resize(static_cast<size_t>(bitsSize));
+    EXPECT_EQ(GetBitmapData(bitmap, &rowBytes, &depth, &pic.width, &pic.height, nullptr, pic.bits.data(), nullptr), 0);
+    EXPECT_EQ(depth, 24);
+    EXPECT_EQ(rowBytes, 3 * pic.width);
+    EXPECT_EQ(DiscardBitmap(bitmap), 0);
+    return pic;
+}
+
+Picture PanelPicture(int panel) {
+    int id = 0;
+    EXPECT_EQ(GetPanelDisplayBitmap(panel, VAL_FULL_PANEL, MakeRect(0, 0, VAL_TO_EDGE, VAL_TO_EDGE), &id), 0);
+    return Read(id);
+}
+
+// The panel drawn with a screen's view state.
+Picture ViewPicture(int panel, const rte::internal::ViewState &view) {
+    int id = 0;
+    EXPECT_EQ(rte::internal::PanelViewBitmap(panel, &view, &id), 0);
+    return Read(id);
+}
+
+class Render : public ::testing::Test {
+protected:
+    void SetUp() override {
+        panel = NewPanel(0, "Render", 0, 0, 200, 300);
+        ASSERT_GT(panel, 0);
+        ASSERT_EQ(SetPanelAttribute(panel, ATTR_BACKCOLOR, 0xC0C0C0), 0);
+    }
+    void TearDown() override { rte::testing::DiscardAllPanels(); }
+    int panel = 0;
+};
+
+}  // namespace
+
+TEST_F(Render, ButtonFaceAndPressedState) {
+    int button = NewCtrl(panel, CTRL_COMMAND_BUTTON, "__Write", 20, 30);
+    ASSERT_GT(button, 0);
+    SetCtrlAttribute(panel, button, ATTR_WIDTH, 80);
+    SetCtrlAttribute(panel, button, ATTR_FRAME_COLOR, 0x40A040);
+    Picture pic = PanelPicture(panel);
+    EXPECT_EQ(pic.At(0, 0), 0xC0C0C0);            // panel background
+    EXPECT_EQ(pic.At(30 + 5, 20 + 4), 0x40A040);  // face, away from the caption
+    EXPECT_EQ(pic.At(30 + 74, 20 + 19), 0x40A040);
+    EXPECT_NE(pic.At(30, 20), 0x40A040);          // the raised border's light corner
+    EXPECT_GT(pic.CountNot(0x40A040, 24, 40, 16, 60), 20);  // the caption
+
+    rte::internal::ViewState view;
+    view.pressedCtrl = button;
+    Picture pressed = ViewPicture(panel, view);
+    int face = pressed.At(30 + 5, 20 + 4);
+    EXPECT_LT((face >> 8) & 0xFF, 0xA0);  // a pressed button's face is darker
+    EXPECT_GT((face >> 8) & 0xFF, 0x60);
+}
+
+TEST_F(Render, AcceleratorEscapeUnderlinesItsCharacter) {
+    int plain = NewCtrl(panel, CTRL_TEXT_MSG, "", 10, 10);
+    SetCtrlAttribute(panel, plain, ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT);
+    SetCtrlAttribute(panel, plain, ATTR_TEXT_COLOR, VAL_BLACK);
+    int frame = NewCtrl(panel, CTRL_FLAT_FRAME, "__Save", 100, 10);
+    SetCtrlAttribute(panel, frame, ATTR_FRAME_COLOR, VAL_TRANSPARENT);
+    int frame2 = NewCtrl(panel, CTRL_FLAT_FRAME, "Save", 140, 10);
+    SetCtrlAttribute(panel, frame2, ATTR_FRAME_COLOR, VAL_TRANSPARENT);
+    Picture pic = PanelPicture(panel);
+    int marked = pic.CountNot(0xC0C0C0, 100, 10, 30, 80), unmarked = pic.CountNot(0xC0C0C0, 140, 10, 30, 80);
+    EXPECT_GT(marked, unmarked);  // the same word plus an underline under "S"
+    EXPECT_LT(marked, unmarked + 40);
+
+    int accel = 0;
+    EXPECT_EQ(rte::internal::StripAcceleratorEscape("Save __As", &accel), "Save As");
+    EXPECT_EQ(accel, 5);
+    EXPECT_EQ(rte::internal::StripAcceleratorEscape("a___b", &accel), "a___b");
+    EXPECT_EQ(accel, -1);
+    EXPECT_EQ(rte::internal::StripAcceleratorEscape("ends__", &accel), "ends__");
+    EXPECT_EQ(accel, -1);
+}
+
+TEST_F(Render, ListBoxSelectionScrollingAndLabel) {
+    int list = NewCtrl(panel, CTRL_LIST_BOX, "Devices", 40, 20);
+    SetCtrlAttribute(panel, list, ATTR_WIDTH, 150);
+    SetCtrlAttribute(panel, list, ATTR_VISIBLE_LINES, 3);  // 3 x 15 + 4 high
+    for (const char *name : {"QM7300-0", "QM7300-1", "QM7300-2", "QM7300-3", "QM7300-4"}) {
+        InsertListItem(panel, list, -1, name, 0);
+    }
+    SetCtrlIndex(panel, list, 1);
+    int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
+    auto lineY = [](int line) { return 40 + 2 + line * 15 + 7; };
+    int textRight = 20 + 150 - 2 - 14 - 3;  // clear of the text and of the scroll bar
+    Picture pic = PanelPicture(panel);
+    EXPECT_EQ(pic.At(textRight, lineY(0)), VAL_WHITE);
+    EXPECT_EQ(pic.At(textRight, lineY(1)), highlight);
+    EXPECT_EQ(pic.At(textRight, lineY(2)), VAL_WHITE);
+    // The label sits above the list, at its left.
+    EXPECT_GT(pic.CountNot(0xC0C0C0, 40 - 17, 20, 15, 50), 20);
+    EXPECT_EQ(pic.CountNot(0xC0C0C0, 0, 0, 20, 300), 0);
+
+    // Choosing the last item scrolls it into view on the last line.
+    SetCtrlIndex(panel, list, 4);
+    pic = PanelPicture(panel);
+    EXPECT_EQ(pic.At(textRight, lineY(2)), highlight);
+    EXPECT_EQ(pic.At(textRight, lineY(1)), VAL_WHITE);
+
+    rte::internal::ViewState view;
+    view.listTop[list] = 99;  // kept in range: the last three items
+    std::lock_guard<std::recursive_mutex> hold(rte::internal::ModelLock());
+    auto *c = rte::internal::FindControl(rte::internal::FindPanel(panel), list);
+    EXPECT_EQ(rte::internal::ListFirstVisible(*c, &view), 2);
+    EXPECT_EQ(rte::internal::ListItemAt(*c, &view, 10, 2 + 15 + 3), 3);
+    EXPECT_EQ(rte::internal::ListItemAt(*c, &view, 150 - 5, 10), -1);  // on the scroll bar
+}
+
+TEST_F(Render, EntriesShowValueCaretAndSelection) {
+    int str = NewCtrl(panel, CTRL_STRING, "Port0", 30, 20);
+    SetCtrlAttribute(panel, str, ATTR_WIDTH, 120);
+    SetCtrlVal(panel, str, "255");
+    Picture pic = PanelPicture(panel);
+    EXPECT_GT(pic.CountNot(VAL_WHITE, 33, 23, 16, 40), 10);   // the value's digits
+    EXPECT_EQ(pic.CountNot(VAL_WHITE, 33, 90, 16, 40), 0);    // nothing right of them
+
+    SetActiveCtrl(panel, str);
+    rte::internal::ViewState view;
+    view.hasFocus = true;
+    view.selStart = 0;
+    view.selEnd = 3;
+    Picture selected = ViewPicture(panel, view);
+    EXPECT_GT(selected.CountNot(VAL_WHITE, 33, 23, 16, 40) , 100);  // the highlight behind the text
+    view.selEnd = 0;
+    view.caret = -1;
+    Picture caret = ViewPicture(panel, view);
+    int withCaret = caret.CountNot(VAL_WHITE, 33, 23, 16, 60);
+    EXPECT_GT(withCaret, pic.CountNot(VAL_WHITE, 33, 23, 16, 60));
+
+    int num = NewCtrl(panel, CTRL_NUMERIC, "", 80, 20);
+    SetCtrlAttribute(panel, num, ATTR_WIDTH, 120);
+    SetCtrlVal(panel, num, 42.0);
+    pic = PanelPicture(panel);
+    EXPECT_GT(pic.CountNot(VAL_WHITE, 83, 100, 16, 36), 10);  // numbers sit at the right
+}
+
+TEST_F(Render, DecorationsRingsColorsSlidesAndChildPanels) {
+    int box = NewCtrl(panel, CTRL_RAISED_BOX, "", 10, 10);
+    SetCtrlAttribute(panel, box, ATTR_FRAME_COLOR, 0x2050A0);
+    int color = NewCtrl(panel, CTRL_COLOR_NUMERIC, "", 10, 150);
+    SetCtrlVal(panel, color, 0xFF0000);
+    int ring = NewCtrl(panel, CTRL_RING, "", 50, 150);
+    InsertListItem(panel, ring, -1, "Port 16", 16);
+    int slide = NewCtrl(panel, CTRL_HORIZONTAL_SLIDE, "", 90, 150);
+    SetCtrlAttribute(panel, slide, ATTR_SHOW_DIGITAL_DISPLAY, 0);
+    SetCtrlVal(panel, slide, 50.0);
+    int recessed = NewCtrl(panel, CTRL_RECESSED_FRAME, "", 140, 10);
+    int timer = NewCtrl(panel, CTRL_TIMER, "", 0, 0);
+    ASSERT_GT(timer, 0);
+    int child = NewPanel(panel, "Child", 150, 200, 30, 60);
+    SetPanelAttribute(child, ATTR_BACKCOLOR, 0x00FF00);
+    DisplayPanel(child);
+
+    Picture pic = PanelPicture(panel);
+    EXPECT_EQ(pic.At(10 + 50, 10 + 11), 0x2050A0);   // the box's face
+    EXPECT_EQ(pic.At(150 + 20, 10 + 11), 0xFF0000);  // the colour swatch
+    EXPECT_GT(pic.CountNot(VAL_WHITE, 53, 153, 16, 40), 10);  // the ring shows the chosen label
+    int fill = pic.At(150 + 10, 90 + 20), empty = pic.At(150 + 90, 90 + 20);
+    EXPECT_EQ(fill, 0x0000FF);                       // half full: left part filled
+    EXPECT_EQ(empty, VAL_WHITE);
+    EXPECT_NE(pic.At(10, 140), 0xC0C0C0);            // the recessed frame's dark edge
+    EXPECT_EQ(pic.At(200 + 30, 150 + 15), 0x00FF00); // child panel's client area
+    EXPECT_EQ(pic.At(200 + 57, 150 - 10), RteGetSysColor(RTE_SYSCOLOR_ACTIVECAPTION));  // its title bar
+    (void)recessed;
+}
+
+TEST_F(Render, RingListOpensBelowOrAboveWithTheMarkedItem) {
+    int ring = NewCtrl(panel, CTRL_RING, "Ring", 20, 30);
+    SetCtrlAttribute(panel, ring, ATTR_DATA_TYPE, VAL_STRING);
+    for (const char *item : {"one", "two", "three"}) InsertListItem(panel, ring, -1, item, item);
+    rte::internal::ViewState view;
+    view.ringPopup = ring;
+    view.ringHover = 1;
+    const int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
+    // Below the 22-pixel ring: lines of 15 pixels after a 2-pixel inset; the second one marked.
+    Picture pic = ViewPicture(panel, view);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 15 + 1), highlight);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 7), VAL_WHITE);        // the first line, unmarked
+    EXPECT_EQ(pic.At(30 + 90, 42 + 2 + 2 * 15 + 7), VAL_WHITE);
+    EXPECT_EQ(pic.At(30 + 90, 42 + 3 * 15 + 4 + 3), 0xC0C0C0); // the panel past the list's end
+    EXPECT_EQ(rte::internal::RingPopupItemAt(*rte::internal::FindPanel(panel),
+                                             *rte::internal::FindControl(rte::internal::FindPanel(panel), ring), &view,
+                                             40, 42 + 2 + 2 * 15 + 7),
+              2);
+
+    // Near the panel's bottom edge the list opens above the ring.
+    SetCtrlAttribute(panel, ring, ATTR_TOP, 170);
+    pic = ViewPicture(panel, view);
+    int top = 170 - (3 * 15 + 4);
+    EXPECT_EQ(pic.At(30 + 90, top + 2 + 15 + 1), highlight);
+    EXPECT_EQ(pic.At(30 + 90, top - 3), 0xC0C0C0);
+}

@@ -1,0 +1,217 @@
+#!/usr/bin/env python3
+"""Checks that the engine's layers (rte/README.md) depend only downwards.
+
+    check_layers.py SOURCE_DIR [OBJECT_DIR...]
+    check_layers.py --self-test     shows on a small made-up tree that each breach is found
+
+Includes: every #include "rte/..." of a file under rte/ must name a public header (rte/*.h),
+a header of the file's own layer or of a layer below it; events/ and render/ stand side by side
+and may not include each other. Public headers include public headers only. The test-only
+headers (rte/testing.h, rte/*_testing.h) are included by tests and by the one file that
+implements them. No header may reach itself again through its includes (a circle).
+
+Calls (when OBJECT_DIR is given: the folders holding the engine's object files): a function or
+variable that a file of one layer uses and a file of the library defines must be defined in
+that layer or below, so that a call through a public header cannot climb the layers either.
+
+Prints one line for each breach and exits 1 when there is any, else prints a summary and
+exits 0.
+"""
+import os
+import re
+import subprocess
+import sys
+
+# Layer order, lowest first. Layers of the same rank stand side by side and do not use each other.
+RANKS = {"core": 1, "gfx": 2, "model": 3, "events": 4, "render": 4, "display": 5, "main": 6}
+
+# Test-only headers and the files that implement them.
+TEST_HEADERS = {
+    "rte/testing.h": {"rte/events/testing.cpp"},
+    "rte/alloc_testing.h": {"rte/core/alloc.cpp"},
+    "rte/alloc_new_testing.h": set(),
+    "rte/mbs_testing.h": {"rte/core/mbs.cpp"},
+    "rte/ports_testing.h": {"rte/core/ports.cpp"},
+}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"(rte/[^"]+)"', re.M)
+
+
+def layer_of(path):
+    """The layer folder of rte/<layer>/..., or None for a file at rte/ itself."""
+    parts = path.split("/")
+    return parts[1] if len(parts) > 2 else None
+
+
+def is_test(path):
+    return path.endswith("_test.cpp")
+
+
+def sources(root):
+    out = []
+    for folder, _, names in os.walk(os.path.join(root, "rte")):
+        for name in names:
+            if name.endswith((".h", ".cpp", ".c")):
+                out.append(os.path.relpath(os.path.join(folder, name), root))
+    return sorted(out)
+
+
+def check_includes(root, files, breaches):
+    graph = {}
+    for path in files:
+        with open(os.path.join(root, path), encoding="utf-8") as f:
+            included = INCLUDE.findall(f.read())
+        graph[path] = included
+        mine = layer_of(path)
+        for target in included:
+            where = f"{path}: includes {target}"
+            if not os.path.exists(os.path.join(root, target)):
+                breaches.append(f"{where}, which does not exist")
+                continue
+            theirs = layer_of(target)
+            if target in TEST_HEADERS:
+                if not is_test(path) and path not in TEST_HEADERS[target]:
+                    breaches.append(f"{where}: a test-only header in the product")
+                continue
+            if mine is None:
+                if theirs is not None:
+                    breaches.append(f"{where}: a public header includes an internal one")
+                continue
+            if mine not in RANKS:
+                breaches.append(f"{path}: rte/{mine}/ is not a layer of rte/README.md")
+                continue
+            if theirs is None or theirs == mine:
+                continue
+            if theirs not in RANKS:
+                breaches.append(f"{where}: rte/{theirs}/ is not a layer")
+            elif RANKS[theirs] > RANKS[mine]:
+                breaches.append(f"{where}: {mine} reaches up to {theirs}")
+            elif RANKS[theirs] == RANKS[mine]:
+                breaches.append(f"{where}: {mine} and {theirs} stand side by side")
+    # Circles: a depth-first walk of the include graph.
+    state = {}
+    def visit(node, trail):
+        state[node] = 1
+        for nxt in graph.get(node, []):
+            if state.get(nxt) == 1:
+                loop = trail[trail.index(nxt):] + [nxt] if nxt in trail else [node, nxt]
+                breaches.append("include circle: " + " -> ".join(loop))
+            elif state.get(nxt) is None and nxt in graph:
+                visit(nxt, trail + [nxt])
+        state[node] = 2
+    for path in files:
+        if state.get(path) is None:
+            visit(path, [path])
+    return len(files)
+
+
+def nm(args, obj):
+    out = subprocess.run(["nm", "-P"] + args + [obj], capture_output=True, text=True, check=True).stdout
+    for line in out.splitlines():
+        fields = line.split()
+        if len(fields) >= 2:
+            yield fields[0], fields[1]
+
+
+def check_calls(root, object_dirs, breaches):
+    objects = {}
+    for top in object_dirs:
+        for folder, _, names in os.walk(top):
+            for name in names:
+                if not name.endswith(".o"):
+                    continue
+                obj = os.path.join(folder, name)
+                rel = os.path.relpath(obj, top)[: -len(".o")]
+                source = "rte/" + rel
+                if os.path.exists(os.path.join(root, source)):
+                    objects[source] = obj
+    owner = {}
+    for source, obj in objects.items():
+        for symbol, kind in nm(["--defined-only"], obj):
+            if kind in "TDBR":  # strong definitions; weak ones (inline, templates) belong to no file
+                owner[symbol] = source
+    uses = 0
+    for source, obj in sorted(objects.items()):
+        mine = layer_of(source)
+        for symbol, _ in nm(["-u"], obj):
+            where = owner.get(symbol)
+            if where is None or where == source:
+                continue
+            uses += 1
+            theirs = layer_of(where)
+            if mine is None or theirs is None or mine == theirs:
+                continue
+            if RANKS.get(theirs, 99) > RANKS.get(mine, 0) or (
+                    RANKS.get(theirs) == RANKS.get(mine)):
+                name = subprocess.run(["c++filt", symbol], capture_output=True, text=True).stdout.strip()
+                breaches.append(f"{source}: uses {name} of {where} ({mine} -> {theirs})")
+    return len(objects), uses
+
+
+def self_test():
+    """Each kind of breach, planted in a made-up tree, is found; a sound tree passes."""
+    import tempfile
+    files = {
+        "rte/ui.h": "",
+        "rte/testing.h": "",
+        "rte/core/a.h": '#include "rte/core/b.h"\n',
+        "rte/core/b.h": '#include "rte/core/a.h"\n',
+        "rte/core/up.cpp": '#include "rte/model/m.h"\n',
+        "rte/model/m.h": '#include "rte/ui.h"\n#include "rte/core/a.h"\n',
+        "rte/events/e.cpp": '#include "rte/render/r.h"\n#include "rte/testing.h"\n',
+        "rte/render/r.h": "",
+        "rte/bad.h": '#include "rte/model/m.h"\n',
+        "rte/model/m_test.cpp": '#include "rte/testing.h"\n',
+    }
+    expected = ["core reaches up to model", "stand side by side", "a test-only header in the product",
+                "a public header includes an internal one", "include circle"]
+    with tempfile.TemporaryDirectory() as root:
+        for path, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+            with open(os.path.join(root, path), "w", encoding="utf-8") as f:
+                f.write(text)
+        breaches = []
+        check_includes(root, sources(root), breaches)
+        missing = [e for e in expected if not any(e in b for b in breaches)]
+        if missing or len(breaches) != len(expected):
+            print("self-test: expected one breach each of", expected, "found", breaches)
+            return 1
+        for path in ["rte/core/up.cpp", "rte/events/e.cpp", "rte/bad.h"]:
+            os.remove(os.path.join(root, path))
+        with open(os.path.join(root, "rte/core/b.h"), "w", encoding="utf-8") as f:
+            f.write("")  # the circle broken
+        breaches = []
+        check_includes(root, sources(root), breaches)
+        if breaches:
+            print("self-test: a sound tree was refused:", breaches)
+            return 1
+    print("self-test: every planted breach was found")
+    return 0
+
+
+def main():
+    if sys.argv[1:] == ["--self-test"]:
+        return self_test()
+    if len(sys.argv) < 2:
+        print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
+        return 2
+    root = sys.argv[1]
+    breaches = []
+    count = check_includes(root, sources(root), breaches)
+    summary = f"{count} files' includes"
+    if len(sys.argv) > 2:
+        objects, uses = check_calls(root, sys.argv[2:], breaches)
+        if objects == 0:
+            breaches.append("no object files of the engine found under " + " ".join(sys.argv[2:]))
+        summary += f", {uses} uses across {objects} object files"
+    for line in breaches:
+        print(line)
+    if breaches:
+        print(f"{len(breaches)} breach(es) of the engine's layers", file=sys.stderr)
+        return 1
+    print(f"layers hold: {summary} point down")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
