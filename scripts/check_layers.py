@@ -31,6 +31,7 @@ TEST_HEADERS = {
     "rte/alloc_testing.h": {"rte/core/alloc.cpp"},
     "rte/alloc_new_testing.h": set(),
     "rte/mbs_testing.h": {"rte/core/mbs.cpp"},
+    "rte/ports_testing.h": {"rte/core/ports.cpp"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(rte/[^"]+)"', re.M)

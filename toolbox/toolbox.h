@@ -24,6 +24,10 @@
  *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
+ *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
+ *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
+ *   toolbox/windows/system_dlls.h      functions reached by loading their module (CallGetDiskFreeSpaceEx)
+ *   toolbox/windows/speaker.h          a tone on the PC speaker (StartPCSound, StopPCSound)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -49,5 +53,9 @@
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
 #include "toolbox/windows/deferred_calls.h"
+#include "toolbox/windows/registry.h"
+#include "toolbox/windows/system_info.h"
+#include "toolbox/windows/system_dlls.h"
+#include "toolbox/windows/speaker.h"
 
 #endif
