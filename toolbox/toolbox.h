@@ -25,6 +25,10 @@
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
  *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
+ *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
+ *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
+ *   toolbox/windows/system_dlls.h      functions reached by loading their module (CallGetDiskFreeSpaceEx)
+ *   toolbox/windows/speaker.h          a tone on the PC speaker (StartPCSound, StopPCSound)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -51,5 +55,9 @@
 #include "toolbox/files/paths.h"
 #include "toolbox/ui/callback_chain.h"
 #include "toolbox/windows/deferred_calls.h"
+#include "toolbox/windows/registry.h"
+#include "toolbox/windows/system_info.h"
+#include "toolbox/windows/system_dlls.h"
+#include "toolbox/windows/speaker.h"
 
 #endif
