@@ -21,8 +21,8 @@ struct Window {
 
 // ---- windows (sdl_windows.cpp) ----
 // Makes, retitles, resizes and removes windows so that every visible top-level panel of the
-// main thread has one.
-void SyncWindows();
+// main thread has one. True when a window was made or resized (it must be drawn).
+bool SyncWindows();
 Window *WindowOf(int panel);          // null when the panel has no window
 int PanelOfWindowId(Uint32 id);       // 0 when none
 std::vector<int> WindowPanels();      // the panels that have a window
