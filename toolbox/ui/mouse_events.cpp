@@ -13,6 +13,7 @@
 #include "toolbox/ui/mouse_events.h"
 
 #include "rte/alloc.h"
+#include "rte/engine.h"
 #include "rte/graphics.h"
 #include "rte/ui.h"
 #include "toolbox/core/errors.h"
@@ -20,8 +21,10 @@
 #include "toolbox/ui/callback_chain.h"
 #include "toolbox/windows/deferred_calls.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <unordered_map>
 
 namespace {
@@ -207,7 +210,10 @@ extern "C" int EnableExtendedMouseEvents(int panel, int control, double pollInte
     return 0;
 }
 
-extern "C" int DisableExtendedMouseEvents(int panel, int control) {
+namespace {
+
+// Disables on the calling thread, which owns the panel.
+int DisableHere(int panel, int control) {
     Lock hold;
     void *data = nullptr;
     int status = GetChainedCallbackData(panel, control, kMouseEventsType, &data);
@@ -218,6 +224,59 @@ extern "C" int DisableExtendedMouseEvents(int panel, int control) {
     UnchainCtrlCallback(panel, control, kMouseEventsType);
     std::free(info);
     return 0;
+}
+
+// A disable handed to the panel's thread: shared by the asking thread and the owner, each
+// dropping its reference when done with it (the asker may stop waiting first).
+struct OwnerDisable {
+    int panel, control;
+    std::atomic<int> status{0};
+    std::atomic<bool> done{false};
+    std::atomic<int> references{2};
+};
+
+void Release(OwnerDisable *call) {
+    if (call->references.fetch_sub(1) == 1) delete call;
+}
+
+void DisableOnOwner(void *data) {
+    auto *call = static_cast<OwnerDisable *>(data);
+    call->status = DisableHere(call->panel, call->control);
+    call->done = true;
+    Release(call);
+}
+
+}  // namespace
+
+// The link is taken out of the control's chain on the panel's own thread: the chain's dispatcher
+// runs there without a lock, so a link must not be freed from another thread while an event may
+// be passing through it. From another thread the events stop at once (no poll delivers any
+// more), and the unchaining is handed to the owner, waited for at most 2000 ms.
+extern "C" int DisableExtendedMouseEvents(int panel, int control) {
+    int owner = 0;
+    int oldBreak = SetBOLE(0);
+    int status = GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner);
+    SetBOLE(oldBreak);
+    if (status < 0 || static_cast<unsigned>(owner) == CurrThreadId()) return DisableHere(panel, control);
+    {
+        Lock hold;
+        void *data = nullptr;
+        if ((status = GetChainedCallbackData(panel, control, kMouseEventsType, &data)) < 0) return status;
+        static_cast<MouseEventsInfo *>(data)->enabled = 0;
+    }
+    OwnerDisable *call = new (std::nothrow) OwnerDisable;
+    if (!call) return UIE_OUT_OF_MEMORY;
+    call->panel = panel;
+    call->control = control;
+    if (PostDeferredCallToThreadAndWait(DisableOnOwner, call, static_cast<unsigned>(owner), 2000) < 0) {
+        // The owner runs no event loop (or has ended): nothing dispatches there, so the
+        // unchaining is safe here.
+        delete call;
+        return DisableHere(panel, control);
+    }
+    status = call->done ? call->status.load() : 0;  // not yet run: it will be, events are off
+    Release(call);
+    return status;
 }
 
 extern "C" int ConvertMouseCoordinates(int panel, int control, int relativeToControl, int pinToControl, int *x,

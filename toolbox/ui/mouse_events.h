@@ -36,9 +36,11 @@ extern "C" {
  * control that does not exist. */
 int EnableExtendedMouseEvents(int panel, int control, double pollInterval);
 
-/* Stops the control's extended mouse events; no event comes after this returns on the
- * control's own thread. Returns 0, or -45 when the control has none (the engine's code when it
- * does not exist). */
+/* Stops the control's extended mouse events: no poll delivers an event after this returns.
+ * Called from another thread than the panel's, it hands the rest to the panel's thread and waits
+ * for it at most 2000 ms (so that thread should be running its event loop). Returns 0, or -45
+ * when the control has none (the engine's code when it does not exist), -12. Enable a control's
+ * events on the panel's own thread: the polls, and so the events, run on the enabling thread. */
 int DisableExtendedMouseEvents(int panel, int control);
 
 /* Turns the point (*x, *y) of the panel into the control's coordinates (relativeToControl
