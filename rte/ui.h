@@ -270,7 +270,9 @@ const char *GetUILErrorString(int errorCode);
 /* Loads panel resourceId from a panel resource file (our .uir text format, described in
  * rte/model/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
  * relative fileName is looked up beside the program (/proc/self/exe's folder) first, then in
- * the current folder. Callback names bind through the symbol table (RteSetSymbolTable).
+ * the installed program's share folder (<program folder>/../share/<program name>/, PREFIX/share/
+ * QM7300_Test/ for PREFIX/bin/QM7300_Test), then in the current folder. Callback names bind
+ * through the symbol table (RteSetSymbolTable).
  * Returns the new panel handle (> 0, hidden until DisplayPanel), or UIE_FILE_NOT_FOUND,
  * UIE_FILE_READ_ERROR, UIE_BAD_FILE_FORMAT, UIE_RESOURCE_NOT_FOUND, UIE_CALLBACK_NOT_FOUND,
  * UIE_BAD_PANEL (parent), UIE_NULL_POINTER, UIE_OUT_OF_MEMORY; nothing is made on failure. */
