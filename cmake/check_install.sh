@@ -81,6 +81,11 @@ c++ $flags "$src/toolbox/consumer/tour.cpp" -o "$scratch/tour_cpp" $(pkg-config 
   fail "c++ tour.cpp \$(pkg-config ...) does not build"
 "$scratch/tour_cpp" >/dev/null || fail "the C++ tour built with pkg-config failed"
 if [ "$kind" = shared ]; then
+  # The static line works on a shared install too (it links the shared libraries).
+  # shellcheck disable=SC2046,SC2086
+  cc $flags "$src/toolbox/consumer/tour.c" -o "$scratch/tour_static_line" $(pkg-config --cflags --libs --static toolbox) ||
+    fail "cc tour.c \$(pkg-config --cflags --libs --static toolbox) does not build on a shared install"
+  "$scratch/tour_static_line" >/dev/null || fail "the tour built with pkg-config --static failed"
   if readelf -d "$scratch/tour_c" | grep -E 'NEEDED.*(SDL|pango|cairo|X11)'; then
     fail "a list-and-string program links the libraries above"
   fi
