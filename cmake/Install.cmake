@@ -58,11 +58,53 @@ foreach(library rte win32 toolbox qm7300)
   endforeach()
 endforeach()
 
+# static_needs(FLAGS_VAR FINDS_VAR LIBRARY...): what the static libraries link besides the
+# tree's own: FLAGS_VAR gets the linker flags (a pkg-config module's libraries, -pthread,
+# -ldl...), FINDS_VAR the CMake lines that find the same imported targets again for the
+# package's users. Read from the libraries' links, so a library a folder adds
+# (target_link_libraries(... PkgConfig::X)) reaches the .pc and the package by itself.
+function(static_needs flags_var finds_var)
+  set(flags "")
+  set(finds "")
+  foreach(target IN LISTS ARGN)
+    get_target_property(type ${target} TYPE)
+    if(NOT type STREQUAL "STATIC_LIBRARY")
+      continue()
+    endif()
+    get_target_property(links ${target} LINK_LIBRARIES)
+    foreach(item IN LISTS links)
+      if(item MATCHES "^PkgConfig::(.+)$")
+        set(prefix ${CMAKE_MATCH_1})
+        list(APPEND flags ${${prefix}_LDFLAGS})
+        list(JOIN __pkg_config_arguments_${prefix} " " arguments)
+        list(APPEND finds "pkg_check_modules(${prefix} ${arguments})")
+      elseif(item STREQUAL "Threads::Threads")
+        list(APPEND flags -pthread)
+        list(APPEND finds "find_dependency(Threads)")
+      elseif(NOT item OR TARGET ${item} OR item MATCHES "^\\$<")
+        continue()  # a library of the tree, or an expression of the C++ run time's
+      elseif(item MATCHES "^-")
+        list(APPEND flags ${item})
+      else()
+        list(APPEND flags -l${item})
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES finds)
+  list(JOIN finds "\n  " finds)
+  set(${flags_var} ${flags} PARENT_SCOPE)
+  set(${finds_var} "${finds}" PARENT_SCOPE)
+endfunction()
+
 # CMake packages. A static install brings the libraries' own needs along (PACKAGE_STATIC).
 set(PACKAGE_STATIC TRUE)
 if(BUILD_SHARED_LIBS)
   set(PACKAGE_STATIC FALSE)
 endif()
+static_needs(RTE_STATIC_FLAGS RTE_PACKAGE_FINDS ${rte_rte} ${WIN32_MODULES})
+static_needs(WIN32_STATIC_FLAGS unused ${WIN32_MODULES})
+static_needs(TOOLBOX_STATIC_FLAGS TOOLBOX_PACKAGE_FINDS ${toolbox_toolbox})
+static_needs(ENGINE_STATIC_FLAGS unused ${rte_rte})
 foreach(pkg rte toolbox qm7300)
   configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/pkg/${pkg}Config.cmake.in
     ${CMAKE_CURRENT_BINARY_DIR}/pkg/${pkg}Config.cmake
@@ -76,9 +118,9 @@ endforeach()
 
 # pkg-config. The prefix is found from the .pc file's own place. Shared: each file names its
 # library alone. Static (pkg-config --static): Libs.private lists, as flags, the shared system
-# libraries the library calls (the C++ run time, and for rte and win32 the graphics, SQLite and
-# GIO libraries), rather than requiring their packages, whose include folders --cflags would
-# then add; --cflags stays the one include folder the headers need.
+# libraries the library calls (static_needs: for rte and win32 the graphics, SQLite, GIO...
+# libraries, and the C++ run time), rather than requiring their packages, whose include
+# folders --cflags would then add; --cflags stays the one include folder the headers need.
 file(RELATIVE_PATH PC_RELATIVE_PREFIX "/${lib}/pkgconfig" "/")
 string(REGEX REPLACE "/$" "" PC_RELATIVE_PREFIX "${PC_RELATIVE_PREFIX}")
 function(pc_flags var)
@@ -106,9 +148,9 @@ else()
     endif()
   endforeach()
   string(STRIP "${WIN32_PC_LIBS}" WIN32_PC_LIBS)
-  pc_flags(RTE_PC_LIBS_PRIVATE ${RTE_GRAPHICS_LDFLAGS} ${CXX_RUNTIME_FLAGS} -ldl)
-  pc_flags(WIN32_PC_LIBS_PRIVATE ${WIN32_SQLITE_LDFLAGS} ${WIN32_GIO_LDFLAGS} ${CXX_RUNTIME_FLAGS} -ldl)
-  pc_flags(TOOLBOX_PC_LIBS_PRIVATE ${CXX_RUNTIME_FLAGS})
+  pc_flags(RTE_PC_LIBS_PRIVATE ${ENGINE_STATIC_FLAGS} ${CXX_RUNTIME_FLAGS})
+  pc_flags(WIN32_PC_LIBS_PRIVATE ${WIN32_STATIC_FLAGS} ${CXX_RUNTIME_FLAGS})
+  pc_flags(TOOLBOX_PC_LIBS_PRIVATE ${TOOLBOX_STATIC_FLAGS} ${CXX_RUNTIME_FLAGS})
   set(QM7300_PC_LIBS_PRIVATE "")  # shared in every build
 endif()
 foreach(pkg rte win32 toolbox qm7300)
