@@ -27,18 +27,6 @@ struct Model {
 std::atomic<PanelVisibilityHook> g_panelShown{nullptr};
 std::atomic<PanelVisibilityHook> g_panelHidden{nullptr};
 
-std::atomic<DisplayOpener> g_displayOpener{nullptr};
-
-// Opens the display for a panel about to be shown: 0 or an engine code.
-int OpenDisplayFor(int panel) {
-    {
-        std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        if (FindPanel(panel) == nullptr) return UIE_BAD_PANEL;
-    }
-    DisplayOpener open = g_displayOpener.load();
-    return open != nullptr ? open() : 0;
-}
-
 void NotifyShown(int panel) {
     if (PanelVisibilityHook hook = g_panelShown.load()) hook(panel);
 }
@@ -283,8 +271,6 @@ void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden)
     g_panelShown.store(shown);
     g_panelHidden.store(hidden);
 }
-
-void SetDisplayOpener(DisplayOpener opener) { g_displayOpener.store(opener); }
 
 void *NewWindowToken() {
     static std::atomic<std::uintptr_t> next{0x1000};
@@ -550,7 +536,7 @@ extern "C" int DiscardCtrl(int panel, int control) {
 }
 
 extern "C" int DisplayPanel(int panel) {
-    if (int rc = OpenDisplayFor(panel); rc < 0) return Fail("DisplayPanel", rc);
+    if (int rc = OpenDisplayForPanel(panel); rc < 0) return Fail("DisplayPanel", rc);
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("DisplayPanel", UIE_BAD_PANEL);
@@ -572,7 +558,7 @@ extern "C" int HidePanel(int panel) {
 }
 
 extern "C" int InstallPopup(int panel) {
-    if (int rc = OpenDisplayFor(panel); rc < 0) return Fail("InstallPopup", rc);
+    if (int rc = OpenDisplayForPanel(panel); rc < 0) return Fail("InstallPopup", rc);
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("InstallPopup", UIE_BAD_PANEL);
