@@ -290,12 +290,13 @@ int NewPanel(int parentPanel, const char *title, int top, int left, int height, 
 int DiscardPanel(int panel);
 
 /* Shows it (and its parents) and brings it to the front; the first panel shown opens the display
- * (rte/engine.h). 0, UIE_BAD_PANEL, or UIE_NO_DISPLAY when the display cannot be opened. */
+ * (rte/engine.h). 0, UIE_BAD_PANEL, or UIE_NO_DISPLAY when the display cannot be opened (as
+ * InstallPopup and MessagePopup then return too). */
 int DisplayPanel(int panel);
 int HidePanel(int panel);     /* hides it; 0 or UIE_BAD_PANEL */
 
 /* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. 0,
- * UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL, UIE_NO_DISPLAY (as DisplayPanel). */
+ * UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL. */
 int InstallPopup(int panel);
 /* Removes the newest popup (panel 0) or a given one, and hides it. 0 or UIE_BAD_PANEL. */
 int RemovePopup(int panel);
