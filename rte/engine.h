@@ -3,18 +3,26 @@
  * break-on-library-errors switch.
  *
  * A program with a WinMain links rte_main, whose main() does the start-up for it (instance
- * handle, command line, show state, InitRTEEx, the symbol table, WinMain, the exit clean-ups,
- * CloseRTE). A program with its own main() calls InitRTEEx(0, 0, 0) before using the engine and
- * CloseRTE() at its end.
+ * handle, command line, show state, InitRTEEx, RteOpenDisplay, the symbol table, WinMain, the
+ * exit clean-ups, CloseRTE): without a display it ends at once with exit code -1 after one line
+ * on standard error. A program with its own main() (a console tool) calls InitRTEEx(0, 0, 0)
+ * before using the engine and CloseRTE() at its end; it needs no screen and no variable until
+ * it displays a panel.
  *
- * Displays: the environment variable RTE_DISPLAY chooses how panels are shown.
+ * Displays: the environment variable RTE_DISPLAY chooses how panels are shown. The display is
+ * opened when a panel is first displayed (DisplayPanel, InstallPopup, MessagePopup) or when
+ * RteOpenDisplay asks for it; a display that cannot be opened then makes that call fail with
+ * UIE_NO_DISPLAY (-2) after one line on standard error saying why.
  *   headless  no window; panels live in memory, popups print on standard error, and
- *             RTE_SCRIPT=<file> plays an operator script against the program's panels.
- *   sdl       the screen: one window per visible top-level panel (SDL2), drawn by the engine's
- *             renderer; RTE_SCALE=<factor> (0.5..4) overrides the scale chosen from the
- *             screen's density.
- *   unset     sdl when a screen is reachable ($DISPLAY or $WAYLAND_DISPLAY); otherwise
- *             InitRTEEx prints one line on standard error saying so and fails.
+ *             RTE_SCRIPT=<file> plays an operator script against the program's panels (the
+ *             language: man 7 rte-script). Without RTE_SCRIPT the first panel displayed prints
+ *             one line saying that no operator is attached and how to attach one; the program
+ *             runs on until it ends by itself.
+ *   sdl       the screen: one window per visible top-level panel of the main thread (SDL2),
+ *             drawn by the engine's renderer; RTE_SCALE=<factor> (0.5..4) overrides the scale
+ *             chosen from the screen's density.
+ *   unset     sdl when a screen is reachable ($DISPLAY or $WAYLAND_DISPLAY); otherwise opening
+ *             the display fails.
  */
 #ifndef RTE_ENGINE_H
 #define RTE_ENGINE_H
@@ -25,11 +33,18 @@ extern "C" {
 
 /* ---- Start-up and shut-down ------------------------------------------------------------- */
 
-/* Initialises the engine: chooses the display (RTE_DISPLAY), reads the operator script
- * (RTE_SCRIPT). Returns 1 when the engine is ready, 0 on failure (a line on stderr says why).
- * A second call after a successful one does nothing and returns 1. hInstance is kept as the
+/* Initialises the engine: chooses the display (RTE_DISPLAY, opened later), reads the operator
+ * script (RTE_SCRIPT). Returns 1 when the engine is ready, 0 on failure (a line on stderr says
+ * why: an RTE_DISPLAY the engine does not offer, a script that cannot be read or parsed). A
+ * second call after a successful one does nothing and returns 1. hInstance is kept as the
  * program's instance handle; the reserved arguments are ignored. */
 int InitRTEEx(void *hInstance, void *reserved1, void *reserved2);
+
+/* Opens the display InitRTEEx chose now, rather than when the first panel is displayed. A
+ * screen opens from the main thread only (on another thread this does nothing). Returns 0, or
+ * UIE_NO_DISPLAY (-2) when it cannot be opened, after one line on stderr the first time.
+ * Before InitRTEEx it does nothing and returns 0 (panels are then on the headless display). */
+int RteOpenDisplay(void);
 
 /* Runs the registered exit clean-ups (newest first), discards every panel and marks the engine
  * detached. Calling it again does nothing.

@@ -92,7 +92,7 @@ const double *GetTimerTickTimePtr(void);
 
 #define UIE_NO_ERROR            0
 #define UIE_NOT_INITIALIZED    -1    /* InitRTEEx has not been called */
-#define UIE_NO_DISPLAY         -2    /* no display backend could be started */
+#define UIE_NO_DISPLAY         -2    /* the display could not be opened (no screen reachable) */
 #define UIE_WRONG_DATA_TYPE    -10   /* the control's value is not of the data type the call needs */
 #define UIE_OUT_OF_MEMORY      -12
 #define UIE_BAD_COUNT          -14   /* a count argument is not valid (for example below 1) */
@@ -270,7 +270,9 @@ const char *GetUILErrorString(int errorCode);
 /* Loads panel resourceId from a panel resource file (our .uir text format, described in
  * rte/model/uir_load.cpp). parentPanel 0 makes a top-level panel, else a child of that panel. A
  * relative fileName is looked up beside the program (/proc/self/exe's folder) first, then in
- * the current folder. Callback names bind through the symbol table (RteSetSymbolTable).
+ * the installed program's share folder (<program folder>/../share/<program name>/, PREFIX/share/
+ * QM7300_Test/ for PREFIX/bin/QM7300_Test), then in the current folder. Callback names bind
+ * through the symbol table (RteSetSymbolTable).
  * Returns the new panel handle (> 0, hidden until DisplayPanel), or UIE_FILE_NOT_FOUND,
  * UIE_FILE_READ_ERROR, UIE_BAD_FILE_FORMAT, UIE_RESOURCE_NOT_FOUND, UIE_CALLBACK_NOT_FOUND,
  * UIE_BAD_PANEL (parent), UIE_NULL_POINTER, UIE_OUT_OF_MEMORY; nothing is made on failure. */
@@ -287,7 +289,10 @@ int NewPanel(int parentPanel, const char *title, int top, int left, int height, 
  * receives EVENT_DISCARD first (children before parents). 0 or UIE_BAD_PANEL. */
 int DiscardPanel(int panel);
 
-int DisplayPanel(int panel);  /* shows it (and its parents) and brings it to the front; 0 or UIE_BAD_PANEL */
+/* Shows it (and its parents) and brings it to the front; the first panel shown opens the display
+ * (rte/engine.h). 0, UIE_BAD_PANEL, or UIE_NO_DISPLAY when the display cannot be opened (as
+ * InstallPopup and MessagePopup then return too). */
+int DisplayPanel(int panel);
 int HidePanel(int panel);     /* hides it; 0 or UIE_BAD_PANEL */
 
 /* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. 0,
@@ -398,7 +403,8 @@ int GetUserEvent(int waitMode, int *panel, int *control);
 /* ---- Popups, mouse, dropped files ------------------------------------------------------------------- */
 
 /* A message box with an OK button. Headless: prints "POPUP <title>: <message>" on stderr and
- * returns as if OK was pressed. Returns 0, or UIE_NULL_POINTER. */
+ * returns as if OK was pressed. Returns 0, UIE_NULL_POINTER, or UIE_NO_DISPLAY (as
+ * DisplayPanel; nothing is shown then). */
 int MessagePopup(const char *title, const char *message);
 
 /* The pointer position relative to a panel (control 0) or control, and the button states

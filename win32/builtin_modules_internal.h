@@ -13,8 +13,10 @@
  * alone, and a module whose library is not linked simply does not exist (LoadLibraryA fails
  * as for a missing DLL). Static linking drops an archive member nothing refers to, so the
  * win32 umbrella library (win32/CMakeLists.txt, and the pkg-config file) makes the linker keep
- * each record with -Wl,--undefined=<record>; a shared build needs nothing more (the weak
- * reference binds to the record when the module's library is loaded). To add a module:
+ * each record with -Wl,--undefined=<record>. Shipped shared, every module is folded into the
+ * one libwin32.so.1 (cmake/ShippedLibraries.cmake), linked from all the modules' objects, so the
+ * weak references bind to the records inside it; the records stay internal (not exported).
+ * To add a module:
  * define its record in its library, add the record's name to the weak table in modules.cpp
  * and to WIN32_BUILTIN_MODULE_RECORDS in win32/CMakeLists.txt.
  */

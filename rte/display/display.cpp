@@ -1,14 +1,18 @@
 // rte/display/display.cpp - the display in use: choosing it from RTE_DISPLAY at start-up,
-// connecting it to the model (panels shown and hidden) and to the main thread's queue (its
-// pump), and MessagePopup, which it shows.
+// opening it when a panel is first displayed (or RteOpenDisplay asks), connecting it to the
+// model (panels shown and hidden) and to the main thread's queue (its pump), and MessagePopup,
+// which it shows.
 #include "rte/display/display.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "rte/core/errors.h"
 #include "rte/core/thread_queue.h"
+#include "rte/engine.h"
 #include "rte/model/ui_model.h"
 #include "rte/ui.h"
 
@@ -30,16 +34,20 @@ void UseDisplay(const DisplayBackend &backend) {
     SetMainThreadPump(backend.wake, backend.pump);
 }
 
-bool StartDisplay(std::string *error) {
+namespace {
+
+// Which display InitRTEEx chose and whether it is open. Before InitRTEEx (tests, tools that
+// never start the engine) nothing is chosen and panels live on the headless display.
+enum class Chosen { None, Headless, Screen };
+std::mutex g_openLock;     // guards the three below; held while the screen starts
+Chosen g_chosen = Chosen::None;
+bool g_open = false;
+bool g_failed = false;     // the screen could not be opened; said once, refused from then on
+bool g_operatorAttached = false;
+
+// Starts the screen display (main thread, g_openLock held). False with a reason.
+bool StartScreen(std::string *error) {
     const char *name = std::getenv("RTE_DISPLAY");
-    if (name != nullptr && std::strcmp(name, "headless") == 0) {
-        UseDisplay(HeadlessDisplay());
-        return HeadlessDisplay().start(error);
-    }
-    if (name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0) {
-        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl or headless";
-        return false;
-    }
     if (name == nullptr || name[0] == '\0') {
         const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
         if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
@@ -52,10 +60,66 @@ bool StartDisplay(std::string *error) {
     return true;
 }
 
+}  // namespace
+
+bool ChooseDisplay(std::string *error) {
+    const char *name = std::getenv("RTE_DISPLAY");
+    bool headless = name != nullptr && std::strcmp(name, "headless") == 0;
+    if (!headless && name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0) {
+        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl or headless";
+        return false;
+    }
+    const char *script = std::getenv("RTE_SCRIPT");
+    SetDisplayOpener(OpenDisplay);
+    std::lock_guard<std::mutex> hold(g_openLock);
+    g_chosen = headless ? Chosen::Headless : Chosen::Screen;
+    g_operatorAttached = script != nullptr && script[0] != '\0';
+    if (headless) {
+        UseDisplay(HeadlessDisplay());
+        return HeadlessDisplay().start(error);
+    }
+    return true;
+}
+
+// The screen is opened on the main thread only: it shows the main thread's panels alone, so a
+// panel of another thread needs none. The headless display is open from the start; its first
+// panel shown without an operator script says, once, that nobody is there to answer it.
+int OpenDisplay() {
+    std::lock_guard<std::mutex> hold(g_openLock);
+    if (g_open || g_chosen == Chosen::None) return 0;
+    if (g_chosen == Chosen::Headless) {
+        g_open = true;
+        if (!g_operatorAttached) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "rte: no operator is attached (RTE_DISPLAY=headless without RTE_SCRIPT): the panels "
+                                 "are shown to nobody and the program runs on until it ends or is stopped; set "
+                                 "RTE_SCRIPT=<file> to play operator actions (man 7 rte-script)\n");
+            std::fflush(stderr);
+        }
+        return 0;
+    }
+    if (g_failed) return UIE_NO_DISPLAY;
+    if (CurrThreadId() != MainThreadId()) return 0;
+    std::string error;
+    if (!StartScreen(&error)) {
+        g_failed = true;
+        std::fprintf(stderr, "rte: %s\n", error.c_str());
+        return UIE_NO_DISPLAY;
+    }
+    g_open = true;
+    return 0;
+}
+
 }  // namespace rte::internal
+
+extern "C" int RteOpenDisplay(void) {
+    int rc = rte::internal::OpenDisplay();
+    return rc < 0 ? rte::internal::Fail("RteOpenDisplay", rc) : 0;
+}
 
 extern "C" int MessagePopup(const char *title, const char *message) {
     if (title == nullptr || message == nullptr) return rte::internal::Fail("MessagePopup", UIE_NULL_POINTER);
+    if (int rc = rte::internal::OpenDisplay(); rc < 0) return rte::internal::Fail("MessagePopup", rc);
     rte::internal::Display().messagePopup(title, message);
     return 0;
 }

@@ -321,7 +321,9 @@ TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
         const char *script;
         const char *message;
     } cases[] = {
-        {"select PANEL_LIST three\n", "script:1: select PANEL_LIST: the operator cannot do that now"},
+        {"select PANEL_LIST three\n",
+         "script:1: select PANEL_LIST: no item is labelled \"three\" \\(its items: \"one\", \"two words\"\\)"},
+        {"type PANEL_NAME x\nselect PANEL_LIST one\n", "script:2: the script ended"},
         {"select PANEL_NAME one\n", "script:1: select PANEL_NAME: not a list control"},
         {"type PANEL_QUIT x\n", "script:1: type PANEL_QUIT: this kind of control does not take typed text"},
         {"\ntype PANEL_NAME ab\nexpect PANEL_NAME abc\n", "script:3: expect PANEL_NAME: wanted \"abc\", found \"ab\""},

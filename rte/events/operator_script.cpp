@@ -1,38 +1,10 @@
 // rte/events/operator_script.cpp - plays an operator script (RTE_SCRIPT) against the program's panels
 // on the headless display.
 //
-// Commands, one a line (NAME is a control's constant name from the panel resource; TEXT and
-// LABEL follow the rule in rte/core/line_text.h):
-//   press NAME          click: focus moves to it, then EVENT_COMMIT
-//   type NAME TEXT      focus, type TEXT over the value (cut to the maximum entry length), Enter:
-//                       EVENT_VAL_CHANGED when the value changed, then EVENT_COMMIT. Typing
-//                       commits, as a user's Enter or leaving the field would.
-//   select NAME LABEL   choose a list item by its label (EVENT_VAL_CHANGED, EVENT_COMMIT)
-//   focus NAME          EVENT_LOST_FOCUS to the old control, EVENT_GOT_FOCUS to this one
-//   wait SECONDS        let the program run that long (timers fire)
-//   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
-//   dump                show every named control of every panel, lowest panel handle first;
-//                       then each shown child panel whose controls have no names (a tool tip)
-//                       as OWNER.child=TEXTS: OWNER is its top-level panel's constant name (or
-//                       title), TEXTS the texts of its text messages joined by |. show and
-//                       expect take OWNER.child too (the frontmost such panel; "" when none)
-//   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
-//   key KEY             one key stroke on the control that has the focus (of the active panel),
-//                       as the keyboard makes it: KEY is a character, or Tab, Enter, Escape,
-//                       Backspace, Delete, Insert, Up, Down, Left, Right, Home, End, PageUp,
-//                       PageDown, Space, F1 to F12, each may follow Shift+, Ctrl+ and Alt+
-//                       (in any case: "shift+tab")
-//   keys TEXT           TEXT typed on the control that has the focus, at its caret, as the
-//                       keyboard types it (nothing selected first, no Enter)
-//   move NAME           rest the pointer on the centre of the control (its panel must be shown)
-//   move X Y            move the pointer to (X, Y) of the panel the pointer is on (at first: the
-//                       active panel); X and Y are whole pixels and may lie outside the panel
-//   button B D          press (D = down) or release (D = up) the left or right button (B = left
-//                       or right) where the pointer is: a press clicks what is under the pointer
-//                       (EVENT_LEFT_CLICK, ...), a release over a pressed button commits it.
-//                       The pointer's position and buttons are what GetRelativeMouseState reports
-// `wait` lets the clock run while the program does, so what follows from a resting pointer (a
-// tool tip after a pause, polled mouse events) happens during it.
+// The language (every command, its arguments, the quoting rule of rte/core/line_text.h, what
+// is printed, exit statuses, examples) is described once, in the manual page beside this file,
+// rte/events/rte-script.7 (man 7 rte-script); a command added here is added there too, under
+// COMMANDS, and operator_script_doc_test checks that the two agree.
 // Every command acts through the engine's one path of operator input
 // (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
 // what the same keys do on the screen.
@@ -181,7 +153,7 @@ void Dump() {
 
 const char *Why(int code) {
     switch (code) {
-    case UIE_BAD_VALUE: return "the operator cannot do that now (hidden, dimmed or indicator control, unknown label or bad number)";
+    case UIE_BAD_VALUE: return "the operator cannot do that now (hidden, dimmed or indicator control, or bad number)";
     case UIE_WRONG_ATTRIBUTE: return "this kind of control does not take typed text";
     case UIE_NOT_LIST_CONTROL: return "not a list control";
     default: return GetUILErrorString(code);
@@ -230,6 +202,19 @@ void PressPointerButton(const ScriptLine &line) {
     else ButtonUp(panel, x, y, line.right);
 }
 
+// A select whose label no item has stops naming the label and the labels the list has.
+void StopOnUnknownLabel(const ScriptLine &line, int panel, int control) {
+    if (!IsListCtrl(panel, control)) return;
+    std::vector<std::string> labels = CtrlItemLabels(panel, control);
+    std::string items;
+    for (const std::string &label : labels) {
+        if (label == line.text) return;  // it is there: the failure was something else
+        items += (items.empty() ? "\"" : ", \"") + OneLine(label) + "\"";
+    }
+    Stop(line, "select " + line.name + ": no item is labelled \"" + OneLine(line.text) + "\" (" +
+                   (items.empty() ? std::string("the list is empty") : "its items: " + items) + ")");
+}
+
 void RunLine(const ScriptLine &line) {
     if (line.command == "dump") return Dump();
     if (line.command == "move" || line.command == "button") {
@@ -268,7 +253,10 @@ void RunLine(const ScriptLine &line) {
     int rc = 0;
     if (line.command == "press") rc = PressCtrl(panel, control);
     else if (line.command == "type") rc = TypeIntoCtrl(panel, control, line.text);
-    else if (line.command == "select") rc = SelectInCtrl(panel, control, line.text);
+    else if (line.command == "select") {
+        rc = SelectInCtrl(panel, control, line.text);
+        if (rc == UIE_BAD_VALUE) StopOnUnknownLabel(line, panel, control);
+    }
     else if (line.command == "focus") rc = FocusCtrl(panel, control);
     else if (line.command == "show") Show(panel, control, line.name);
     else if (line.command == "expect") {

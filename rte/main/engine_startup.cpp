@@ -70,7 +70,7 @@ extern "C" int InitRTEEx(void *hInstance, void *reserved1, void *reserved2) {
     bool readingScript = false;
     try {
         std::string error;
-        if (!rte::internal::StartDisplay(&error)) {
+        if (!rte::internal::ChooseDisplay(&error)) {
             std::fprintf(stderr, "rte: %s\n", error.c_str());
             return 0;
         }

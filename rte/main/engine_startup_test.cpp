@@ -7,6 +7,7 @@
 
 #include "rte/engine.h"
 #include "rte/events/operator_script.h"
+#include "rte/ui.h"
 #include "rte/main/startup_cmdline.h"
 
 namespace {
@@ -39,15 +40,56 @@ TEST(EngineStartupDeathTest, CleanupsRunAtExitWithoutCloseRTE) {
         ::testing::ExitedWithCode(0), "^first;$");
 }
 
-TEST(EngineStartupDeathTest, NoScreenDisplayFailsWithOneLine) {
+// A console program starts without a screen and without any variable; only displaying a panel
+// needs the display, and then fails with UIE_NO_DISPLAY after one line saying why (once).
+TEST(EngineStartupDeathTest, ConsoleProgramsNeedNoScreenUntilAPanelIsDisplayed) {
     EXPECT_EXIT(
         {
             unsetenv("RTE_DISPLAY");
+            unsetenv("RTE_SCRIPT");
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
+            if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
+            int panel = NewPanel(0, "console", 0, 0, 100, 100);
+            if (panel <= 0 || SetPanelAttribute(panel, ATTR_TITLE, "still console") != 0) std::exit(2);
+            std::fprintf(stderr, "started;");
+            int first = DisplayPanel(panel);
+            int second = DisplayPanel(panel);
+            std::fprintf(stderr, "%d %d %d", first, second, RteOpenDisplay());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "^started;rte: no screen display is reachable [^\n]*RTE_DISPLAY=headless[^\n]*\n-2 -2 -2$");
+}
+
+// A program with a WinMain opens its display at start-up (rte_main): RteOpenDisplay fails there
+// as DisplayPanel would. An RTE_DISPLAY the engine does not offer fails InitRTEEx itself.
+TEST(EngineStartupDeathTest, DisplaysTheEngineDoesNotOfferFailStartUp) {
+    EXPECT_EXIT(
+        {
+            setenv("RTE_DISPLAY", "vga", 1);
             std::exit(InitRTEEx(nullptr, nullptr, nullptr) == 0 ? 0 : 1);
         },
-        ::testing::ExitedWithCode(0), "no screen display.*RTE_DISPLAY=headless");
+        ::testing::ExitedWithCode(0), "^rte: RTE_DISPLAY=vga is not a display this engine offers; use sdl or headless\n$");
+}
+
+// Headless without a script: the first panel displayed says, once, that no operator is attached
+// and how to attach one; the program goes on.
+TEST(EngineStartupDeathTest, HeadlessWithoutAScriptSaysNoOperatorIsAttached) {
+    EXPECT_EXIT(
+        {
+            setenv("RTE_DISPLAY", "headless", 1);
+            unsetenv("RTE_SCRIPT");
+            if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
+            std::fprintf(stderr, "started;");
+            int a = NewPanel(0, "a", 0, 0, 100, 100);
+            int b = NewPanel(0, "b", 0, 0, 100, 100);
+            int shownA = DisplayPanel(a);
+            int shownB = DisplayPanel(b);
+            std::fprintf(stderr, "%d %d %d", shownA, shownB, RteOpenDisplay());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "^started;rte: no operator is attached[^\n]*RTE_SCRIPT=[^\n]*\n0 0 0$");
 }
 
 TEST(EngineStartup, AtMost32Cleanups) {

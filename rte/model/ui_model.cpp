@@ -548,6 +548,7 @@ extern "C" int DiscardCtrl(int panel, int control) {
 }
 
 extern "C" int DisplayPanel(int panel) {
+    if (int rc = OpenDisplayForPanel(panel); rc < 0) return Fail("DisplayPanel", rc);
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("DisplayPanel", UIE_BAD_PANEL);
@@ -569,6 +570,7 @@ extern "C" int HidePanel(int panel) {
 }
 
 extern "C" int InstallPopup(int panel) {
+    if (int rc = OpenDisplayForPanel(panel); rc < 0) return Fail("InstallPopup", rc);
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("InstallPopup", UIE_BAD_PANEL);

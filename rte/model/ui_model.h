@@ -159,6 +159,13 @@ unsigned long ModelChangeCount();
 // ModelLock() held and call no callback.
 using PanelVisibilityHook = void (*)(int panel);
 void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden);
+// The display opens when a panel is first shown: DisplayPanel and InstallPopup call the opener
+// (when set) with no lock of theirs held, and fail with its code when it returns one < 0.
+using DisplayOpener = int (*)();
+void SetDisplayOpener(DisplayOpener opener);
+// What DisplayPanel and InstallPopup call first (rte/model/display_opener.cpp): UIE_BAD_PANEL
+// for a panel that does not exist, else the opener's result (0 without an opener).
+int OpenDisplayForPanel(int panel);
 
 // A new, unique token for a top-level panel's window (ATTR_SYSTEM_WINDOW_HANDLE).
 void *NewWindowToken();

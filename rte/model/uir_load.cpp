@@ -347,22 +347,24 @@ void Build(const PanelDesc &d, int handle) {
     for (const Statement &s : d.statements) Apply(p, nullptr, s);
 }
 
-std::string ProgramFolder() {
+// The program's own path (/proc/self/exe), or "" when it cannot be read.
+std::string ProgramPath() {
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "";
-    std::string path(buf, static_cast<size_t>(n));
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
+    return n <= 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
 }
 
-// Finds the file: beside the program first for a relative name, then as given.
+// Finds the file. A relative name is looked up beside the program, then in the share folder of
+// an installed program (<program folder>/../share/<program name>/, so an install keeps its
+// panel files with its data wherever its prefix is), then as given (the current folder).
 std::string Resolve(const std::string &name) {
-    if (!name.empty() && name[0] != '/') {
-        std::string folder = ProgramFolder();
-        if (!folder.empty()) {
-            std::string beside = folder + "/" + name;
-            if (access(beside.c_str(), F_OK) == 0) return beside;
+    if (name.empty() || name[0] == '/') return name;
+    std::string program = ProgramPath();
+    size_t slash = program.rfind('/');
+    if (slash != std::string::npos) {
+        std::string folder = program.substr(0, slash), programName = program.substr(slash + 1);
+        for (const std::string &candidate : {folder + "/" + name, folder + "/../share/" + programName + "/" + name}) {
+            if (access(candidate.c_str(), F_OK) == 0) return candidate;
         }
     }
     return name;

@@ -119,3 +119,53 @@ TEST_F(UirLoad, MalformedFilesGiveClearCodesAndLeaveNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A one-panel file whose panel is titled `title`, at `path`.
+void WritePanelFile(const std::string &path, const std::string &title) {
+    std::ofstream(path, std::ios::binary) << "uir 1\npanel PANEL 1\n  title " << title << "\nend\n";
+}
+
+std::string TitleOf(int panel) {
+    char title[64] = "";
+    GetPanelAttribute(panel, ATTR_TITLE, title);
+    return title;
+}
+
+}  // namespace
+
+// A relative name is looked up beside the program, then in <program folder>/../share/<program>/
+// (where an install keeps it), then in the current folder.
+TEST_F(UirLoad, RelativeNamesSearchTheProgramFolderThenItsShareFolderThenTheCurrentOne) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    std::string program(self, static_cast<size_t>(n));
+    std::string folder = program.substr(0, program.rfind('/'));
+    std::string share = folder + "/../share/" + program.substr(program.rfind('/') + 1);
+    ASSERT_EQ(system(("mkdir -p '" + share + "'").c_str()), 0);
+    const std::string name = "search_order_" + std::to_string(getpid()) + ".uir";
+    char cwd[4096], scratch[] = "/tmp/uir_search_XXXXXX";
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_NE(mkdtemp(scratch), nullptr);
+    ASSERT_EQ(chdir(scratch), 0);
+
+    WritePanelFile(name, "current");
+    int panel = LoadPanel(0, name.c_str(), 1);
+    EXPECT_EQ(TitleOf(panel), "current");
+    WritePanelFile(share + "/" + name, "share");
+    panel = LoadPanel(0, name.c_str(), 1);
+    EXPECT_EQ(TitleOf(panel), "share");
+    WritePanelFile(folder + "/" + name, "beside");
+    panel = LoadPanel(0, name.c_str(), 1);
+    EXPECT_EQ(TitleOf(panel), "beside");
+
+    std::remove(name.c_str());
+    std::remove((share + "/" + name).c_str());
+    std::remove((folder + "/" + name).c_str());
+    rmdir(share.c_str());
+    rmdir((folder + "/../share").c_str());
+    EXPECT_EQ(chdir(cwd), 0);
+    rmdir(scratch);
+}

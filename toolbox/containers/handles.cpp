@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "rte/alloc.h"
-#include "toolbox/core/assert.h"
+#include "toolbox/core/check_internal.h"
 
 extern "C" Handle NewHandle(unsigned int size) {
     void *bytes = size != 0 ? RteCalloc(size, 1) : nullptr;
@@ -27,12 +27,12 @@ extern "C" void DisposeHandle(Handle h) {
 }
 
 extern "C" unsigned int GetHandleSize(Handle h) {
-    DoAssert(h != nullptr, "toolbox", __LINE__, "Parameter 1 to GetHandleSize was NULL.");
+    TOOLBOX_CHECK_ARG(h, "Parameter 1 to GetHandleSize was NULL.");
     return h->size;
 }
 
 extern "C" int SetHandleSize(Handle h, unsigned int newSize) {
-    DoAssert(h != nullptr, "toolbox", __LINE__, "Parameter 1 to SetHandleSize was NULL.");
+    TOOLBOX_CHECK_ARG(h, "Parameter 1 to SetHandleSize was NULL.");
     void *old = h->data;
     unsigned int oldSize = h->size;
     if (oldSize == newSize) return 1;

@@ -3,7 +3,7 @@
 #include <cstdarg>
 
 #include "toolbox/containers/list.h"
-#include "toolbox/core/assert.h"
+#include "toolbox/core/check_internal.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr int kOutOfMemory = -12;  // the engine's out-of-memory code
 }  // namespace
 
 extern "C" int GetIntListFromParmInfo(va_list args, int numIntegers, ListHandle *list) {
-    DoAssert(list != nullptr, "toolbox", __LINE__, "Parameter 3 to GetIntListFromParmInfo was NULL.");
+    TOOLBOX_CHECK_ARG(list, "Parameter 3 to GetIntListFromParmInfo was NULL.");
     *list = ListCreate(sizeof(int));
     if (*list == nullptr) return kOutOfMemory;
     for (int stored = 0; numIntegers == 0 || stored < numIntegers; ++stored) {

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "toolbox/containers/list_internal.h"
-#include "toolbox/core/assert.h"
+#include "toolbox/core/check_internal.h"
 
 using toolbox::list::Header;
 using toolbox::list::ItemAt;
@@ -91,8 +91,8 @@ extern "C" void ListDispose(ListHandle list) { DisposeHandle(list); }
 // pointers, and freeing parts of its bytes as pointers would corrupt the heap.
 extern "C" void ListDisposePtrList(ListHandle list) {
     if (list == nullptr) return;
-    DoAssert(Header(list)->itemSize == static_cast<int>(sizeof(void *)), "toolbox", __LINE__,
-             "Parameter 1 to ListDisposePtrList is not a list of pointers.");
+    const int itemSize = Header(list)->itemSize, kPointerSize = static_cast<int>(sizeof(void *));
+    TOOLBOX_CHECK(itemSize == kPointerSize, "Parameter 1 to ListDisposePtrList is not a list of pointers.");
     for (int i = 1; i <= Header(list)->numItems; ++i) {
         void *p;
         memcpy(&p, ItemAt(list, i), sizeof p);

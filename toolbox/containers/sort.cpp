@@ -5,7 +5,7 @@
 #include "toolbox/containers/sort.h"
 
 #include "toolbox/containers/sort_internal.h"
-#include "toolbox/core/assert.h"
+#include "toolbox/core/check_internal.h"
 
 using toolbox::sort::Comparer;
 using toolbox::sort::SwapUnits;
@@ -58,8 +58,8 @@ void InsertionSortUnits(char *base, size_t n, size_t size, const Comparer &cmp) 
 // here without the sum overflowing for arrays of more than 2^30 elements.
 extern "C" int BinSearch(const void *array, int numElements, int elementSize, const void *itemPtr,
                          CompareFunction compare) {
-    DoAssert(array != nullptr || numElements <= 0, "toolbox", __LINE__, "Parameter 1 to BinSearch was NULL.");
-    DoAssert(itemPtr != nullptr, "toolbox", __LINE__, "Parameter 4 to BinSearch was NULL.");
+    TOOLBOX_CHECK(array != nullptr || numElements <= 0, "Parameter 1 to BinSearch was NULL.");
+    TOOLBOX_CHECK_ARG(itemPtr, "Parameter 4 to BinSearch was NULL.");
     const Comparer cmp{compare, static_cast<size_t>(elementSize > 0 ? elementSize : 0)};
     const char *base = static_cast<const char *>(array);
     int lo = 0, hi = numElements - 1, mid = 0, last = -1;
@@ -76,7 +76,7 @@ extern "C" int BinSearch(const void *array, int numElements, int elementSize, co
 
 extern "C" void HeapSort(void *array, int numElements, int elementSize, CompareFunction compare) {
     if (numElements < 2 || elementSize <= 0) return;
-    DoAssert(array != nullptr, "toolbox", __LINE__, "Parameter 1 to HeapSort was NULL.");
+    TOOLBOX_CHECK_ARG(array, "Parameter 1 to HeapSort was NULL.");
     const Comparer cmp{compare, static_cast<size_t>(elementSize)};
     char *base = static_cast<char *>(array);
     if (WordSwappable(base, cmp.size)) toolbox::sort::HeapSortUnits<uint32_t>(base, numElements, cmp.size, cmp);
@@ -85,7 +85,7 @@ extern "C" void HeapSort(void *array, int numElements, int elementSize, CompareF
 
 extern "C" void InsertionSort(void *array, int numElements, int elementSize, CompareFunction compare) {
     if (numElements < 2 || elementSize <= 0) return;
-    DoAssert(array != nullptr, "toolbox", __LINE__, "Parameter 1 to InsertionSort was NULL.");
+    TOOLBOX_CHECK_ARG(array, "Parameter 1 to InsertionSort was NULL.");
     const Comparer cmp{compare, static_cast<size_t>(elementSize)};
     char *base = static_cast<char *>(array);
     if (WordSwappable(base, cmp.size)) InsertionSortUnits<uint32_t>(base, numElements, cmp.size, cmp);
@@ -94,7 +94,8 @@ extern "C" void InsertionSort(void *array, int numElements, int elementSize, Com
 
 extern "C" void SwapBlock(void *block1, void *block2, int numBytes) {
     if (numBytes <= 0) return;
-    DoAssert(block1 != nullptr && block2 != nullptr, "toolbox", __LINE__, "Parameter to SwapBlock was NULL.");
+    TOOLBOX_CHECK_ARG(block1, "Parameter to SwapBlock was NULL.");
+    TOOLBOX_CHECK_ARG(block2, "Parameter to SwapBlock was NULL.");
     char *a = static_cast<char *>(block1), *b = static_cast<char *>(block2);
     if (WordSwappable(a, numBytes) && WordSwappable(b, numBytes)) SwapUnits<uint32_t>(a, b, numBytes);
     else SwapUnits<uint8_t>(a, b, numBytes);

@@ -50,8 +50,9 @@ extern "C" char *FindFileDotPosition(const char *path) {
 }
 
 extern "C" void ChangeFileNameExtension(const char *oldPath, char *newPath, const char *newExtension) {
-    TOOLBOX_CHECK(oldPath != nullptr && newPath != nullptr && newExtension != nullptr,
-                  "Null parameters passed to ChangeFileNameExtension");
+    TOOLBOX_CHECK_ARG(oldPath, "Null parameters passed to ChangeFileNameExtension");
+    TOOLBOX_CHECK_ARG(newPath, "Null parameters passed to ChangeFileNameExtension");
+    TOOLBOX_CHECK_ARG(newExtension, "Null parameters passed to ChangeFileNameExtension");
     memmove(newPath, oldPath, strlen(oldPath) + 1);
     char *dot = FindFileDotPosition(newPath);
     size_t n = strlen(newExtension);
@@ -60,8 +61,9 @@ extern "C" void ChangeFileNameExtension(const char *oldPath, char *newPath, cons
 }
 
 extern "C" void ChangeBaseFileName(const char *oldPath, char *newPath, const char *newFileName) {
-    TOOLBOX_CHECK(oldPath != nullptr && newPath != nullptr && newFileName != nullptr,
-                  "Null parameters passed to ChangeBaseFileName");
+    TOOLBOX_CHECK_ARG(oldPath, "Null parameters passed to ChangeBaseFileName");
+    TOOLBOX_CHECK_ARG(newPath, "Null parameters passed to ChangeBaseFileName");
+    TOOLBOX_CHECK_ARG(newFileName, "Null parameters passed to ChangeBaseFileName");
     size_t directory = static_cast<size_t>(FileNameOf(oldPath) - oldPath);
     memmove(newPath, oldPath, directory);
     memmove(newPath + directory, newFileName, strlen(newFileName) + 1);

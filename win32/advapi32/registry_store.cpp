@@ -140,16 +140,34 @@ int QueryInt(sqlite3 *db, const char *sql, int *value) {
     return rc;
 }
 
+// The store's mark (application_id) and its number of tables, read in one statement and so in
+// one read transaction: read apart, another process's first use could commit the schema
+// between the two reads, and a new store would look like someone else's database.
+int QueryMarkAndObjects(sqlite3 *db, int *appId, int *objects) {
+    sqlite3_stmt *s = nullptr;
+    int rc = sqlite3_prepare_v2(db,
+                                "SELECT (SELECT application_id FROM pragma_application_id()), "
+                                "(SELECT count(*) FROM sqlite_schema)",
+                                -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW) {
+            *appId = sqlite3_column_int(s, 0);
+            *objects = sqlite3_column_int(s, 1);
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(s);
+    return rc;
+}
+
 // Checks that the open database is a registry (or a new, empty file, which gets the schema)
 // and undamaged. Returns a SQLite code; SQLITE_NOTADB for a database of something else.
 int CheckAndPrepare(sqlite3 *db) {
-    int appId = 0;
-    int rc = QueryInt(db, "PRAGMA application_id", &appId);
+    int appId = 0, objects = 0;
+    int rc = QueryMarkAndObjects(db, &appId, &objects);
     if (rc != SQLITE_OK) return rc;
     if (appId != kApplicationId) {
-        int objects = 0;
-        rc = QueryInt(db, "SELECT count(*) FROM sqlite_schema", &objects);
-        if (rc != SQLITE_OK) return rc;
         if (appId != 0 || objects != 0) return SQLITE_NOTADB;  // someone else's database
         // An empty file: give it the schema, unless another connection does so first.
         rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr);

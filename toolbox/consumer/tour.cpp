@@ -1,4 +1,4 @@
-// A C++ program using the installed utility library through the same C header.
+// The same library from a C++ program, through the same C header.
 #include "toolbox/toolbox.h"
 
 #include <cstdio>
@@ -9,6 +9,6 @@ int main() {
     if (!StrToUInt("4294967295", &value) || value != 4294967295u) return 1;
     if (StrToUInt("-0", &value)) return 2;
     if (std::string_view(GetGeneralErrorString(-6000)) != "Invalid or corrupt language file") return 3;
-    std::puts("c++ consumer ok");
+    std::puts("c++ tour ok");
     return 0;
 }

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Static install check: builds the tree once more with static libraries (BUILD_SHARED_LIBS=OFF,
+# a release build), then checks its install as check_install.sh does:
+# the outside programs link statically with `pkg-config --static` and through the CMake
+# package, the installed program runs from a moved prefix, and the release install is stripped.
+# Usage: check_static_install.sh <source dir> <scratch dir>
+set -euo pipefail
+src=$1 scratch=$2
+mkdir -p "$scratch"
+cmake -S "$src" -B "$scratch/build" -G Ninja -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build "$scratch/build" >/dev/null
+exec "$src/cmake/check_install.sh" "$scratch/build" "$src" "$scratch/check" "" stripped
