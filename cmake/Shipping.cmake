@@ -16,8 +16,11 @@
 # ../share/<program> beside the program (LoadPanel in rte/ui.h).
 option(BUILD_SHARED_LIBS "Install shared libraries (OFF: static libraries)" ON)
 
-# The documentation goes where Debian looks for the package's: share/doc/<package>.
-set(CMAKE_INSTALL_DOCDIR "share/doc/qm7300-suite" CACHE PATH "Documentation (README, ...)")
+# The documentation goes where Debian looks for the package's: share/doc/<package>. A value the
+# user chose is kept; an empty one (also left by an earlier configure) takes the default.
+if(NOT CMAKE_INSTALL_DOCDIR)
+  set(CMAKE_INSTALL_DOCDIR "share/doc/qm7300-suite" CACHE PATH "Documentation (README, ...)" FORCE)
+endif()
 include(GNUInstallDirs)
 # What the folders install without naming a component belongs to the runtime package.
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME Runtime)
