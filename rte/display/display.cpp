@@ -10,6 +10,7 @@
 #include "rte/core/errors.h"
 #include "rte/core/thread_queue.h"
 #include "rte/model/ui_model.h"
+#include "rte/system_windows.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -58,4 +59,8 @@ extern "C" int MessagePopup(const char *title, const char *message) {
     if (title == nullptr || message == nullptr) return rte::internal::Fail("MessagePopup", UIE_NULL_POINTER);
     rte::internal::Display().messagePopup(title, message);
     return 0;
+}
+
+extern "C" int RteScreenDisplay(void) {
+    return std::strcmp(rte::internal::Display().name, "headless") != 0 ? 1 : 0;
 }

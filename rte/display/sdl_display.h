@@ -38,6 +38,15 @@ int ToPanel(int windowCoordinate);
 // Draws every window as its panel is now.
 void RedrawAll();
 
+// ---- the popup menu (sdl_menu.cpp) ----
+// Opens or closes the menu's window as the open menu (of the main thread) says.
+void SyncMenuWindow();
+void RedrawMenu();
+// Input while the menu's window is up goes to the menu: true when it took the event. keyCode:
+// the engine's code of a key going down (0 for other events).
+bool HandleMenuInput(const SDL_Event &event, int keyCode);
+void DestroyMenuWindow();
+
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).
 void HandleInput(const SDL_Event &event);

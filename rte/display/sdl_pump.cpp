@@ -17,6 +17,8 @@
 #include "rte/core/thread_queue.h"
 #include "rte/display/display.h"
 #include "rte/display/sdl_display.h"
+#include "rte/events/pointer.h"
+#include "rte/events/popup_menu.h"
 #include "rte/engine.h"
 
 namespace rte::internal {
@@ -37,8 +39,16 @@ bool Start(std::string *error) {
         return false;
     }
     g_wakeEvent = SDL_RegisterEvents(1);
+    SetScreenPointerSource([](int *x, int *y) {
+        int gx = 0, gy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        *x = sdl::ToPanel(gx);
+        *y = sdl::ToPanel(gy);
+        return true;
+    });
     sdl::ChooseScale();
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    SetScreenMenus(true);
     SDL_StartTextInput();
     g_started.store(true);
     return true;
@@ -56,6 +66,7 @@ void Popup(const char *title, const char *message) {
 
 void Stop() {
     if (!g_started.exchange(false)) return;
+    sdl::DestroyMenuWindow();
     sdl::DestroyWindows();
     SDL_PumpEvents();  // the windows leave the screen now
     // SDL itself stays initialised: the engine never starts again once closed, and SDL_Quit
@@ -73,6 +84,7 @@ void Wake() {
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
     sdl::SyncWindows();
+    sdl::SyncMenuWindow();
     // Before a wait the windows always show the model as it is now. A program that calls
     // ProcessSystemEvents in a loop gets at most one redraw per frame (60 a second), so that
     // drawing does not slow its work down.
@@ -80,6 +92,7 @@ void Pump(double deadline, bool wait) {
     double now = Timer();
     if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
         sdl::RedrawAll();
+        sdl::RedrawMenu();
         lastRedraw = now;
     }
     SDL_Event e;
@@ -100,6 +113,7 @@ void Pump(double deadline, bool wait) {
         } else {
             sdl::HandleInput(e);
             sdl::SyncWindows();  // a callback may have hidden or discarded a panel
+            sdl::SyncMenuWindow();
         }
         got = SDL_PollEvent(&e) == 1;
     }

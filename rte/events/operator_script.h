@@ -10,11 +10,12 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus key keys wait show dump expect
+    std::string command;  // press type select focus key keys wait show dump expect tray menu drop
     std::string name;
     std::string text;
     double seconds = 0;
-    int keyCode = 0;      // key: the key with its modifiers
+    int keyCode = 0;      // key: the key with its modifiers; tray: the click (RTE_TRAY_...)
+    std::vector<std::string> paths;  // drop: the files dropped
 };
 
 // Parses a whole script. Blank lines and lines starting with '#' are skipped. False with
@@ -26,6 +27,10 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
 // The key code of a key named as the key command names it ("Tab", "Shift+Tab", "a", "F4"), or
 // 0 for a name that is no key.
 int KeyCodeOf(const std::string &name);
+
+// Takes the next word from line at *pos, or a double-quoted string (with the escapes of TEXT)
+// as one word. False when none is left, or with a reason in *error for an unclosed quote.
+bool NextPath(const std::string &line, size_t *pos, std::string *word, std::string *error);
 
 // Reads and parses the script file, as ParseOperatorScript does.
 bool ReadOperatorScript(const char *path, std::vector<ScriptLine> *lines, std::string *error);

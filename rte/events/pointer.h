@@ -16,7 +16,12 @@ void SetPointer(int panel, int x, int y, bool leftDown, bool rightDown);
 // Puts the pointer at (x, y) of a panel and presses (down) or releases one button.
 void SetPointerButton(int panel, int x, int y, bool right, bool down);
 
-// Files dropped on a panel: EVENT_FILES_DROPPED to its callback with the number of paths, which
+// Where a screen display reads the real pointer on the screen (false when it cannot); set by
+// the display, null when none: RteGetPointerScreenPos then gives the pointer as last seen.
+using ScreenPointerSource = bool (*)(int *x, int *y);
+void SetScreenPointerSource(ScreenPointerSource source);
+
+// Files dropped on a panel: EVENT_DROP to its callback with the number of paths, which
 // RteGetDroppedFile reads during the callback. Returns the callback's result (0 when the panel
 // or its callback is gone).
 int DeliverDroppedFiles(int panel, const std::vector<std::string> &paths);
