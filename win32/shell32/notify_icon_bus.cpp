@@ -312,7 +312,10 @@ bool BusAddIcon(HWND owner, UINT id, const IconLook &look) {
     bool added = false, empty = false;
     unsigned number = g_nextName++;
     OnBus([&] {
-        auto *icon = new BusIcon{owner, id, look};
+        auto *icon = new BusIcon;
+        icon->owner = owner;
+        icon->id = id;
+        icon->look = look;
         icon->busName = "org.kde.StatusNotifierItem-" + std::to_string(getpid()) + "-" + std::to_string(number);
         added = !g_icons.count(KeyOf(owner, id)) && Connect(icon);
         if (added) g_icons[KeyOf(owner, id)] = icon;
