@@ -23,6 +23,9 @@
  *   toolbox/numeric/random.h           per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
+ *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
+ *   toolbox/ui/tool_tips.h             tool tips on controls (SetCtrlToolTipAttribute)
+ *   toolbox/ui/mouse_events.h          pointer moves and button releases for a control's callback
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
  *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
@@ -52,6 +55,9 @@
 #include "toolbox/numeric/random.h"
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
+#include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/tool_tips.h"
+#include "toolbox/ui/mouse_events.h"
 #include "toolbox/windows/deferred_calls.h"
 #include "toolbox/windows/registry.h"
 #include "toolbox/windows/system_info.h"

@@ -14,6 +14,22 @@
 namespace rte::internal {
 namespace {
 
+// The panel that took the press of a button still held, and which buttons (1 left, 2 right):
+// moves and the release go to it, also when the pointer has left it. Input to a thread's panels
+// comes on that thread.
+thread_local int t_capturePanel = 0;
+thread_local int t_captureButtons = 0;
+
+// The panel a pointer event reported for `panel` (as a display reports it: its window's panel)
+// goes to, with the point turned into that panel's coordinates: the panel holding a button
+// press, else the panel itself while it shows a ring's open list, else the child panel under
+// the point.
+int PointerTarget(int panel, int *x, int *y) {
+    if (t_capturePanel != 0 && PointFromAncestor(panel, t_capturePanel, x, y)) return t_capturePanel;
+    if (RingPopupOpen(panel)) return panel;
+    return PanelAtPoint(panel, x, y);
+}
+
 // A click in an entry puts the caret there (a double click selects the whole text) and starts
 // a selection that dragging extends.
 void PlaceCaret(int panel, int control, int x, bool selectAll) {
@@ -315,6 +331,8 @@ void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
     in.leftDown = leftDown;
     in.rightDown = rightDown;
     if (!PassWindowInput(panel, in)) return;
+    if (!leftDown && !rightDown) t_captureButtons = t_capturePanel = 0;  // released out of sight
+    panel = PointerTarget(panel, &x, &y);
     bool popup = RingPopupOpen(panel);
     int item = popup ? RingPopupItem(panel, x, y) : -1;
     Lock hold(ModelLock());
@@ -336,6 +354,9 @@ void ButtonDown(int panel, int x, int y, bool right, int clicks) {
     in.leftDown = !right;
     in.rightDown = right;
     if (!PassWindowInput(panel, in)) return;
+    panel = PointerTarget(panel, &x, &y);
+    t_capturePanel = panel;
+    t_captureButtons |= right ? 2 : 1;
     if (RingPopupOpen(panel)) {
         // A click on an item chooses it; anywhere else it only closes the list.
         int item = RingPopupItem(panel, x, y);
@@ -369,7 +390,10 @@ void ButtonUp(int panel, int x, int y, bool right) {
     SetPointerButton(panel, x, y, right, false);
     RteWindowInput in = Input(RTE_INPUT_BUTTON_UP, x, y);
     in.right = right;
-    if (!PassWindowInput(panel, in) || right) return;
+    bool engine = PassWindowInput(panel, in);
+    panel = PointerTarget(panel, &x, &y);
+    if ((t_captureButtons &= right ? ~2 : ~1) == 0) t_capturePanel = 0;
+    if (!engine || right) return;
     int control;
     {
         Lock hold(ModelLock());
@@ -391,6 +415,7 @@ void WheelTurned(int panel, int x, int y, int lines) {
     RteWindowInput in = Input(RTE_INPUT_WHEEL, x, y);
     in.wheelLines = lines;
     if (!PassWindowInput(panel, in)) return;
+    panel = PanelAtPoint(panel, &x, &y);
     int style = 0;
     int control = ControlAt(panel, x, y, &style);
     if (style != CTRL_LIST_BOX) return;

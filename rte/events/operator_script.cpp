@@ -20,6 +20,13 @@
 //                       (in any case: "shift+tab")
 //   keys TEXT           TEXT typed on the control that has the focus, at its caret, as the
 //                       keyboard types it (nothing selected first, no Enter)
+//   move NAME           rest the pointer on the centre of the control (its panel must be shown)
+//   move X Y            move the pointer to (X, Y) of the panel the pointer is on (at first: the
+//                       active panel); X and Y are whole pixels and may lie outside the panel
+//   button B D          press (D = down) or release (D = up) the left or right button (B = left
+//                       or right) where the pointer is: a press clicks what is under the pointer
+//                       (EVENT_LEFT_CLICK, ...), a release over a pressed button commits it.
+//                       The pointer's position and buttons are what GetRelativeMouseState reports
 //   tray ICON CLICK     clicks an icon of the notification area (the engine's own on the
 //                       headless display): ICON is the icon's id (a whole number) or its
 //                       tooltip (quoted when it has blanks), CLICK is left, right or double
@@ -28,6 +35,8 @@
 //   drop NAME PATH...   drops files on a panel or control named by its constant name (at the
 //                       control's middle, or the panel's): each PATH is a word, or a
 //                       double-quoted string with the TEXT escapes
+// `wait` lets the clock run while the program does, so what follows from a resting pointer (a
+// tool tip after a pause, polled mouse events) happens during it.
 // Every command acts through the engine's one path of operator input
 // (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
 // what the same keys do on the screen.
@@ -55,6 +64,7 @@
 #include "rte/events/operator_input.h"
 #include "rte/events/popup_menu.h"
 #include "rte/system_windows.h"
+#include "rte/events/pointer.h"
 #include "rte/model/ui_model.h"
 #include "rte/ui.h"
 
@@ -65,6 +75,7 @@ std::string g_fileName;                 // touched by the main thread only
 std::vector<ScriptLine> g_lines;
 size_t g_next = 0;
 double g_waitUntil = -1;
+int g_pointerPanel = 0;                 // the top-level panel the pointer was last moved on
 
 [[noreturn]] void Stop(const ScriptLine &line, const char *message) {
     std::fflush(stdout);
@@ -146,6 +157,48 @@ void RunDrop(const ScriptLine &line) {
     if (rc < 0) Stop(line, "drop " + line.name + ": " + Why(rc));
 }
 
+// The top-level panel the pointer is on (the active panel until a move names one); 0 when none
+// is shown.
+int PointerPanel() {
+    if (g_pointerPanel != 0 && PanelShown(g_pointerPanel)) return g_pointerPanel;
+    return g_pointerPanel = ActivePanelHandle();
+}
+
+void MovePointer(const ScriptLine &line) {
+    int panel = 0, x = line.x, y = line.y;
+    if (line.atPoint) {
+        panel = PointerPanel();
+        if (panel == 0) Stop(line, "no panel is shown for the pointer to move on");
+    } else {
+        int control = 0;
+        if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+        {
+            std::lock_guard<std::recursive_mutex> hold(ModelLock());
+            Control *c = FindControl(FindPanel(panel), control);
+            if (c == nullptr || !c->visible || !PanelShown(panel)) Stop(line, "move " + line.name + ": the control is not shown");
+            x = c->left + c->width / 2;
+            y = c->top + c->height / 2;
+            // Into the coordinates of its top-level panel, whose window reports the pointer.
+            for (Panel *p = FindPanel(panel); p->parent != 0; p = FindPanel(p->parent)) {
+                x += p->left;
+                y += p->top;
+                panel = p->parent;
+            }
+        }
+        g_pointerPanel = panel;
+    }
+    bool left = false, right = false;
+    PointerOnPanel(panel, nullptr, nullptr, &left, &right);
+    PointerMoved(panel, x, y, left, right);
+}
+
+void PressPointerButton(const ScriptLine &line) {
+    int panel = PointerPanel(), x = 0, y = 0;
+    if (panel == 0 || !PointerOnPanel(panel, &x, &y, nullptr, nullptr)) Stop(line, "no panel is shown under the pointer");
+    if (line.down) ButtonDown(panel, x, y, line.right, 1);
+    else ButtonUp(panel, x, y, line.right);
+}
+
 void RunLine(const ScriptLine &line) {
     if (line.command == "dump") return Dump();
     if (line.command == "drop") return RunDrop(line);
@@ -160,6 +213,12 @@ void RunLine(const ScriptLine &line) {
             Stop(line, MenuIsOpen() ? "the open menu has no item \"" + line.text + "\" that can be chosen"
                                     : std::string("no popup menu is open"));
         }
+        return;
+    }
+    if (line.command == "move" || line.command == "button") {
+        if (line.command == "move") MovePointer(line);
+        else PressPointerButton(line);
+        ProcessSystemEvents();
         return;
     }
     if (line.command == "wait") {
@@ -214,6 +273,21 @@ int ScriptStep(double *resumeAt) {
         Stop(line, "out of memory");
     }
     return 1;
+}
+
+std::string Lower(std::string text) {
+    for (char &ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+// A whole number of pixels: an optional sign and digits, within +-1000000.
+bool WholeNumber(const std::string &word, int *value) {
+    char *end = nullptr;
+    errno = 0;
+    long v = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || errno != 0 || v < -1000000 || v > 1000000) return false;
+    *value = static_cast<int>(v);
+    return true;
 }
 
 }  // namespace
@@ -348,9 +422,28 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
         } else if (cmd == "keys") {
             std::string why;
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else if (cmd == "move") {
+            std::string first, second;
+            if (!NextWord(raw, &pos, &first)) return bad("move needs a control name, or X and Y");
+            if (NextWord(raw, &pos, &second)) {
+                if (!AtEnd(raw, pos) || !WholeNumber(first, &line.x) || !WholeNumber(second, &line.y)) {
+                    return bad("move takes a control name, or two whole numbers X and Y");
+                }
+                line.atPoint = true;
+            } else {
+                line.name = first;
+            }
+        } else if (cmd == "button") {
+            std::string which, how;
+            if (!NextWord(raw, &pos, &which) || !NextWord(raw, &pos, &how) || !AtEnd(raw, pos) ||
+                (Lower(which) != "left" && Lower(which) != "right") || (Lower(how) != "down" && Lower(how) != "up")) {
+                return bad("button needs left or right, then down or up");
+            }
+            line.right = Lower(which) == "right";
+            line.down = Lower(how) == "down";
         } else {
             return bad("unknown command " + cmd +
-                       " (press, type, select, focus, key, keys, wait, show, dump, expect, tray, menu, drop)");
+                       " (press, type, select, focus, key, keys, move, button, wait, show, dump, expect, tray, menu, drop)");
         }
         lines->push_back(std::move(line));
     }

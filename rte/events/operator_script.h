@@ -10,11 +10,15 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus key keys wait show dump expect tray menu drop
+    std::string command;  // press type select focus key keys move button wait show dump expect tray menu drop
     std::string name;
     std::string text;
     double seconds = 0;
     int keyCode = 0;      // key: the key with its modifiers; tray: the click (RTE_TRAY_...)
+    bool atPoint = false; // move X Y (else move NAME)
+    int x = 0, y = 0;
+    bool right = false;   // button: which one, and whether it goes down or up
+    bool down = false;
     std::vector<std::string> paths;  // drop: the files dropped
 };
 
