@@ -23,6 +23,7 @@
 #include "toolbox/core/errors.h"
 #include "toolbox/core/library_locks_internal.h"
 #include "toolbox/text/strings.h"
+#include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
 #include <cstdint>
@@ -181,6 +182,20 @@ int GetBaseData(Target t, void **baseData) {
     return 0;
 }
 
+// The first callback of the chain that is not the dispatcher (null when none).
+int GetBaseCallback(Target t, void **baseCallback) {
+    void *callback = nullptr, *data = nullptr;
+    int status = ReadInstalled(t, &callback, &data);
+    if (status < 0) return status;
+    while (callback == Dispatcher(t) && data) {
+        auto *link = static_cast<CallbackLink *>(data);
+        callback = link->prevCallback;
+        data = link->prevCallbackData;
+    }
+    *baseCallback = IsDispatcher(callback) ? nullptr : callback;
+    return 0;
+}
+
 // ---- The operations, for controls and panels alike ----
 
 int Chain(Target t, void *callback, void *callbackData, const char *type) {
@@ -327,6 +342,15 @@ extern "C" int ChainPanelCallback(int panel, PanelCallbackPtr callback, void *ca
 
 extern "C" int GetChainedPanelCallbackData(int panel, const char *typeName, void **callbackData) {
     return GetData({panel, 0}, typeName, callbackData);
+}
+
+int GetBasePanelCallback(int panel, PanelCallbackPtr *callback) {
+    int held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
+    void *base = nullptr;
+    int status = GetBaseCallback({panel, 0}, &base);
+    if (held) ReleaseToolboxLock(CALLBACK_CHAIN_LOCK);
+    if (status == 0) *callback = reinterpret_cast<PanelCallbackPtr>(base);
+    return status;
 }
 
 extern "C" int UnchainPanelCallback(int panel, const char *typeName) { return Unchain({panel, 0}, typeName); }
