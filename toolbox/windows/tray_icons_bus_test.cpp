@@ -263,6 +263,7 @@ TEST(TrayIconsOnTheSessionBus, TheHostSeesTheIconAndItsClicksComeBack) {
     EXPECT_EQ(RemoveSysTrayIcon(second), 0);
     EXPECT_EQ(RemoveSysTrayIcon(again), 0);
     std::remove(ico.c_str());
+    win32::shell32::testing::UseSessionBusArea(false);
 }
 
 TEST(TrayIconsOnTheSessionBus, NoWatcherOrNoBusIsRefused) {
@@ -279,6 +280,7 @@ TEST(TrayIconsOnTheSessionBus, NoWatcherOrNoBusIsRefused) {
     EXPECT_EQ(InstallSysTrayIcon(ico.c_str(), "No bus", IconEvents, &icon), TOOLBOX_ERR_SYSTEM);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
     std::remove(ico.c_str());
+    win32::shell32::testing::UseSessionBusArea(false);
 }
 
 }  // namespace
