@@ -54,7 +54,13 @@ TrayIcon *FindIcon(int iconHandle) {
     return at ? static_cast<TrayIcon *>(ListGetPtrToItem(trayIcons, at)) : nullptr;
 }
 
-void CopyTip(char *field, const char *text) { std::strncpy(field, text, kTipSize); }
+// The text into the 64-byte field, zero-padded as strncpy would: a text of 64 or more fills
+// the field without a terminating zero.
+void CopyTip(char *field, const char *text) {
+    size_t length = strnlen(text, kTipSize);
+    std::memcpy(field, text, length);
+    std::memset(field + length, 0, kTipSize - length);
+}
 int TipLength(const char *field) { return static_cast<int>(strnlen(field, kTipSize)); }
 
 HICON LoadIconFile(const char *path) {

@@ -23,6 +23,7 @@
 #include "toolbox/ui/callback_chain.h"
 #include "win32/winuser.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
@@ -62,6 +63,26 @@ std::recursive_mutex g_lock;
 ListHandle msgCallbackWindows = nullptr;  // MsgCallbackWindow items; under g_lock
 
 using Lock = std::lock_guard<std::recursive_mutex>;
+
+// Every change of the records or their entries happens under a Change, which bumps the
+// generation before it unlocks. The window procedure remembers, per thread, what it found for a
+// window and a message, and uses it again while the generation is the one it was read with.
+std::atomic<uint64_t> g_generation{1};
+struct Change {
+    Lock lock{g_lock};
+    ~Change() { g_generation.fetch_add(1); }
+};
+
+struct Route {
+    uint32_t window = 0;
+    unsigned int message = 0;
+    uint64_t generation = 0;
+    int panel = 0;
+    LONG previous = 0;
+    bool found = false;
+    MsgCallbackEntry entry{};
+};
+thread_local Route t_route;
 
 LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int MsgCallbackPanelCallback(int panel, int event, void *callbackData, int eventData1, int eventData2);
@@ -225,7 +246,7 @@ void ReattachMsgCallbackWindow(void *data) {
     std::vector<MsgCallbackEntry> entries;
     uint32_t window;
     {
-        Lock hold(g_lock);
+        Change hold;
         MsgCallbackWindow *record = RecordOfPanel(panel);
         if (record == nullptr) return;  // torn down meanwhile (the panel was discarded)
         window = ReadWindow(panel);
@@ -253,8 +274,26 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     LONG previous;
     MsgCallbackEntry entry{};
     bool found;
-    {
+    Route &route = t_route;
+    if (message != WM_DESTROY && route.window == handle && route.message == message &&
+        route.generation == g_generation.load(std::memory_order_acquire)) {
+        // What this thread found last time for this window and message, still current.
+        if (route.found && route.entry.mode == VAL_MSG_CALL_SYNCHRONOUS) {
+            auto w = static_cast<unsigned int>(wParam), l = static_cast<unsigned int>(lParam);
+            int kept = route.entry.function(route.panel, static_cast<int>(message), &w, &l, route.entry.callbackData);
+            if (w != static_cast<unsigned int>(wParam)) wParam = w;
+            if (l != static_cast<unsigned int>(lParam)) lParam = l;
+            if (kept) return DefWindowProcA(window, message, wParam, lParam);
+            auto procedure = reinterpret_cast<WNDPROC>(static_cast<uintptr_t>(static_cast<uint32_t>(route.previous)));
+            return CallWindowProcA(procedure, window, message, wParam, lParam);
+        }
+        panel = route.panel;
+        previous = route.previous;
+        found = route.found;
+        entry = route.entry;
+    } else {
         Lock hold(g_lock);
+        uint64_t generation = g_generation.load();
         int at = FindByWindow(handle);
         if (at == 0) return DefWindowProcA(window, message, wParam, lParam);  // no record: nothing to pass on to
         MsgCallbackWindow *record = RecordAt(at);
@@ -270,6 +309,7 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             MsgCallbackEntry *e = EntryOf(record, static_cast<int>(message));
             found = e != nullptr && e->enabled;
             if (found) entry = *e;
+            route = {handle, message, generation, panel, previous, found, entry};
         }
     }
     if (found && entry.mode == VAL_MSG_CALL_SYNCHRONOUS) {
@@ -293,7 +333,7 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int MsgCallbackPanelCallback(int panel, int event, void *, int, int) {
     if (event != EVENT_DISCARD) return 0;
-    Lock hold(g_lock);
+    Change hold;
     MsgCallbackWindow *record = RecordOfPanel(panel);
     if (record == nullptr) return 0;
     if (record->hasCallbacks) {
@@ -328,7 +368,7 @@ extern "C" int AddWinMsgCallback(int panel, int message, WinMsgCallbackPtr funct
     TOOLBOX_CHECK(function != nullptr, "A message callback needs a function.");
     TOOLBOX_CHECK(panel > 0, "A message callback needs a panel.");
     TOOLBOX_CHECK(postingHandle != nullptr, "A message callback needs somewhere to put its posting handle.");
-    Lock hold(g_lock);
+    Change hold;
     if (FindByPanel(panel) == 0) {
         int status = CreateRecord(panel);
         if (status < 0) return status;
@@ -344,7 +384,7 @@ extern "C" int AddWinMsgCallback(int panel, int message, WinMsgCallbackPtr funct
 }
 
 extern "C" int RemoveWinMsgCallback(int panel, int message) {
-    Lock hold(g_lock);
+    Change hold;
     MsgCallbackWindow *record = RecordOfPanel(panel);
     if (record == nullptr || !record->hasCallbacks) return TOOLBOX_ERR_MSG_CALLBACK_NOT_INSTALLED;
     int before = ListNumItems(record->callbacks);
@@ -370,7 +410,7 @@ extern "C" int SetMsgCallbackAttribute(int panel, int message, int attribute, ..
     va_start(args, attribute);
     int value = va_arg(args, int);
     va_end(args);
-    Lock hold(g_lock);
+    Change hold;
     MsgCallbackEntry *entry = EntryOf(RecordOfPanel(panel), message);
     if (entry == nullptr) return TOOLBOX_ERR_MSG_CALLBACK_NOT_INSTALLED;
     switch (attribute) {

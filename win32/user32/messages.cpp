@@ -107,12 +107,16 @@ std::map<std::string, UINT> g_names;  // lower-case name -> number; under g_name
 using namespace win32::user32;
 
 extern "C" LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    unsigned thread = ThreadOf(window);
+    WNDPROC procedure = nullptr;
+    unsigned thread = 0;
+    if (!RouteOf(window, &procedure, &thread)) thread = ThreadOf(window);
     if (thread == 0) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    if (thread == CurrThreadId()) return Dispatch(window, message, wParam, lParam);
+    if (thread == CurrThreadId()) {
+        return procedure != nullptr ? procedure(window, message, wParam, lParam) : Dispatch(window, message, wParam, lParam);
+    }
 
     SentCall call{window, message, wParam, lParam};
     uintptr_t number;
@@ -153,7 +157,9 @@ extern "C" LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 extern "C" BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    unsigned thread = ThreadOf(window);
+    WNDPROC procedure = nullptr;
+    unsigned thread = 0;
+    if (!RouteOf(window, &procedure, &thread)) thread = ThreadOf(window);
     if (thread == 0) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;

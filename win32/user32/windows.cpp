@@ -10,6 +10,7 @@
 #include "win32/engine_seam_internal.h"
 #include "win32/user32/windows_internal.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -22,12 +23,24 @@ namespace {
 struct WindowRecord {
     WNDPROC procedure;
     LONG_PTR userData;
+    unsigned thread;  // the engine's id of the window's thread (a window never changes thread)
 };
 
 std::mutex g_lock;
 std::unordered_map<uintptr_t, WindowRecord> g_windows;  // by handle; under g_lock
 std::vector<WNDPROC> g_procedures;                      // token 0xFFFF0001 + index; under g_lock
 std::once_flag g_hooksSet;
+// Bumped under g_lock on every change of a record: a thread's remembered route to a window is
+// good while the number it was read with is still current.
+std::atomic<uint64_t> g_generation{1};
+
+struct Route {
+    uintptr_t key = 0;
+    uint64_t generation = 0;
+    WNDPROC procedure = nullptr;
+    unsigned thread = 0;
+};
+thread_local Route t_route;
 
 constexpr uint32_t kTokenBase = 0xFFFF0001u;
 
@@ -192,6 +205,7 @@ void GoneHook(void *handle, int) {
     procedure(window, WM_DESTROY, 0, 0);
     std::lock_guard<std::mutex> hold(g_lock);
     g_windows.erase(Key(window));
+    g_generation.fetch_add(1);
 }
 
 // The window's record, made when needed (under g_lock); null for a bad window. Throws
@@ -199,9 +213,17 @@ void GoneHook(void *handle, int) {
 WindowRecord *RecordOf(HWND window) {
     auto it = g_windows.find(Key(window));
     if (it != g_windows.end()) return &it->second;
-    if (RtePanelOfWindow(window) == 0) return nullptr;
+    int panel = RtePanelOfWindow(window);
+    if (panel == 0) return nullptr;
+    int thread = 0;
+    int old = SetBreakOnLibraryErrors(0);
+    GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &thread);
+    SetBreakOnLibraryErrors(old);
     std::call_once(g_hooksSet, [] { RteSetWindowHooks(InputHook, GoneHook); });
-    return &g_windows.emplace(Key(window), WindowRecord{PanelWindowProc, 0}).first->second;
+    WindowRecord *record =
+        &g_windows.emplace(Key(window), WindowRecord{PanelWindowProc, 0, static_cast<unsigned>(thread)}).first->second;
+    g_generation.fetch_add(1);
+    return record;
 }
 
 // Get/set of a window value; pointerForm: the ...Ptr forms. *ok false on failure (last error
@@ -242,6 +264,7 @@ LONG_PTR Access(HWND window, int index, bool set, LONG_PTR value, bool pointerFo
             }
             TokenOf(procedure);  // every procedure a window had has its token
             record->procedure = procedure;
+            g_generation.fetch_add(1);
         }
         *ok = true;
         return oldValue;
@@ -254,6 +277,19 @@ LONG_PTR Access(HWND window, int index, bool set, LONG_PTR value, bool pointerFo
 }  // namespace
 
 int PanelOf(HWND window) { return RtePanelOfWindow(window); }
+
+bool RouteOf(HWND window, WNDPROC *procedure, unsigned *thread) {
+    Route &route = t_route;
+    if (route.key != Key(window) || route.generation != g_generation.load(std::memory_order_acquire)) {
+        std::lock_guard<std::mutex> hold(g_lock);
+        auto it = g_windows.find(Key(window));
+        if (it == g_windows.end()) return false;
+        route = {Key(window), g_generation.load(), it->second.procedure, it->second.thread};
+    }
+    *procedure = route.procedure;
+    *thread = route.thread;
+    return true;
+}
 
 unsigned ThreadOf(HWND window) {
     int panel = RtePanelOfWindow(window);

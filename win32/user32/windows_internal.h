@@ -11,6 +11,9 @@ namespace win32::user32 {
 int PanelOf(HWND window);
 // The engine's id of the thread that owns the window, 0 when there is none.
 unsigned ThreadOf(HWND window);
+// The procedure and thread of a window that has a record here (it was given a procedure or a
+// value), remembered per thread while no record changes; false for any other window.
+bool RouteOf(HWND window, WNDPROC *procedure, unsigned *thread);
 // Runs the window's current procedure with the message on the calling thread; 0 when the
 // handle names no window.
 LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
