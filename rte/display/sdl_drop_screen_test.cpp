@@ -7,18 +7,15 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/rte.h"
 
 namespace {
@@ -161,38 +158,15 @@ TEST(DropSession, TakesTheDrop) {
 
 TEST(ScreenDrop, FilesDraggedFromAFileManagerArrive) {
     for (const char *tool : {"Xvfb", "openbox"}) {
-        if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0) {
-            GTEST_SKIP() << tool << " is not installed";
-        }
+        if (!rte::testing::ToolInstalled(tool)) GTEST_SKIP() << tool << " is not installed";
     }
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t xvfb = fork();
-    if (xvfb == 0) {
-        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1024x768x24",
-               "-nolisten", "tcp", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char number[16] = {};
-    ASSERT_GT(read(fds[0], number, sizeof number - 1), 0) << "Xvfb did not start";
-    close(fds[0]);
-    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
-    pid_t wm = fork();
-    if (wm == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        execlp("openbox", "openbox", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string result = "drop_screen_" + std::to_string(getpid()) + ".out";
-    std::string command = "DISPLAY=" + display + " RTE_DISPLAY=sdl RTE_SCALE=1 RTE_DROP_OUT='" + result +
-                          "' timeout -s KILL 60 '" + self + "' --gtest_filter=DropSession.* >/dev/null 2>&1";
     int status = -1;
-    std::thread session([&] { status = std::system(command.c_str()); });
-    std::string why = DropWithXdnd(display, "Drop Test", "file:///tmp/first%20file.txt\r\nfile:///tmp/second.txt\r\n");
+    std::thread session([&] { status = screen.RunSession("DropSession.*", "RTE_DROP_OUT='" + result + "'"); });
+    std::string why =
+        DropWithXdnd(screen.display(), "Drop Test", "file:///tmp/first%20file.txt\r\nfile:///tmp/second.txt\r\n");
     session.join();
     EXPECT_EQ(why, "");
     EXPECT_EQ(status, 0);
@@ -203,8 +177,4 @@ TEST(ScreenDrop, FilesDraggedFromAFileManagerArrive) {
     EXPECT_EQ(first, "/tmp/first file.txt");
     EXPECT_EQ(second, "/tmp/second.txt");
     std::remove(result.c_str());
-    kill(wm, SIGTERM);
-    waitpid(wm, nullptr, 0);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
 }

@@ -2,8 +2,6 @@
 // the menu's place while a menu of the main thread is open, drawn by the engine's renderer, and
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
 // open, a click on one of the panels' windows dismisses it and keys go to it.
-#include <cairo.h>
-
 #include <cmath>
 #include <mutex>
 
@@ -64,28 +62,16 @@ void SyncMenuWindow() {
 
 void RedrawMenu() {
     if (g_menuWindow == nullptr) return;
-    SDL_Surface *target = SDL_GetWindowSurface(g_menuWindow);
-    if (target == nullptr) return;
-    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, target->w, target->h);
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        cairo_t *cr = cairo_create(surface);
-        cairo_scale(cr, Scale(), Scale());
-        {
-            std::lock_guard<std::recursive_mutex> hold(ModelLock());
-            if (TheMenu().open) RenderPopupMenu(cr, TheMenu());
-        }
-        cairo_destroy(cr);
-        cairo_surface_flush(surface);
-        SDL_Surface *source = SDL_CreateRGBSurfaceWithFormatFrom(
-            cairo_image_surface_get_data(surface), target->w, target->h, 32, cairo_image_surface_get_stride(surface),
-            SDL_PIXELFORMAT_RGB888);
-        if (source != nullptr) {
-            SDL_BlitSurface(source, nullptr, target, nullptr);
-            SDL_FreeSurface(source);
-            SDL_UpdateWindowSurface(g_menuWindow);
-        }
+    int width = 0, height = 0;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        width = TheMenu().width;
+        height = TheMenu().height;
     }
-    cairo_surface_destroy(surface);
+    DrawWindow(g_menuWindow, width, height, [](cairo_t *cr) {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        if (TheMenu().open) RenderPopupMenu(cr, TheMenu());
+    });
 }
 
 bool HandleMenuInput(const SDL_Event &e, int keyCode) {

@@ -4,18 +4,14 @@
 // process; the test is skipped when the tools are not installed.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/rte.h"
 
 namespace {
@@ -27,10 +23,6 @@ void OpenMenu(void *) {
                                  {nullptr, 0, 1, 0, 0, 0}, {"Gamma", 3, 0, 0, 0, 1}};
     g_chosen = RteTrackPopupMenu(items, 4, 300, 200, 0);
     QuitUserInterface(0);
-}
-
-bool HasTool(const char *tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace
@@ -59,30 +51,10 @@ TEST(MenuSession, ChoosesOnTheScreen) {
 
 TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
     for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
-        if (!HasTool(tool)) GTEST_SKIP() << tool << " is not installed";
+        if (!rte::testing::ToolInstalled(tool)) GTEST_SKIP() << tool << " is not installed";
     }
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t xvfb = fork();
-    if (xvfb == 0) {
-        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1024x768x24",
-               "-nolisten", "tcp", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char number[16] = {};
-    ASSERT_GT(read(fds[0], number, sizeof number - 1), 0) << "Xvfb did not start";
-    close(fds[0]);
-    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
-    pid_t wm = fork();
-    if (wm == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        execlp("openbox", "openbox", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string result = "menu_screen_" + std::to_string(getpid()) + ".out";
     // Down marks Alpha, the second Down passes the dimmed Beta and the separator: Gamma. The
     // click lands on Alpha's line (the menu's top-left corner is at 300, 200).
@@ -95,18 +67,12 @@ TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
         {"xdotool key Escape", "0"},
     };
     for (const Case &c : cases) {
-        std::string command = "DISPLAY=" + display + " RTE_DISPLAY=sdl RTE_SCALE=1 RTE_MENU_OUT='" + result +
-                              "' RTE_MENU_INPUT='" + c.input + "' timeout -s KILL 60 '" + self +
-                              "' --gtest_filter=MenuSession.* >/dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << c.input;
+        EXPECT_EQ(screen.RunSession("MenuSession.*", "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'"), 0)
+            << c.input;
         std::ifstream in(result);
         std::string chosen;
         std::getline(in, chosen);
         EXPECT_EQ(chosen, c.chosen) << c.input;
         std::remove(result.c_str());
     }
-    kill(wm, SIGTERM);
-    waitpid(wm, nullptr, 0);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
 }

@@ -168,8 +168,9 @@ int FindLink(Target t, const char *type, CallbackLink **found) {
     return 0;
 }
 
-// The data installed beside the first callback of the chain that is not the dispatcher.
-int GetBaseData(Target t, void **baseData) {
+// The first callback of the chain that is not the dispatcher (null when none) and the data
+// installed beside it; either out-parameter may be NULL.
+int GetBase(Target t, void **baseCallback, void **baseData) {
     void *callback = nullptr, *data = nullptr;
     int status = ReadInstalled(t, &callback, &data);
     if (status < 0) return status;
@@ -178,23 +179,13 @@ int GetBaseData(Target t, void **baseData) {
         callback = link->prevCallback;
         data = link->prevCallbackData;
     }
-    *baseData = data;
+    if (baseCallback) *baseCallback = IsDispatcher(callback) ? nullptr : callback;
+    if (baseData) *baseData = data;
     return 0;
 }
 
-// The first callback of the chain that is not the dispatcher (null when none).
-int GetBaseCallback(Target t, void **baseCallback) {
-    void *callback = nullptr, *data = nullptr;
-    int status = ReadInstalled(t, &callback, &data);
-    if (status < 0) return status;
-    while (callback == Dispatcher(t) && data) {
-        auto *link = static_cast<CallbackLink *>(data);
-        callback = link->prevCallback;
-        data = link->prevCallbackData;
-    }
-    *baseCallback = IsDispatcher(callback) ? nullptr : callback;
-    return 0;
-}
+// The data installed beside the first callback of the chain that is not the dispatcher.
+int GetBaseData(Target t, void **baseData) { return GetBase(t, nullptr, baseData); }
 
 // ---- The operations, for controls and panels alike ----
 
@@ -347,7 +338,7 @@ extern "C" int GetChainedPanelCallbackData(int panel, const char *typeName, void
 int GetBasePanelCallback(int panel, PanelCallbackPtr *callback) {
     int held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
     void *base = nullptr;
-    int status = GetBaseCallback({panel, 0}, &base);
+    int status = GetBase({panel, 0}, &base, nullptr);
     if (held) ReleaseToolboxLock(CALLBACK_CHAIN_LOCK);
     if (status == 0) *callback = reinterpret_cast<PanelCallbackPtr>(base);
     return status;

@@ -250,6 +250,16 @@ void ThreadMain() {
 
 void StopLocked();
 
+// The thread's loop, context and interface description go (g_busLock held, thread not running).
+void FreeThreadState() {
+    g_main_loop_unref(g_loop);
+    g_main_context_unref(g_context);
+    g_dbus_node_info_unref(g_node);
+    g_loop = nullptr;
+    g_context = nullptr;
+    g_node = nullptr;
+}
+
 void StopAtExit() {
     std::lock_guard<std::mutex> hold(g_busLock);
     StopLocked();
@@ -269,12 +279,7 @@ bool StartLocked() {
     try {
         g_thread = std::thread(ThreadMain);
     } catch (...) {
-        g_main_loop_unref(g_loop);
-        g_main_context_unref(g_context);
-        g_dbus_node_info_unref(g_node);
-        g_loop = nullptr;
-        g_context = nullptr;
-        g_node = nullptr;
+        FreeThreadState();
         return false;
     }
     if (!g_cleanupRegistered) {
@@ -296,12 +301,7 @@ void StopLocked() {
         g_main_loop_quit(g_loop);
     });
     g_thread.join();
-    g_main_loop_unref(g_loop);
-    g_main_context_unref(g_context);
-    g_dbus_node_info_unref(g_node);
-    g_loop = nullptr;
-    g_context = nullptr;
-    g_node = nullptr;
+    FreeThreadState();
 }
 
 }  // namespace
