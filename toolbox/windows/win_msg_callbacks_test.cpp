@@ -165,6 +165,31 @@ TEST_F(WinMsgCallbacks, ANewWindowIsSubclassedAndEveryCallbackTold) {
     EXPECT_TRUE(g_calls.empty());
 }
 
+int DiscardOwnPanel(int panel, int, unsigned int *, unsigned int *, void *) {
+    DiscardPanel(panel);
+    return 0;
+}
+
+TEST_F(WinMsgCallbacks, APanelDiscardedInItsCallbackOrRemadeWhileAMessageWaits) {
+    int posting = 0;
+    // A deferred copy queued before the window is re-created still arrives.
+    ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
+    SendMessageA(window, WM_USER, 21, 0);
+    ASSERT_EQ(rte::internal::RecreatePanelWindow(panel), 0);
+    ProcessSystemEvents();
+    ProcessSystemEvents();
+    ASSERT_FALSE(g_calls.empty());
+    EXPECT_EQ(g_calls[0].message, WM_USER);
+    EXPECT_EQ(g_calls[0].wParam, 21u);
+    // The operator's click reaches a callback that discards the panel: nothing follows.
+    ASSERT_EQ(InstallWinMsgCallback(panel, WM_LBUTTONDOWN, DiscardOwnPanel, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
+    int button = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Go", 10, 10);
+    DisplayPanel(panel);
+    EXPECT_EQ(rte::testing::Press(panel, button), 0);
+    EXPECT_EQ(RemoveWinMsgCallback(panel, WM_USER), TOOLBOX_ERR_MSG_CALLBACK_NOT_INSTALLED);
+    EXPECT_TRUE(rte::testing::AllPanels().empty());
+}
+
 TEST_F(WinMsgCallbacks, DiscardingThePanelTearsEverythingDown) {
     int posting = 0;
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
