@@ -24,8 +24,8 @@ struct Window {
 
 // ---- windows (sdl_windows.cpp) ----
 // Makes, retitles, resizes and removes windows so that every visible top-level panel of the
-// main thread has one.
-void SyncWindows();
+// main thread has one. True when a window was made or resized (it must be drawn).
+bool SyncWindows();
 Window *WindowOf(int panel);          // null when the panel has no window
 int PanelOfWindowId(Uint32 id);       // 0 when none
 std::vector<int> WindowPanels();      // the panels that have a window
@@ -45,8 +45,9 @@ void RedrawAll();
 void DrawWindow(SDL_Window *window, int width, int height, const std::function<void(cairo_t *)> &draw);
 
 // ---- the popup menu (sdl_menu.cpp) ----
-// Opens or closes the menu's window as the open menu (of the main thread) says.
-void SyncMenuWindow();
+// Opens or closes the menu's window as the open menu (of the main thread) says; true when it
+// did either.
+bool SyncMenuWindow();
 void RedrawMenu();
 // Input while the menu's window is up goes to the menu: true when it took the event. keyCode:
 // the engine's code of a key going down (0 for other events).

@@ -29,7 +29,7 @@ void CloseMenuWindow() {
 
 }  // namespace
 
-void SyncMenuWindow() {
+bool SyncMenuWindow() {
     bool open;
     int left = 0, top = 0, width = 0, height = 0;
     {
@@ -42,22 +42,24 @@ void SyncMenuWindow() {
         height = m.height;
     }
     if (!open) {
+        bool had = g_menuWindow != nullptr;
         CloseMenuWindow();
-        return;
+        return had;
     }
-    if (g_menuWindow != nullptr) return;
+    if (g_menuWindow != nullptr) return false;
     g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU |
                                         SDL_WINDOW_SKIP_TASKBAR);
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it
-        return;
+        return false;
     }
     g_menuLeft = left;
     g_menuTop = top;
     SDL_RaiseWindow(g_menuWindow);
     // Clicks beside the menu come here too where the window system allows it.
     SDL_CaptureMouse(SDL_TRUE);
+    return true;
 }
 
 void RedrawMenu() {

@@ -20,6 +20,7 @@
 #include "rte/events/pointer.h"
 #include "rte/events/popup_menu.h"
 #include "rte/engine.h"
+#include "rte/model/ui_model.h"
 
 namespace rte::internal {
 namespace {
@@ -27,6 +28,7 @@ namespace {
 std::atomic<bool> g_started{false};
 std::atomic<bool> g_wakePending{false};
 Uint32 g_wakeEvent = 0;
+bool g_inputSinceDrawn = true;  // the main thread's pump only
 
 bool Start(std::string *error) {
     // The program's signals keep their default meaning (SIGTERM ends it, as without a screen).
@@ -83,14 +85,23 @@ void Wake() {
 
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
-    sdl::SyncWindows();
-    sdl::SyncMenuWindow();
-    // Before a wait the windows always show the model as it is now. A program that calls
-    // ProcessSystemEvents in a loop gets at most one redraw per frame (60 a second), so that
-    // drawing does not slow its work down.
+    bool windowsChanged = sdl::SyncWindows();
+    windowsChanged = sdl::SyncMenuWindow() || windowsChanged;
+    // Before a wait the windows always show the model as it is now. They are drawn only when
+    // something may have changed what they show: a window made or resized, input (which also
+    // changes what the operator sees beyond the model), or a change of the model; so an idle
+    // program whose hidden timers tick often draws nothing. Once a second they are drawn anyway,
+    // should a change have gone uncounted. A program that calls ProcessSystemEvents in a loop
+    // gets at most one redraw per frame (60 a second), so that drawing does not slow its work.
     static double lastRedraw = -1;
+    static unsigned long drawnChanges = 0;
     double now = Timer();
-    if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
+    bool clockJumped = lastRedraw < 0 || now < lastRedraw;
+    bool stale = windowsChanged || g_inputSinceDrawn || ModelChangeCount() != drawnChanges || clockJumped ||
+                 now - lastRedraw >= 1.0;
+    if (stale && (wait || clockJumped || now - lastRedraw >= 1.0 / 60)) {
+        drawnChanges = ModelChangeCount();
+        g_inputSinceDrawn = false;
         sdl::RedrawAll();
         sdl::RedrawMenu();
         lastRedraw = now;
@@ -111,6 +122,7 @@ void Pump(double deadline, bool wait) {
         if (e.type == g_wakeEvent) {
             g_wakePending.store(false);
         } else {
+            g_inputSinceDrawn = true;
             sdl::HandleInput(e);
             sdl::SyncWindows();  // a callback may have hidden or discarded a panel
             sdl::SyncMenuWindow();

@@ -64,7 +64,8 @@ double Scale() { return g_scale; }
 
 int ToPanel(int v) { return static_cast<int>(std::floor(v / g_scale)); }
 
-void SyncWindows() {
+bool SyncWindows() {
+    bool changed = false;
     std::vector<int> shown;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -113,6 +114,7 @@ void SyncWindows() {
             // A new window takes the keyboard, as the window system gives it.
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
             if (Panel *p = FindPanel(handle)) p->view.hasFocus = true;
+            changed = true;
             continue;
         }
         if (win->title != title) {
@@ -123,8 +125,10 @@ void SyncWindows() {
             SDL_SetWindowSize(win->window, sw, sh);
             win->width = w;
             win->height = h;
+            changed = true;
         }
     }
+    return changed;
 }
 
 }  // namespace rte::internal::sdl

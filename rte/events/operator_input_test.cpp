@@ -256,8 +256,10 @@ const char kScriptPanel[] =
 const std::string kPanelFile = "operator_input_test_" + std::to_string(getpid()) + ".uir";
 const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()) + ".script";
 
-// Plays script against kScriptPanel and ends the process with RunUserInterface's result.
-[[noreturn]] void PlayScript(const std::string &script) {
+// Plays script against kScriptPanel and ends the process with RunUserInterface's result. With
+// a hint, the panel gets a shown child panel holding that text in an unnamed text message (as a
+// tool tip is made), and a hidden one.
+[[noreturn]] void PlayScript(const std::string &script, const char *hint = nullptr) {
     std::ofstream(kPanelFile) << kScriptPanel;
     std::ofstream(kScriptFile) << script;
     std::freopen("/dev/null", "w", stdout);  // show and dump print there
@@ -268,6 +270,12 @@ const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()
     int panel = LoadPanel(0, kPanelFile.c_str(), 1);
     if (panel < 0) std::exit(2);
     DisplayPanel(panel);
+    if (hint) {
+        NewCtrl(NewPanel(panel, "", 10, 10, 20, 100), CTRL_TEXT_MSG, "hidden", 0, 0);
+        int shown = NewPanel(panel, "", 40, 10, 20, 100);
+        NewCtrl(shown, CTRL_TEXT_MSG, hint, 0, 0);
+        DisplayPanel(shown);
+    }
     std::exit(RunUserInterface());
 }
 
@@ -285,6 +293,16 @@ TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndCheckin
                            "wait 0.01\n"
                            "show PANEL_LIST\n"
                            "dump\n"
+                           "press PANEL_QUIT\n"),
+                ::testing::ExitedWithCode(0), "");
+    // Shown child panels without names (tool tips) go by their top-level panel's name.
+    EXPECT_EXIT(PlayScript("expect PANEL.child Press Quit to end\n"
+                           "show PANEL.child\n"
+                           "dump\n"
+                           "press PANEL_QUIT\n",
+                           "Press Quit to end"),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(PlayScript("expect PANEL.child \"\"\n"
                            "press PANEL_QUIT\n"),
                 ::testing::ExitedWithCode(0), "");
     // The pointer: a click is a press and a release over the button.
@@ -325,6 +343,10 @@ TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
     };
     for (const Bad &b : bad) EXPECT_EXIT(PlayScript(b.script), ::testing::ExitedWithCode(1), b.message) << b.script;
     EXPECT_EXIT(PlayScript("move PANEL_NOPE\n"), ::testing::ExitedWithCode(3), "script:1: no control named PANEL_NOPE");
+    EXPECT_EXIT(PlayScript("expect PANEL.child other\n", "tip"), ::testing::ExitedWithCode(3),
+                "script:1: expect PANEL.child: wanted \"other\", found \"tip\"");
+    EXPECT_EXIT(PlayScript("expect NOPE.child tip\n", "tip"), ::testing::ExitedWithCode(3),
+                "script:1: no control named NOPE.child");
     std::remove(kPanelFile.c_str());
     std::remove(kScriptFile.c_str());
 }

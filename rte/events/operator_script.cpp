@@ -11,7 +11,11 @@
 //   focus NAME          EVENT_LOST_FOCUS to the old control, EVENT_GOT_FOCUS to this one
 //   wait SECONDS        let the program run that long (timers fire)
 //   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
-//   dump                show every named control of every panel, lowest panel handle first
+//   dump                show every named control of every panel, lowest panel handle first;
+//                       then each shown child panel whose controls have no names (a tool tip)
+//                       as OWNER.child=TEXTS: OWNER is its top-level panel's constant name (or
+//                       title), TEXTS the texts of its text messages joined by |. show and
+//                       expect take OWNER.child too (the frontmost such panel; "" when none)
 //   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
 //   key KEY             one key stroke on the control that has the focus (of the active panel),
 //                       as the keyboard makes it: KEY is a character, or Tab, Enter, Escape,
@@ -108,6 +112,57 @@ void Show(int panel, int control, const std::string &name) {
     std::fflush(stdout);
 }
 
+// The name a top-level panel goes by in a script: its constant name, else its title.
+std::string PanelName(const Panel &p) { return p.constName.empty() ? p.title : p.constName; }
+
+// A shown child panel whose controls have no names (a tool tip, for one): the texts of its text
+// messages joined by '|', or false when the panel is not such a panel. Call with the model
+// locked.
+bool UnnamedChildText(Panel &p, std::string *texts) {
+    if (p.parent == 0 || !PanelShown(p.handle)) return false;
+    bool any = false;
+    for (auto &c : p.ctrls) {
+        if (!c->constName.empty()) return false;
+        if (c->style != CTRL_TEXT_MSG) continue;
+        if (any) *texts += '|';
+        *texts += c->text;
+        any = true;
+    }
+    return any;
+}
+
+Panel *TopLevelOf(Panel *p) {
+    while (p != nullptr && p->parent != 0) p = FindPanel(p->parent);
+    return p;
+}
+
+// For OWNER.child (OWNER: a top-level panel's name): the texts of its frontmost shown unnamed
+// child panel, "" when none is shown. False when the name is not of that form.
+bool ChildText(const std::string &name, std::string *texts) {
+    const std::string suffix = ".child";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+    std::string owner = name.substr(0, name.size() - suffix.size());
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    bool known = false;
+    for (Panel *top : ChildPanels(0)) {
+        if (PanelName(*top) != owner) continue;
+        known = true;
+        // Front first, down through the children's children.
+        std::vector<Panel *> stack = ChildPanels(top->handle);
+        for (size_t i = 0; i < stack.size(); ++i) {
+            std::string found;
+            if (UnnamedChildText(*stack[i], &found)) {
+                *texts = found;
+                return true;
+            }
+            std::vector<Panel *> deeper = ChildPanels(stack[i]->handle);
+            stack.insert(stack.end(), deeper.begin(), deeper.end());
+        }
+    }
+    texts->clear();
+    return known;
+}
+
 void Dump() {
     for (int panel : PanelHandles()) {
         for (int control : PanelCtrlIDs(panel)) {
@@ -121,6 +176,18 @@ void Dump() {
             if (!name.empty()) Show(panel, control, name);
         }
     }
+    // Then each shown child panel without names, as OWNER.child=TEXTS.
+    for (int panel : PanelHandles()) {
+        std::string owner, texts;
+        {
+            std::lock_guard<std::recursive_mutex> hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            if (p == nullptr || !UnnamedChildText(*p, &texts)) continue;
+            owner = PanelName(*TopLevelOf(p));
+        }
+        std::printf("%s.child=%s\n", owner.c_str(), OneLine(texts).c_str());
+    }
+    std::fflush(stdout);
 }
 
 const char *Why(int code) {
@@ -236,6 +303,17 @@ void RunLine(const ScriptLine &line) {
         return;
     }
     int panel = 0, control = 0;
+    std::string childText;
+    if ((line.command == "show" || line.command == "expect") && !FindCtrlByNameAnywhere(line.name, &panel, &control) &&
+        ChildText(line.name, &childText)) {
+        if (line.command == "show") {
+            std::printf("%s=%s\n", line.name.c_str(), OneLine(childText).c_str());
+            std::fflush(stdout);
+        } else if (childText != line.text) {
+            Stop(line, "expect " + line.name + ": wanted \"" + OneLine(line.text) + "\", found \"" + OneLine(childText) + "\"");
+        }
+        return;
+    }
     if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
     int rc = 0;
     if (line.command == "press") rc = PressCtrl(panel, control);

@@ -172,6 +172,7 @@ extern "C" int GetImageBits(int panel, int control, int imageIndex, int *rowByte
 
 extern "C" int SetImageBits(int panel, int control, int imageIndex, int rowBytes, int depth, int width, int height,
                             const int *colorTable, const unsigned char *bits, const unsigned char *mask) {
+    NoteModelChange();
     static int nextToken = 1;  // guarded by ModelLock()
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p;

@@ -148,6 +148,7 @@ void SendDiscardEvents(int handle) {
 
 void SetVisible(Panel &p, bool visible) {
     if (p.visible == visible) return;
+    NoteModelChange();
     p.visible = visible;
     if (p.parent == 0) {
         if (visible) NotifyShown(p.handle);
@@ -204,6 +205,13 @@ int NextSiblingPanel(const Panel &p) {
     }
     return next == nullptr ? 0 : next->handle;
 }
+
+namespace {
+std::atomic<unsigned long> g_modelChanges{0};
+}  // namespace
+
+void NoteModelChange() { g_modelChanges.fetch_add(1, std::memory_order_relaxed); }
+unsigned long ModelChangeCount() { return g_modelChanges.load(std::memory_order_relaxed); }
 
 std::recursive_mutex &ModelLock() {
     static auto *lock = new std::recursive_mutex;
@@ -285,6 +293,7 @@ std::atomic<WindowRecreatedHook> g_recreatedHook{nullptr};
 }  // namespace
 
 int RecreatePanelWindow(int panel) {
+    NoteModelChange();
     void *oldWindow, *newWindow;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -363,6 +372,7 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
 }
 
 int CreateCtrl(int panel, int style, const char *label, int top, int left, int id) {
+    NoteModelChange();
     if (label == nullptr) return UIE_NULL_POINTER;
     if (!IsValidStyle(style)) return UIE_BAD_STYLE;
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -440,6 +450,7 @@ bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)
 }
 
 void RemovePanelSilently(int handle) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Model &m = TheModel();
     std::vector<int> children;
@@ -525,6 +536,7 @@ extern "C" int DiscardPanel(int panel) {
 }
 
 extern "C" int DiscardCtrl(int panel, int control) {
+    NoteModelChange();
     CtrlCallbackPtr cb = nullptr;
     void *data = nullptr;
     {
@@ -600,6 +612,7 @@ extern "C" int RemovePopup(int panel) {
 }
 
 extern "C" int SetPanelPos(int panel, int top, int left) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetPanelPos", UIE_BAD_PANEL);
@@ -634,6 +647,7 @@ extern "C" int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr callb
 }
 
 extern "C" int SetActiveCtrl(int panel, int control) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetActiveCtrl", UIE_BAD_PANEL);

@@ -146,6 +146,14 @@ int SetValueFromText(Control &c, const std::string &text);  // numerics parse th
 // Clamps a numeric value into the control's range and its data type's range.
 double CoerceNumber(const Control &c, double value);
 
+// Changes of what a display would draw. Every call that may change a panel, a control, a value,
+// an image or the panel table counts one (before it knows whether it succeeds); a timer's
+// interval and enabled state do not count (timers are not drawn), so a hidden timer re-armed
+// again and again makes no screen redraw. A display redraws when the count has moved since it
+// last drew. Safe on any thread.
+void NoteModelChange();
+unsigned long ModelChangeCount();
+
 // The display in use learns here when a top-level panel is shown or hidden (it sets the hooks
 // when it starts; null hooks do nothing, as on the headless display). Hooks run with
 // ModelLock() held and call no callback.

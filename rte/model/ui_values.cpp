@@ -140,6 +140,7 @@ std::string ValueAsText(const Control &c) {
 }
 
 int SetValueFromText(Control &c, const std::string &text) {
+    NoteModelChange();
     if (IsStringStyle(c.style)) {
         if (c.style != CTRL_TEXT_MSG) {
             c.text = text;
@@ -187,6 +188,7 @@ std::vector<std::string> CtrlItemLabels(int panel, int control) {
 using namespace rte::internal;
 
 extern "C" int SetCtrlVal(int panel, int control, ...) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = nullptr;
     Control *c = nullptr;
@@ -242,6 +244,7 @@ extern "C" int GetCtrlVal(int panel, int control, void *value) {
 }
 
 extern "C" int ClearListCtrl(int panel, int control) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
@@ -252,6 +255,7 @@ extern "C" int ClearListCtrl(int panel, int control) {
 }
 
 extern "C" int InsertListItem(int panel, int control, int index, const char *label, ...) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
@@ -279,6 +283,7 @@ extern "C" int InsertListItem(int panel, int control, int index, const char *lab
 }
 
 extern "C" int ReplaceListItem(int panel, int control, int index, const char *label, ...) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
@@ -301,6 +306,7 @@ extern "C" int ReplaceListItem(int panel, int control, int index, const char *la
 }
 
 extern "C" int DeleteListItem(int panel, int control, int index, int count) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
@@ -337,6 +343,7 @@ extern "C" int GetCtrlIndex(int panel, int control, int *index) {
 }
 
 extern "C" int SetCtrlIndex(int panel, int control, int index) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
