@@ -172,12 +172,6 @@ int SetImageBits(int panel, int control, int imageIndex, int rowBytes, int depth
                  int height, const int *colorTable, const unsigned char *bits,
                  const unsigned char *mask);
 
-/* ---- Menus ------------------------------------------------------------------------------------ */
-
-/* 1 while a menu of the engine is pulled down, else 0. (The engine's panels have no menu bars
- * yet, so this is 0.) */
-int MenuIsOpen(void);
-
 #ifdef __cplusplus
 }
 #endif

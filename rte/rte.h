@@ -11,6 +11,8 @@
  *   rte/system.h   system attributes (the user's decimal separator), the platform code
  *   rte/ports.h    byte I/O on the PC's I/O ports, real or emulated (with the PC speaker)
  *   rte/threads.h  locks, thread-safe variables, thread-local variables
+ *   rte/system_windows.h  the windows of top-level panels for a window layer: input hooks,
+ *                  drops, the pointer on the screen, popup menus, the notification area
  *
  * Inside, the engine is built in layers whose includes and calls point only down:
  *   core < gfx < model < events, render < display < main
@@ -29,5 +31,6 @@
 #include "rte/system.h"
 #include "rte/ports.h"
 #include "rte/threads.h"
+#include "rte/system_windows.h"
 
 #endif

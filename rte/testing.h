@@ -80,13 +80,28 @@ int MouseButton(int panel, bool right, bool down);
 // Sets the pointer position (panel coordinates) and buttons that GetRelativeMouseState reports,
 // without any input event.
 void SetMouseState(int panel, int x, int y, bool leftDown, bool rightDown);
-// Drops files on a panel: EVENT_FILES_DROPPED to its callback with the paths readable through
-// RteGetDroppedFile during the callback.
+// Drops files on the middle of a panel: EVENT_DROP to its callback with the paths readable
+// through RteGetDroppedFile during the callback; on a window that accepts files
+// (RteSetWindowAcceptsFiles) the window layer sees the drop first. DropFilesAt drops at (x, y)
+// of the panel, which may lie outside it.
 int DropFiles(int panel, const std::vector<std::string> &paths);
+int DropFilesAt(int panel, const std::vector<std::string> &paths, int x, int y);
 // Re-creates a top-level panel's window: its ATTR_SYSTEM_WINDOW_HANDLE changes.
 int RecreateWindow(int panel);
 // Called after each window re-creation with the panel, the old and the new window handle.
 void SetWindowRecreatedHook(void (*hook)(int panel, void *oldWindow, void *newWindow));
+
+// ---- Popup menus (RteTrackPopupMenu) ----
+struct MenuLineView {
+    std::string label;
+    int command = 0;
+    bool separator = false, checked = false, dimmed = false, isDefault = false;
+};
+// The open menu's lines (empty when none is open) and its top-left corner on the screen.
+std::vector<MenuLineView> OpenMenuLines(int *left = nullptr, int *top = nullptr);
+// Answers every popup menu that opens from now on: answer runs while the menu is open (it may
+// read OpenMenuLines) and returns the command to choose, 0 to dismiss. Null: no longer.
+void SetMenuAnswer(int (*answer)(void *context), void *context);
 
 // ---- What a display shows ----
 // The value as text: strings as they are, numbers by their data type (integers in decimal,

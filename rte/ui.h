@@ -53,8 +53,8 @@ typedef int (*PanelCallbackPtr)(int panel, int event, void *callbackData, int ev
 #define EVENT_END_TASK           14  /* panel: the session is ending */
 #define EVENT_TIMER_TICK         15  /* timer control: see GetTimerTickTime */
 #define EVENT_DISCARD            16  /* sent while the object still exists, just before it goes */
-#define EVENT_FILES_DROPPED      17  /* panel: files dropped; data1 = number of paths; the list
-                                        is read with RteGetDroppedFiles during the callback */
+#define EVENT_DROP               17  /* panel: files dropped on it; data1 = number of paths; the
+                                        list is read with RteGetDroppedFile during the callback */
 
 /* Timer ticks. A callback's event data are ints, too small for a pointer on 64-bit, so the tick
  * time travels beside the event: during an EVENT_TIMER_TICK callback, GetTimerTickTime() gives
@@ -400,12 +400,16 @@ int ProcessSystemEvents(void);
 int QueueUserEvent(int eventNumber, int panel, int control);
 int GetUserEvent(int waitMode, int *panel, int *control);
 
-/* ---- Popups, mouse, dropped files ------------------------------------------------------------------- */
+/* ---- Popups, menus, mouse, dropped files ------------------------------------------------------------------- */
 
 /* A message box with an OK button. Headless: prints "POPUP <title>: <message>" on stderr and
  * returns as if OK was pressed. Returns 0, UIE_NULL_POINTER, or UIE_NO_DISPLAY (as
  * DisplayPanel; nothing is shown then). */
 int MessagePopup(const char *title, const char *message);
+
+/* 1 while a menu of the engine is open (a popup menu of RteTrackPopupMenu,
+ * rte/system_windows.h; the panels have no menu bars), else 0. */
+int MenuIsOpen(void);
 
 /* The pointer position relative to a panel (control 0) or control, and the button states
  * (1 = down); null out-pointers skipped. 0, UIE_BAD_PANEL, UIE_BAD_CONTROL. On the screen
@@ -415,7 +419,7 @@ int MessagePopup(const char *title, const char *message);
 int GetRelativeMouseState(int panel, int control, int *x, int *y, int *leftButton,
                           int *rightButton, int *keyModifiers);
 
-/* During an EVENT_FILES_DROPPED callback: the number of dropped paths and path i (0-based),
+/* During an EVENT_DROP callback: the number of dropped paths and path i (0-based),
  * null outside the callback or for a bad index. */
 int RteGetDroppedFileCount(void);
 const char *RteGetDroppedFile(int index);

@@ -32,6 +32,9 @@
  *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
  *   toolbox/windows/system_dlls.h      functions reached by loading their module (CallGetDiskFreeSpaceEx)
  *   toolbox/windows/speaker.h          a tone on the PC speaker (StartPCSound, StopPCSound)
+ *   toolbox/windows/win_msg_callbacks.h  callbacks for window messages of a panel (InstallWinMsgCallback, ...)
+ *   toolbox/windows/shell_services.h   dropped files, documents in their application, HTML help
+ *   toolbox/windows/tray_icons.h       notification-area icons with a menu (InstallSysTrayIcon, ...)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -65,5 +68,8 @@
 #include "toolbox/windows/system_info.h"
 #include "toolbox/windows/system_dlls.h"
 #include "toolbox/windows/speaker.h"
+#include "toolbox/windows/win_msg_callbacks.h"
+#include "toolbox/windows/shell_services.h"
+#include "toolbox/windows/tray_icons.h"
 
 #endif

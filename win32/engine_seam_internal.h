@@ -10,6 +10,7 @@
 
 #include "rte/engine.h"
 #include "rte/graphics.h"
+#include "rte/system_windows.h"
 #include "rte/ui.h"
 
 #endif

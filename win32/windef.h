@@ -60,6 +60,34 @@ typedef struct _FILETIME {
     DWORD dwHighDateTime;
 } FILETIME, *PFILETIME;
 
+/* Window, menu and icon handles: small positive integers held in a pointer type (see
+ * winuser.h), so they also fit the int and 32-bit fields callers keep them in. */
+typedef struct HWND__ *HWND;
+typedef struct HMENU__ *HMENU;
+typedef struct HICON__ *HICON;
+typedef intptr_t LONG_PTR;      /* pointer-sized signed value (GetWindowLongPtrA) */
+typedef uintptr_t UINT_PTR;
+typedef uintptr_t DWORD_PTR;   /* pointer-sized unsigned value */
+
+/* A point and a rectangle in screen or client pixels. */
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
+
+/* The halves of message parameters. */
+#define LOWORD(v) ((WORD)((uintptr_t)(v) & 0xFFFF))
+#define HIWORD(v) ((WORD)(((uintptr_t)(v) >> 16) & 0xFFFF))
+#define MAKELONG(low, high) ((LONG)(((WORD)((uintptr_t)(low) & 0xFFFF)) | ((DWORD)((WORD)((uintptr_t)(high) & 0xFFFF))) << 16))
+#define MAKELPARAM(low, high) ((LPARAM)(DWORD)MAKELONG(low, high))
+#define MAKEWPARAM(low, high) ((WPARAM)(DWORD)MAKELONG(low, high))
+
 #define MAX_PATH 260            /* the Windows path buffer size the callers use */
 
 #ifndef FALSE

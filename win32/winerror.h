@@ -34,5 +34,13 @@
 #define ERROR_KEY_DELETED            1018L  /* registry: the open key was deleted meanwhile */
 #define ERROR_KEY_HAS_CHILDREN       1020L  /* RegDeleteKeyA: the key still has subkeys */
 #define ERROR_NO_SUCH_USER           1317L
+#define ERROR_NO_ASSOCIATION         1155L  /* ShellExecuteExA: no application opens this type */
+#define ERROR_DDE_FAIL               1156L  /* ShellExecuteExA: the application could not be started */
+#define ERROR_INVALID_WINDOW_HANDLE  1400L  /* no window has this handle (any more) */
+#define ERROR_INVALID_MENU_HANDLE    1401L
+#define ERROR_INVALID_ICON_HANDLE    1402L
+#define ERROR_INVALID_INDEX          1413L  /* GetWindowLongA: an index this subset does not keep */
+#define ERROR_MENU_ITEM_NOT_FOUND    1456L
+
 
 #endif

@@ -14,6 +14,7 @@
 #include "rte/core/thread_queue.h"
 #include "rte/engine.h"
 #include "rte/model/ui_model.h"
+#include "rte/system_windows.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -122,4 +123,8 @@ extern "C" int MessagePopup(const char *title, const char *message) {
     if (int rc = rte::internal::OpenDisplay(); rc < 0) return rte::internal::Fail("MessagePopup", rc);
     rte::internal::Display().messagePopup(title, message);
     return 0;
+}
+
+extern "C" int RteScreenDisplay(void) {
+    return std::strcmp(rte::internal::Display().name, "headless") != 0 ? 1 : 0;
 }

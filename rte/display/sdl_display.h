@@ -7,8 +7,11 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+typedef struct _cairo cairo_t;
 
 namespace rte::internal::sdl {
 
@@ -37,6 +40,19 @@ int ToPanel(int windowCoordinate);
 // ---- drawing (sdl_redraw.cpp) ----
 // Draws every window as its panel is now.
 void RedrawAll();
+// Draws into a window through cairo: draw gets a context scaled so that width x height panel
+// pixels fill the window, and what it drew is put on the window.
+void DrawWindow(SDL_Window *window, int width, int height, const std::function<void(cairo_t *)> &draw);
+
+// ---- the popup menu (sdl_menu.cpp) ----
+// Opens or closes the menu's window as the open menu (of the main thread) says; true when it
+// did either.
+bool SyncMenuWindow();
+void RedrawMenu();
+// Input while the menu's window is up goes to the menu: true when it took the event. keyCode:
+// the engine's code of a key going down (0 for other events).
+bool HandleMenuInput(const SDL_Event &event, int keyCode);
+void DestroyMenuWindow();
 
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).

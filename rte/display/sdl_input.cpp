@@ -8,6 +8,7 @@
 #include "rte/display/sdl_display.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
+#include "rte/events/window_input.h"
 #include "rte/ui.h"
 
 namespace rte::internal::sdl {
@@ -69,6 +70,8 @@ void PointerLeft(int panel, SDL_Window *window) {
 }  // namespace
 
 void HandleInput(const SDL_Event &e) {
+    int menuKey = e.type == SDL_KEYDOWN ? KeyCode(e.key.keysym.sym, e.key.keysym.mod) : 0;
+    if (HandleMenuInput(e, menuKey)) return;
     Uint32 windowId = WindowIdOf(e);
     int panel = windowId != 0 ? PanelOfWindowId(windowId) : 0;
     Window *win = WindowOf(panel);
@@ -119,7 +122,12 @@ void HandleInput(const SDL_Event &e) {
     case SDL_DROPCOMPLETE: {
         std::vector<std::string> paths;
         paths.swap(win->dropped);
-        if (!paths.empty()) DeliverDroppedFiles(panel, paths);
+        if (paths.empty()) break;
+        // SDL tells no drop point: the pointer is where the file manager let go.
+        int gx = 0, gy = 0, wx = 0, wy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        SDL_GetWindowPosition(win->window, &wx, &wy);
+        DropOnPanel(panel, paths, ToPanel(gx - wx), ToPanel(gy - wy));
         break;
     }
     default: break;

@@ -17,6 +17,8 @@
 #include "rte/core/thread_queue.h"
 #include "rte/display/display.h"
 #include "rte/display/sdl_display.h"
+#include "rte/events/pointer.h"
+#include "rte/events/popup_menu.h"
 #include "rte/engine.h"
 #include "rte/model/ui_model.h"
 
@@ -39,8 +41,16 @@ bool Start(std::string *error) {
         return false;
     }
     g_wakeEvent = SDL_RegisterEvents(1);
+    SetScreenPointerSource([](int *x, int *y) {
+        int gx = 0, gy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        *x = sdl::ToPanel(gx);
+        *y = sdl::ToPanel(gy);
+        return true;
+    });
     sdl::ChooseScale();
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    SetScreenMenus(true);
     SDL_StartTextInput();
     g_started.store(true);
     return true;
@@ -58,6 +68,7 @@ void Popup(const char *title, const char *message) {
 
 void Stop() {
     if (!g_started.exchange(false)) return;
+    sdl::DestroyMenuWindow();
     sdl::DestroyWindows();
     SDL_PumpEvents();  // the windows leave the screen now
     // SDL itself stays initialised: the engine never starts again once closed, and SDL_Quit
@@ -75,6 +86,7 @@ void Wake() {
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
     bool windowsChanged = sdl::SyncWindows();
+    windowsChanged = sdl::SyncMenuWindow() || windowsChanged;
     // Before a wait the windows always show the model as it is now. They are drawn only when
     // something may have changed what they show: a window made or resized, input (which also
     // changes what the operator sees beyond the model), or a change of the model; so an idle
@@ -91,6 +103,7 @@ void Pump(double deadline, bool wait) {
         drawnChanges = ModelChangeCount();
         g_inputSinceDrawn = false;
         sdl::RedrawAll();
+        sdl::RedrawMenu();
         lastRedraw = now;
     }
     SDL_Event e;
@@ -112,6 +125,7 @@ void Pump(double deadline, bool wait) {
             g_inputSinceDrawn = true;
             sdl::HandleInput(e);
             sdl::SyncWindows();  // a callback may have hidden or discarded a panel
+            sdl::SyncMenuWindow();
         }
         got = SDL_PollEvent(&e) == 1;
     }

@@ -12,18 +12,24 @@ namespace rte::internal::sdl {
 namespace {
 
 void Redraw(int panel, Window &win) {
-    SDL_Surface *target = SDL_GetWindowSurface(win.window);
-    if (target == nullptr) return;
+    DrawWindow(win.window, win.width, win.height, [panel](cairo_t *cr) {
+        // The panel with what the operator sees of it: caret, selection, typed numbers,
+        // held buttons, scrolled lists and the open list of a ring.
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        if (Panel *p = FindPanel(panel)) RenderPanel(cr, *p, &p->view);
+    });
+}
+
+}  // namespace
+
+void DrawWindow(SDL_Window *window, int width, int height, const std::function<void(cairo_t *)> &draw) {
+    SDL_Surface *target = SDL_GetWindowSurface(window);
+    if (target == nullptr || width <= 0 || height <= 0) return;
     cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, target->w, target->h);
     if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
         cairo_t *cr = cairo_create(surface);
-        cairo_scale(cr, static_cast<double>(target->w) / win.width, static_cast<double>(target->h) / win.height);
-        {
-            // The panel with what the operator sees of it: caret, selection, typed numbers,
-            // held buttons, scrolled lists and the open list of a ring.
-            std::lock_guard<std::recursive_mutex> hold(ModelLock());
-            if (Panel *p = FindPanel(panel)) RenderPanel(cr, *p, &p->view);
-        }
+        cairo_scale(cr, static_cast<double>(target->w) / width, static_cast<double>(target->h) / height);
+        draw(cr);
         cairo_destroy(cr);
         cairo_surface_flush(surface);
         SDL_Surface *source = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -32,13 +38,11 @@ void Redraw(int panel, Window &win) {
         if (source != nullptr) {
             SDL_BlitSurface(source, nullptr, target, nullptr);
             SDL_FreeSurface(source);
-            SDL_UpdateWindowSurface(win.window);
+            SDL_UpdateWindowSurface(window);
         }
     }
     cairo_surface_destroy(surface);
 }
-
-}  // namespace
 
 void RedrawAll() {
     for (int panel : WindowPanels()) {

@@ -220,6 +220,32 @@ void RunLoop(ThreadQueue &q, bool isMain) {
 
 }  // namespace
 
+void rte::internal::RunEventsUntil(bool (*done)(void *data), void *data) {
+    ThreadQueue &q = MyQueue();
+    bool isMain = q.id == MainThreadId();
+    while (!done(data)) {
+        size_t queued;
+        {
+            std::lock_guard<std::mutex> hold(q.m);
+            queued = q.calls.size() + q.user.size();
+        }
+        ProcessPendingOnce(true);
+        if (done(data)) break;
+        if (queued > 0) continue;
+        double resumeAt = -1;
+        IdleHook hook = g_idleHook.load();
+        if (isMain && hook != nullptr) {
+            if (hook(&resumeAt) == 1) continue;
+            if (done(data)) break;
+        }
+        double deadline = NextTimerDue(q.id);
+        if (resumeAt >= 0 && resumeAt < deadline) deadline = resumeAt;
+        WaitForWork(q, deadline, true);
+    }
+}
+
+bool rte::internal::IdleHookSet() { return g_idleHook.load() != nullptr; }
+
 extern "C" int RunUserInterface(void) {
     ThreadQueue *queue;
     try {

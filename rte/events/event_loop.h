@@ -15,6 +15,14 @@ void SetIdleHook(IdleHook hook);
 // deliverUserEvents is set, queued user events. Returns whether anything ran.
 bool ProcessPendingOnce(bool deliverUserEvents);
 
+// A modal loop (a popup menu waiting for its answer): runs the calling thread's events as
+// RunUserInterface does, with the operator script's steps on the main thread, until done(data)
+// is true. Blocks between events; throws std::bad_alloc.
+void RunEventsUntil(bool (*done)(void *data), void *data);
+
+// Whether an operator script plays on the main thread (its steps run when the loop is idle).
+bool IdleHookSet();
+
 }  // namespace rte::internal
 
 #endif

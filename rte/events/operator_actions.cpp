@@ -7,6 +7,7 @@
 #include "rte/events/editing.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
+#include "rte/events/window_input.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -49,6 +50,17 @@ int PressCtrl(int panel, int control) {
             y = c->top + c->height / 2;
             x = c->left + c->width / 2;
         }
+        // The click reaches the panel's window first, as the pointer's would.
+        RteWindowInput in{};
+        in.kind = RTE_INPUT_BUTTON_DOWN;
+        in.x = x;
+        in.y = y;
+        in.clicks = 1;
+        in.leftDown = 1;
+        if (!PassWindowInput(panel, in)) return Finish();
+        in.kind = RTE_INPUT_BUTTON_UP;
+        in.leftDown = 0;
+        if (!PassWindowInput(panel, in)) return Finish();
         if (CallCtrl(panel, control, EVENT_LEFT_CLICK, y, x) != 0) return Finish();
         if (CanFocus(panel, control)) FocusByOperator(panel, control);
         ToggleAndCommit(panel, control);
@@ -150,13 +162,16 @@ int ClosePanelByOperator(int panel) {
     });
 }
 
-int DropFilesOnPanel(int panel, const std::vector<std::string> &paths) {
+int DropFilesOnPanel(int panel, const std::vector<std::string> &paths, int x, int y) {
     {
         Lock hold(ModelLock());
-        if (FindPanel(panel) == nullptr) return UIE_BAD_PANEL;
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return UIE_BAD_PANEL;
+        if (x == kPanelCentre) x = p->width / 2;
+        if (y == kPanelCentre) y = p->height / 2;
     }
     return OutOfMemoryGuard([&] {
-        DeliverDroppedFiles(panel, paths);
+        DropOnPanel(panel, paths, x, y);
         return Finish();
     });
 }

@@ -7,6 +7,7 @@
 
 #include "rte/events/editing.h"
 #include "rte/events/pointer.h"
+#include "rte/events/window_input.h"
 #include "rte/model/layout.h"
 #include "rte/ui.h"
 
@@ -148,8 +149,14 @@ void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
     }
 }
 
-// Runs an operator action; when it runs out of memory, the events it caused so far are still
-// processed and the action gives UIE_OUT_OF_MEMORY.
+// Input of one kind for the window layer (rte/events/window_input.h).
+RteWindowInput Input(int kind, int x = 0, int y = 0) {
+    RteWindowInput in{};
+    in.kind = kind;
+    in.x = x;
+    in.y = y;
+    return in;
+}
 
 }  // namespace
 
@@ -213,6 +220,10 @@ int TabNeighbour(int panel, int from, bool backwards) {
 
 void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
     if (!PanelTakesInput(panel)) return;
+    RteWindowInput in = Input(RTE_INPUT_KEY_DOWN);
+    in.keyCode = keyCode;
+    in.autoRepeat = autoRepeat;
+    if (!PassWindowInput(panel, in)) return;
     if (RingPopupOpen(panel)) {
         RingPopupKey(panel, keyCode);
         return;
@@ -274,8 +285,16 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
     }
 }
 
-void TypeText(int panel, int control, const std::string &text) {
+void TypeText(int panel, int control, const std::string &typed) {
     if (!PanelTakesInput(panel) || RingPopupOpen(panel)) return;  // the keys of an open list are its own
+    // Each byte reaches the window first; what it takes is not typed.
+    std::string text;
+    for (char ch : typed) {
+        RteWindowInput in = Input(RTE_INPUT_CHARACTER);
+        in.keyCode = static_cast<unsigned char>(ch);
+        if (PassWindowInput(panel, in)) text += ch;
+    }
+    if (text.empty()) return;
     bool entry;
     {
         Lock hold(ModelLock());
@@ -308,6 +327,10 @@ void Keystroke(int panel, int control, int keyCode) {
 
 void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
     SetPointer(panel, x, y, leftDown, rightDown);
+    RteWindowInput in = Input(RTE_INPUT_POINTER_MOVED, x, y);
+    in.leftDown = leftDown;
+    in.rightDown = rightDown;
+    if (!PassWindowInput(panel, in)) return;
     if (!leftDown && !rightDown) t_captureButtons = t_capturePanel = 0;  // released out of sight
     panel = PointerTarget(panel, &x, &y);
     bool popup = RingPopupOpen(panel);
@@ -325,6 +348,12 @@ void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
 void ButtonDown(int panel, int x, int y, bool right, int clicks) {
     SetPointerButton(panel, x, y, right, true);
     if (!PanelTakesInput(panel)) return;
+    RteWindowInput in = Input(RTE_INPUT_BUTTON_DOWN, x, y);
+    in.right = right;
+    in.clicks = clicks;
+    in.leftDown = !right;
+    in.rightDown = right;
+    if (!PassWindowInput(panel, in)) return;
     panel = PointerTarget(panel, &x, &y);
     t_capturePanel = panel;
     t_captureButtons |= right ? 2 : 1;
@@ -359,9 +388,12 @@ void ButtonDown(int panel, int x, int y, bool right, int clicks) {
 
 void ButtonUp(int panel, int x, int y, bool right) {
     SetPointerButton(panel, x, y, right, false);
+    RteWindowInput in = Input(RTE_INPUT_BUTTON_UP, x, y);
+    in.right = right;
+    bool engine = PassWindowInput(panel, in);
     panel = PointerTarget(panel, &x, &y);
     if ((t_captureButtons &= right ? ~2 : ~1) == 0) t_capturePanel = 0;
-    if (right) return;
+    if (!engine || right) return;
     int control;
     {
         Lock hold(ModelLock());
@@ -380,6 +412,9 @@ void ButtonUp(int panel, int x, int y, bool right) {
 }
 
 void WheelTurned(int panel, int x, int y, int lines) {
+    RteWindowInput in = Input(RTE_INPUT_WHEEL, x, y);
+    in.wheelLines = lines;
+    if (!PassWindowInput(panel, in)) return;
     panel = PanelAtPoint(panel, &x, &y);
     int style = 0;
     int control = ControlAt(panel, x, y, &style);
@@ -406,6 +441,7 @@ void WindowFocusChanged(int panel, bool hasFocus) {
 }
 
 void CloseByOperator(int panel) {
+    if (!PassWindowInput(panel, Input(RTE_INPUT_CLOSE))) return;
     int closeCtrl = 0;
     {
         Lock hold(ModelLock());

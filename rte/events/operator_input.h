@@ -114,8 +114,10 @@ int KeystrokeOnCtrl(int panel, int control, int keyCode);
 int TypeOnCtrl(int panel, int control, const std::string &text);
 // CloseByOperator; UIE_BAD_PANEL.
 int ClosePanelByOperator(int panel);
-// Files dropped on the panel (rte/events/pointer.h); UIE_BAD_PANEL.
-int DropFilesOnPanel(int panel, const std::vector<std::string> &paths);
+// Files dropped on the panel at (x, y) of the panel (kPanelCentre: its centre), through the
+// panel's window first (rte/events/window_input.h); UIE_BAD_PANEL.
+constexpr int kPanelCentre = -0x7FFFFFFF;
+int DropFilesOnPanel(int panel, const std::vector<std::string> &paths, int x = kPanelCentre, int y = kPanelCentre);
 
 }  // namespace rte::internal
 

@@ -142,7 +142,7 @@ TEST_F(OperatorInput, ClosingAPanelCommitsItsCloseControl) {
 
 std::vector<std::string> g_dropped;
 int TakeDrop(int, int event, void *, int count, int) {
-    if (event != EVENT_FILES_DROPPED) return 0;
+    if (event != EVENT_DROP) return 0;
     EXPECT_EQ(RteGetDroppedFileCount(), count);
     for (int i = 0; i < count; ++i) g_dropped.push_back(RteGetDroppedFile(i));
     EXPECT_EQ(RteGetDroppedFile(count), nullptr);

@@ -28,7 +28,10 @@
 #include "rte/core/line_text.h"
 #include "rte/engine.h"
 #include "rte/events/event_loop.h"
+#include "rte/events/notification_area.h"
 #include "rte/events/operator_input.h"
+#include "rte/events/popup_menu.h"
+#include "rte/system_windows.h"
 #include "rte/events/pointer.h"
 #include "rte/model/ui_model.h"
 #include "rte/ui.h"
@@ -160,6 +163,31 @@ const char *Why(int code) {
     }
 }
 
+// A panel by its constant name (shown panels first, lowest handle first), 0 when none.
+int FindPanelByName(const std::string &name) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int handle : PanelHandles()) {
+            Panel *p = FindPanel(handle);
+            if (p != nullptr && (pass == 0) == PanelShown(handle) && p->constName == name) return handle;
+        }
+    }
+    return 0;
+}
+
+void RunDrop(const ScriptLine &line) {
+    int panel = FindPanelByName(line.name), control = 0, x = kPanelCentre, y = kPanelCentre;
+    if (panel == 0) {
+        if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no panel or control named " + line.name);
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Control *c = FindControl(FindPanel(panel), control);
+        x = c->left + c->width / 2;
+        y = c->top + c->height / 2;
+    }
+    int rc = DropFilesOnPanel(panel, line.paths, x, y);
+    if (rc < 0) Stop(line, "drop " + line.name + ": " + Why(rc));
+}
+
 // The top-level panel the pointer is on (the active panel until a move names one); 0 when none
 // is shown.
 int PointerPanel() {
@@ -217,6 +245,20 @@ void StopOnUnknownLabel(const ScriptLine &line, int panel, int control) {
 
 void RunLine(const ScriptLine &line) {
     if (line.command == "dump") return Dump();
+    if (line.command == "drop") return RunDrop(line);
+    if (line.command == "tray") {
+        if (!ClickTrayIcon(line.name, line.keyCode)) Stop(line, "no icon " + line.name + " in the notification area");
+        ProcessSystemEvents();
+        return;
+    }
+    if (line.command == "menu") {
+        bool done = line.text.empty() ? MenuDismiss() : MenuChooseLabel(line.text);
+        if (!done) {
+            Stop(line, MenuIsOpen() ? "the open menu has no item \"" + line.text + "\" that can be chosen"
+                                    : std::string("no popup menu is open"));
+        }
+        return;
+    }
     if (line.command == "move" || line.command == "button") {
         if (line.command == "move") MovePointer(line);
         else PressPointerButton(line);
@@ -308,6 +350,29 @@ bool WholeNumber(const std::string &word, int *value) {
 
 }  // namespace
 
+bool NextPath(const std::string &line, size_t *pos, std::string *word, std::string *error) {
+    size_t at = *pos;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    if (at >= line.size() || line[at] != '"') return NextWord(line, pos, word);
+    std::string out;
+    for (size_t i = at + 1; i < line.size(); ++i) {
+        char ch = line[i];
+        if (ch == '"') {
+            *word = out;
+            *pos = i + 1;
+            return true;
+        }
+        if (ch == '\\' && i + 1 < line.size()) {
+            char next = line[++i];
+            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        } else {
+            out += ch;
+        }
+    }
+    *error = "a quoted name has no closing quote";
+    return false;
+}
+
 int KeyCodeOf(const std::string &name) {
     static const struct {
         const char *name;
@@ -394,6 +459,24 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             if (!NextWord(raw, &pos, &word) || !AtEnd(raw, pos)) return bad("key needs one key, such as Tab or Shift+Tab");
             line.keyCode = KeyCodeOf(word);
             if (line.keyCode == 0) return bad("key: " + word + " is not a key this engine knows");
+        } else if (cmd == "tray") {
+            std::string click, why;
+            if (!NextPath(raw, &pos, &line.name, &why) || !NextWord(raw, &pos, &click) || !AtEnd(raw, pos)) {
+                return bad(why.empty() ? "tray needs an icon and left, right or double" : why);
+            }
+            if (click == "left") line.keyCode = RTE_TRAY_LEFT;
+            else if (click == "right") line.keyCode = RTE_TRAY_RIGHT;
+            else if (click == "double") line.keyCode = RTE_TRAY_DOUBLE;
+            else return bad("tray: " + click + " is no click (left, right or double)");
+        } else if (cmd == "menu") {
+            std::string why;
+            if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else if (cmd == "drop") {
+            if (!NextWord(raw, &pos, &line.name)) return bad("drop needs a panel or control name and files");
+            std::string path, why;
+            while (NextPath(raw, &pos, &path, &why)) line.paths.push_back(path);
+            if (!why.empty()) return bad(why);
+            if (line.paths.empty()) return bad("drop needs at least one file");
         } else if (cmd == "keys") {
             std::string why;
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
@@ -418,7 +501,7 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             line.down = Lower(how) == "down";
         } else {
             return bad("unknown command " + cmd +
-                       " (press, type, select, focus, key, keys, move, button, wait, show, dump, expect)");
+                       " (press, type, select, focus, key, keys, move, button, wait, show, dump, expect, tray, menu, drop)");
         }
         lines->push_back(std::move(line));
     }

@@ -2,9 +2,11 @@
 // on a panel (RteGetDroppedFileCount, RteGetDroppedFile).
 #include "rte/events/pointer.h"
 
+#include <atomic>
 #include <mutex>
 
 #include "rte/model/ui_model.h"
+#include "rte/system_windows.h"
 #include "rte/ui.h"
 
 namespace rte::internal {
@@ -17,6 +19,8 @@ struct Pointer {
 Pointer g_pointer;  // guarded by ModelLock()
 
 thread_local const std::vector<std::string> *t_dropped = nullptr;
+
+std::atomic<ScreenPointerSource> g_screenSource{nullptr};
 
 // Offset of a panel's client area on the screen.
 void PanelOrigin(int handle, int *x, int *y) {
@@ -49,6 +53,8 @@ void SetPointerButton(int panel, int x, int y, bool right, bool down) {
     MoveTo(panel, x, y);
     (right ? g_pointer.right : g_pointer.left) = down;
 }
+
+void SetScreenPointerSource(ScreenPointerSource source) { g_screenSource.store(source); }
 
 bool PointerOnPanel(int panel, int *x, int *y, bool *leftDown, bool *rightDown) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -97,7 +103,7 @@ bool PointFromAncestor(int ancestor, int panel, int *x, int *y) {
 
 int DeliverDroppedFiles(int panel, const std::vector<std::string> &paths) {
     t_dropped = &paths;
-    int result = CallPanel(panel, EVENT_FILES_DROPPED, static_cast<int>(paths.size()), 0);
+    int result = CallPanel(panel, EVENT_DROP, static_cast<int>(paths.size()), 0);
     t_dropped = nullptr;
     return result;
 }
@@ -132,4 +138,22 @@ extern "C" int RteGetDroppedFileCount(void) { return t_dropped ? static_cast<int
 extern "C" const char *RteGetDroppedFile(int index) {
     if (t_dropped == nullptr || index < 0 || index >= static_cast<int>(t_dropped->size())) return nullptr;
     return (*t_dropped)[static_cast<size_t>(index)].c_str();
+}
+
+extern "C" void RteGetPointerScreenPos(int *x, int *y) {
+    int sx = 0, sy = 0;
+    ScreenPointerSource source = g_screenSource.load();
+    if (source == nullptr || !source(&sx, &sy)) {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        sx = g_pointer.screenX;
+        sy = g_pointer.screenY;
+    }
+    if (x != nullptr) *x = sx;
+    if (y != nullptr) *y = sy;
+}
+
+extern "C" void RteSetPointerScreenPos(int x, int y) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    g_pointer.screenX = x;
+    g_pointer.screenY = y;
 }

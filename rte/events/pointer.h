@@ -26,7 +26,12 @@ bool PointerOnPanel(int panel, int *x, int *y, bool *leftDown, bool *rightDown);
 int PanelAtPoint(int panel, int *x, int *y);
 bool PointFromAncestor(int ancestor, int panel, int *x, int *y);
 
-// Files dropped on a panel: EVENT_FILES_DROPPED to its callback with the number of paths, which
+// Where a screen display reads the real pointer on the screen (false when it cannot); set by
+// the display, null when none: RteGetPointerScreenPos then gives the pointer as last seen.
+using ScreenPointerSource = bool (*)(int *x, int *y);
+void SetScreenPointerSource(ScreenPointerSource source);
+
+// Files dropped on a panel: EVENT_DROP to its callback with the number of paths, which
 // RteGetDroppedFile reads during the callback. Returns the callback's result (0 when the panel
 // or its callback is gone).
 int DeliverDroppedFiles(int panel, const std::vector<std::string> &paths);

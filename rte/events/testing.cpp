@@ -7,6 +7,8 @@
 #include "rte/core/thread_queue.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
+#include "rte/events/popup_menu.h"
+#include "rte/model/popup_menu.h"
 #include "rte/model/ui_model.h"
 #include "rte/ui.h"
 
@@ -75,6 +77,9 @@ void SetMouseState(int panel, int x, int y, bool leftDown, bool rightDown) {
 }
 
 int DropFiles(int panel, const std::vector<std::string> &paths) { return DropFilesOnPanel(panel, paths); }
+int DropFilesAt(int panel, const std::vector<std::string> &paths, int x, int y) {
+    return DropFilesOnPanel(panel, paths, x, y);
+}
 
 int RecreateWindow(int panel) {
     int rc = RecreatePanelWindow(panel);
@@ -85,6 +90,23 @@ int RecreateWindow(int panel) {
 void SetWindowRecreatedHook(void (*hook)(int panel, void *oldWindow, void *newWindow)) {
     rte::internal::SetWindowRecreatedHook(hook);
 }
+
+// ---- Popup menus ----
+
+std::vector<MenuLineView> OpenMenuLines(int *left, int *top) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    const PopupMenu &m = TheMenu();
+    std::vector<MenuLineView> out;
+    if (!m.open) return out;
+    for (const MenuLine &line : m.lines) {
+        out.push_back({line.label, line.command, line.separator, line.checked, line.dimmed, line.isDefault});
+    }
+    if (left != nullptr) *left = m.left;
+    if (top != nullptr) *top = m.top;
+    return out;
+}
+
+void SetMenuAnswer(int (*answer)(void *context), void *context) { SetMenuAnswerer(answer, context); }
 
 // ---- What a display shows ----
 

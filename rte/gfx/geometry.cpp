@@ -100,5 +100,3 @@ extern "C" int RteGetSysColor(int displayItem) {
     if (displayItem < 0 || displayItem > RTE_SYSCOLOR_LAST) return UIE_BAD_VALUE;
     return kColors[displayItem];
 }
-
-extern "C" int MenuIsOpen(void) { return 0; }

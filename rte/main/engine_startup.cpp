@@ -11,6 +11,7 @@
 #include "rte/engine.h"
 #include "rte/core/thread_queue.h"
 #include "rte/events/operator_script.h"
+#include "rte/events/window_input.h"
 #include "rte/model/ui_model.h"
 
 namespace {
@@ -96,6 +97,7 @@ extern "C" void CloseRTE(void) {
     if (g_closing.exchange(true)) return;
     RunCleanups();
     rte::internal::DiscardAllPanelsNow();
+    rte::internal::FinishAllDrops();
     rte::internal::Display().stop();
     g_detached.store(true);
 }

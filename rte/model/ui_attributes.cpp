@@ -13,6 +13,7 @@
 #include "rte/ui.h"
 #include "rte/model/labels.h"
 #include "rte/model/ui_model.h"
+#include "rte/model/windows.h"
 
 namespace rte::internal {
 namespace {
@@ -502,17 +503,26 @@ AttrArg ReadArg(char kind, va_list *args) {
 using namespace rte::internal;
 
 extern "C" int SetPanelAttribute(int panel, int attribute, ...) {
-    std::lock_guard<std::recursive_mutex> hold(ModelLock());
-    Panel *p = FindPanel(panel);
-    if (p == nullptr) return Fail("SetPanelAttribute", UIE_BAD_PANEL);
-    char kind;
-    int rc = AttrKind(p, nullptr, attribute, &kind);
-    if (rc < 0) return Fail("SetPanelAttribute", rc);
-    va_list args;
-    va_start(args, attribute);
-    AttrArg v = ReadArg(kind, &args);
-    va_end(args);
-    return Check("SetPanelAttribute", SetAttr(p, nullptr, attribute, v));
+    int rc;
+    bool resized = false;
+    {
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return Fail("SetPanelAttribute", UIE_BAD_PANEL);
+        char kind;
+        rc = AttrKind(p, nullptr, attribute, &kind);
+        if (rc < 0) return Fail("SetPanelAttribute", rc);
+        va_list args;
+        va_start(args, attribute);
+        AttrArg v = ReadArg(kind, &args);
+        va_end(args);
+        int width = p->width, height = p->height;
+        rc = SetAttr(p, nullptr, attribute, v);
+        resized = rc >= 0 && p->parent == 0 && (p->width != width || p->height != height);
+    }
+    // The window layer hears of the new size with no lock held.
+    if (resized) NotifyWindowSize(panel);
+    return Check("SetPanelAttribute", rc);
 }
 
 extern "C" int GetPanelAttribute(int panel, int attribute, void *value) {

@@ -1,6 +1,7 @@
 // rte/model/ui_model.cpp - panels and controls: the table that holds them, creation, discarding,
 // display state, positions, focus and callbacks.
 #include "rte/model/ui_model.h"
+#include "rte/model/windows.h"
 
 #include <algorithm>
 #include <atomic>
@@ -280,9 +281,11 @@ void SetPanelDisplayHooks(PanelVisibilityHook shown, PanelVisibilityHook hidden)
     g_panelHidden.store(hidden);
 }
 
+// Window handles are small positive integers, from 1 upward and never reused within a run, so
+// that a window layer can keep them in 32-bit fields and a stale handle names no other window.
 void *NewWindowToken() {
-    static std::atomic<std::uintptr_t> next{0x1000};
-    return reinterpret_cast<void *>(next.fetch_add(0x10));
+    static std::atomic<std::uintptr_t> next{1};
+    return reinterpret_cast<void *>(next.fetch_add(1));
 }
 
 namespace {
@@ -300,6 +303,7 @@ int RecreatePanelWindow(int panel) {
         oldWindow = p->window;
         newWindow = p->window = NewWindowToken();
     }
+    NotifyWindowGone(oldWindow, panel);
     if (WindowRecreatedHook hook = g_recreatedHook.load()) hook(panel, oldWindow, newWindow);
     return 0;
 }
@@ -518,7 +522,16 @@ extern "C" int DiscardPanel(int panel) {
         if (FindPanel(panel) == nullptr) return Fail("DiscardPanel", UIE_BAD_PANEL);
     }
     SendDiscardEvents(panel);
+    void *window = nullptr;
+    {
+        // A callback of the discard may have discarded the panel already; its window went then.
+        std::lock_guard<std::recursive_mutex> hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr) return 0;
+        if (p->parent == 0) window = p->window;
+    }
     RemovePanelSilently(panel);
+    if (window != nullptr) NotifyWindowGone(window, panel);
     return 0;
 }
 

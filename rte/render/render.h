@@ -11,6 +11,7 @@
 #include "rte/gfx/fonts.h"
 #include "rte/model/labels.h"
 #include "rte/model/layout.h"
+#include "rte/model/popup_menu.h"
 #include "rte/model/ui_model.h"
 #include "rte/model/view_state.h"
 
@@ -29,6 +30,11 @@ void RenderRingPopup(cairo_t *cr, Panel &p, const ViewState *view);
 // A bitmap of a panel's whole client area drawn with a screen's view state (locks the model
 // itself). 0, UIE_BAD_PANEL, UIE_BAD_VALUE (a panel of no pixels), UIE_OUT_OF_MEMORY.
 int PanelViewBitmap(int panel, const ViewState *view, int *bitmapID);
+
+// Draws the open popup menu at the origin (its own window, or a bitmap of its size): a frame,
+// the lines with check marks, the default item in bold, dimmed items grey, separators, and the
+// marked line highlighted.
+void RenderPopupMenu(cairo_t *cr, const PopupMenu &menu);
 
 // Colour helpers.
 void SetSourceColor(cairo_t *cr, int rgb);

@@ -23,6 +23,7 @@
 #include "toolbox/core/errors.h"
 #include "toolbox/core/library_locks_internal.h"
 #include "toolbox/text/strings.h"
+#include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
 #include <cstdint>
@@ -167,8 +168,9 @@ int FindLink(Target t, const char *type, CallbackLink **found) {
     return 0;
 }
 
-// The data installed beside the first callback of the chain that is not the dispatcher.
-int GetBaseData(Target t, void **baseData) {
+// The first callback of the chain that is not the dispatcher (null when none) and the data
+// installed beside it; either out-parameter may be NULL.
+int GetBase(Target t, void **baseCallback, void **baseData) {
     void *callback = nullptr, *data = nullptr;
     int status = ReadInstalled(t, &callback, &data);
     if (status < 0) return status;
@@ -177,9 +179,13 @@ int GetBaseData(Target t, void **baseData) {
         callback = link->prevCallback;
         data = link->prevCallbackData;
     }
-    *baseData = data;
+    if (baseCallback) *baseCallback = IsDispatcher(callback) ? nullptr : callback;
+    if (baseData) *baseData = data;
     return 0;
 }
+
+// The data installed beside the first callback of the chain that is not the dispatcher.
+int GetBaseData(Target t, void **baseData) { return GetBase(t, nullptr, baseData); }
 
 // ---- The operations, for controls and panels alike ----
 
@@ -327,6 +333,15 @@ extern "C" int ChainPanelCallback(int panel, PanelCallbackPtr callback, void *ca
 
 extern "C" int GetChainedPanelCallbackData(int panel, const char *typeName, void **callbackData) {
     return GetData({panel, 0}, typeName, callbackData);
+}
+
+int GetBasePanelCallback(int panel, PanelCallbackPtr *callback) {
+    int held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
+    void *base = nullptr;
+    int status = GetBase({panel, 0}, &base, nullptr);
+    if (held) ReleaseToolboxLock(CALLBACK_CHAIN_LOCK);
+    if (status == 0) *callback = reinterpret_cast<PanelCallbackPtr>(base);
+    return status;
 }
 
 extern "C" int UnchainPanelCallback(int panel, const char *typeName) { return Unchain({panel, 0}, typeName); }

@@ -69,3 +69,32 @@ TEST(SystemDllLoader, CallGetDiskFreeSpaceExFromManyThreads) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
+
+TEST(SystemDllLoader, Shell32FromManyThreadsLoadsOnce) {
+    const char *const names[] = {"DragQueryFile", "DragQueryPoint", "DragAcceptFiles",
+                                 "DragFinish",    "Shell_NotifyIconA", "ShellExecuteExA"};
+    FARPROC functions[6] = {};
+    SystemDll dll = {"SHELL32.DLL", "loader test lock 4 - %d", names, 6, functions};
+    std::atomic<bool> go{false};
+    std::vector<int> results(6, 1);
+    std::vector<unsigned> counts(6, 99);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&, t] {
+            while (!go.load()) std::this_thread::yield();
+            results[t] = LoadSystemDll(&dll);
+            // The library's own wrappers load their copy of the record at once too.
+            CallDragQueryFile(nullptr, 0xFFFFFFFFu, nullptr, 0, &counts[t]);
+        });
+    }
+    go.store(true);
+    for (auto &t : threads) t.join();
+    for (int r : results) EXPECT_EQ(r, 0);
+    for (unsigned c : counts) EXPECT_EQ(c, 0u);  // no such drop: no files
+    for (FARPROC f : functions) EXPECT_NE(f, nullptr);
+    // One load for this record and one for the library's own: two FreeLibrary undo them.
+    EXPECT_TRUE(FreeLibrary(dll.module));
+    EXPECT_TRUE(FreeLibrary(dll.module));
+    EXPECT_FALSE(FreeLibrary(dll.module));
+    CloseHandle(dll.lock);
+}

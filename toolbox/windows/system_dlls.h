@@ -11,11 +11,29 @@
 #ifndef TOOLBOX_WINDOWS_SYSTEM_DLLS_H
 #define TOOLBOX_WINDOWS_SYSTEM_DLLS_H
 
+#include "win32/shellapi.h"
 #include "win32/winbase.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* ---- "shell32.dll" ----------------------------------------------------------------------- */
+
+/* DragQueryFile: *result (may be NULL) receives its result (a count or a length). */
+int CallDragQueryFile(HDROP drop, unsigned int index, char *buffer, unsigned int bufferSize, unsigned int *result);
+/* DragAcceptFiles. */
+int CallDragAcceptFiles(HWND window, int accept);
+/* DragQueryPoint: the point into *point, its BOOL result (in the client area) into *result. */
+int CallDragQueryPoint(HDROP drop, POINT *point, int *result);
+/* DragFinish. */
+int CallDragFinish(HDROP drop);
+/* Shell_NotifyIconA with operation NIM_ADD (0), NIM_MODIFY (1) or NIM_DELETE (2). */
+int CallShellNotifyIcon(unsigned int operation, NOTIFYICONDATAA *data, int *result);
+/* ShellExecuteExA. */
+int CallShellExecuteEx(SHELLEXECUTEINFOA *info, int *result);
+
+/* ---- "kernel32.dll" ---------------------------------------------------------------------- */
 
 /* GetDiskFreeSpaceExA of "kernel32.dll": the space of the file system holding directory;
  * *result (may be NULL) receives its BOOL result (GetLastError tells why it failed). */

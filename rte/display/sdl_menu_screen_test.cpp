@@ -1,0 +1,78 @@
+// A popup menu on the SDL display of a virtual screen (Xvfb with a window manager, input from
+// xdotool): chosen with the keys, and with a click on its line. The session runs in a child
+// process (this program again, filtered to MenuSession), since the display is chosen once per
+// process; the test is skipped when the tools are not installed.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "rte/display/virtual_screen_testing.h"
+#include "rte/rte.h"
+
+namespace {
+
+int g_chosen = -1;
+
+void OpenMenu(void *) {
+    const RteMenuItem items[] = {{"Alpha", 1, 0, 0, 0, 0}, {"Beta", 2, 0, 0, 1, 0},
+                                 {nullptr, 0, 1, 0, 0, 0}, {"Gamma", 3, 0, 0, 0, 1}};
+    g_chosen = RteTrackPopupMenu(items, 4, 300, 200, 0);
+    QuitUserInterface(0);
+}
+
+}  // namespace
+
+// One session, run only as the child of the test below: opens the menu on the screen while
+// RTE_MENU_INPUT (an xdotool command line) works it, and writes the command chosen to
+// RTE_MENU_OUT.
+TEST(MenuSession, ChoosesOnTheScreen) {
+    const char *out = std::getenv("RTE_MENU_OUT");
+    if (out == nullptr) GTEST_SKIP() << "runs as the child of the screen menu test";
+    ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+    int panel = NewPanel(0, "Menu Test", 100, 100, 150, 200);
+    ASSERT_EQ(DisplayPanel(panel), 0);
+    std::string input = std::string("W=; for i in $(seq 100); do w=$(xdotool search --onlyvisible --name '^Menu Test$' "
+                                    "2>/dev/null | head -1); [ -n \"$w\" ] && break; sleep 0.2; done;"
+                                    " xdotool windowactivate --sync $w >/dev/null 2>&1; sleep 0.8; ") +
+                        std::getenv("RTE_MENU_INPUT");
+    std::thread driver([input] { std::system(input.c_str()); });
+    PostDeferredCallToThread(OpenMenu, nullptr, CurrThreadId());
+    EXPECT_EQ(RunUserInterface(), 0);
+    driver.join();
+    std::ofstream(out) << g_chosen;
+    DiscardPanel(panel);
+    CloseRTE();
+}
+
+TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+        if (!rte::testing::ToolInstalled(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    std::string result = "menu_screen_" + std::to_string(getpid()) + ".out";
+    // Down marks Alpha, the second Down passes the dimmed Beta and the separator: Gamma. The
+    // click lands on Alpha's line (the menu's top-left corner is at 300, 200).
+    struct Case {
+        const char *input;
+        const char *chosen;
+    } cases[] = {
+        {"xdotool key --delay 100 Down Down Return", "3"},
+        {"xdotool mousemove 330 214 sleep 0.3 click 1", "1"},
+        {"xdotool key Escape", "0"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(screen.RunSession("MenuSession.*", "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'"), 0)
+            << c.input;
+        std::ifstream in(result);
+        std::string chosen;
+        std::getline(in, chosen);
+        EXPECT_EQ(chosen, c.chosen) << c.input;
+        std::remove(result.c_str());
+    }
+}
