@@ -312,8 +312,9 @@ int GetActivePanel(void);
 
 /* Makes a control of the given CTRL_... style at (top, left) with a label. Default sizes:
  * width 100 (buttons: label width + 20), height 22 (text messages and labels: measured text;
- * list boxes: 5 lines; timers, 0x0). Returns the new control ID (the panel's largest + 1),
- * UIE_BAD_PANEL, UIE_BAD_STYLE, UIE_NULL_POINTER, UIE_OUT_OF_MEMORY. */
+ * list boxes: 5 lines; timers, 0x0). Returns the new control ID (the panel's largest + 1, and at
+ * least 2, so that a list of control IDs may end with 0 or 1), UIE_BAD_PANEL, UIE_BAD_STYLE,
+ * UIE_NULL_POINTER, UIE_OUT_OF_MEMORY. */
 int NewCtrl(int panel, int style, const char *label, int top, int left);
 
 /* Discards a control; its callback first receives EVENT_DISCARD. 0, UIE_BAD_PANEL or

@@ -48,6 +48,7 @@
 #include "toolbox/numeric/random.h"
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
+#include "toolbox/files/bitmap_files.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif

@@ -365,7 +365,9 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
     Panel *p = FindPanel(panel);
     if (p == nullptr) return UIE_BAD_PANEL;
     if (id <= 0) {
-        id = 1;
+        // IDs start at 2: lists of control IDs given as variable arguments end at the first
+        // value of 1 or less, so no control may carry 1.
+        id = 2;
         for (auto &c : p->ctrls) id = std::max(id, c->id + 1);
     } else if (FindControl(p, id) != nullptr) {
         return UIE_BAD_CONTROL;
