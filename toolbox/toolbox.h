@@ -49,6 +49,7 @@
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
 #include "toolbox/files/bitmap_files.h"
+#include "toolbox/ui/layout.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif
