@@ -50,6 +50,8 @@
 #include "toolbox/files/paths.h"
 #include "toolbox/files/bitmap_files.h"
 #include "toolbox/ui/layout.h"
+#include "toolbox/ui/tab_order.h"
+#include "toolbox/ui/ctrl_helpers.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif
