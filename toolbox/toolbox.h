@@ -52,6 +52,8 @@
 #include "toolbox/ui/layout.h"
 #include "toolbox/ui/tab_order.h"
 #include "toolbox/ui/ctrl_helpers.h"
+#include "toolbox/ui/ring_sizing.h"
+#include "toolbox/ui/bitmap_colours.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #endif
