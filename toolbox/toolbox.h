@@ -23,6 +23,12 @@
  *   toolbox/numeric/random.h           per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
+ *   toolbox/files/bitmap_files.h       bitmaps, controls and panels saved as BMP files
+ *   toolbox/ui/layout.h                control layout: group attributes, spacing, placing, order
+ *   toolbox/ui/tab_order.h             tab-order walks, tab stops, control lists
+ *   toolbox/ui/ctrl_helpers.h          quiet discards, radio groups, string values, typed attributes, event names
+ *   toolbox/ui/ring_sizing.h           rings sized to their longest label
+ *   toolbox/ui/bitmap_colours.h        picture images recoloured to the panel's colour scheme
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  */
 #ifndef TOOLBOX_TOOLBOX_H
