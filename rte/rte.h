@@ -8,7 +8,8 @@
  *   rte/graphics.h rectangles, colours, fonts, text sizes, display bitmaps, picture images
  *   rte/files.h    file existence, size, dates, renaming, path splitting, errno
  *   rte/mbs.h      multi-byte (double-byte code page) text functions
- *   rte/system.h   system attributes (the user's decimal separator)
+ *   rte/system.h   system attributes (the user's decimal separator), the platform code
+ *   rte/ports.h    byte I/O on the PC's I/O ports, real or emulated (with the PC speaker)
  *   rte/threads.h  locks, thread-safe variables, thread-local variables
  *
  * Inside, the engine is built in layers whose includes and calls point only down:
@@ -26,6 +27,7 @@
 #include "rte/files.h"
 #include "rte/mbs.h"
 #include "rte/system.h"
+#include "rte/ports.h"
 #include "rte/threads.h"
 
 #endif

@@ -18,6 +18,19 @@ extern "C" {
 
 #define ATTR_DECIMAL_SEPARATOR 1452
 
+/* Platform codes of GetCurrentPlatform. They also tell how the Windows registry calls of the
+ * platform count the characters of names and strings: on RTE_PLATFORM_WINDOWS_NT the counts
+ * exclude the terminating zero; on every other platform they include it. */
+#define RTE_PLATFORM_WINDOWS_95 2
+#define RTE_PLATFORM_WINDOWS_NT 3
+#define RTE_PLATFORM_LINUX      4
+
+/* The code of the platform the engine runs on: RTE_PLATFORM_LINUX (4) here. Linux has the
+ * rule of the counts that include the terminating zero, which the library's Windows API
+ * subset keeps (win32/winreg.h): its registry stores a string written with its zero, and
+ * reports name lengths with the zero. */
+int GetCurrentPlatform(void);
+
 /* Stores the value of system attribute `attribute` through `value` (an int for every attribute
  * so far) and returns 0. Returns -45 for an attribute that is not a system attribute and -65
  * when value is NULL; *value is then untouched. */

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks that the engine's layers (rte/README.md) depend only downwards.
+"""Checks that the engine's layers (rte/README.md), and the libraries of the tree, depend only
+downwards.
 
     check_layers.py SOURCE_DIR [OBJECT_DIR...]
     check_layers.py --self-test     shows on a small made-up tree that each breach is found
@@ -13,6 +14,13 @@ implements them. No header may reach itself again through its includes (a circle
 Calls (when OBJECT_DIR is given: the folders holding the engine's object files): a function or
 variable that a file of one layer uses and a file of the library defines must be defined in
 that layer or below, so that a call through a public header cannot climb the layers either.
+
+The tree (always checked, tests aside): the engine includes nothing of the libraries above it;
+in win32/ only win32/engine_seam_internal.h includes the engine, and only user32/ and shell32/
+include that seam, so kernel32 and advapi32 stand on the operating system alone; the toolbox's
+core/ takes from win32/ only the basic types and kernel32 (windef.h, winbase.h); nothing below
+app/ includes it, and only app/ includes the device library. No header of the tree reaches itself
+again through its includes.
 
 Prints one line for each breach and exits 1 when there is any, else prints a summary and
 exits 0.
@@ -31,6 +39,7 @@ TEST_HEADERS = {
     "rte/alloc_testing.h": {"rte/core/alloc.cpp"},
     "rte/alloc_new_testing.h": set(),
     "rte/mbs_testing.h": {"rte/core/mbs.cpp"},
+    "rte/ports_testing.h": {"rte/core/ports.cpp"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(rte/[^"]+)"', re.M)
@@ -87,20 +96,82 @@ def check_includes(root, files, breaches):
                 breaches.append(f"{where}: {mine} reaches up to {theirs}")
             elif RANKS[theirs] == RANKS[mine]:
                 breaches.append(f"{where}: {mine} and {theirs} stand side by side")
-    # Circles: a depth-first walk of the include graph.
+    find_circles(graph, files, breaches)
+    return len(files)
+
+
+def find_circles(graph, files, breaches, skip=()):
+    """Adds a breach for each include circle: a depth-first walk of the include graph. Circles
+    closing on a file under one of the skip prefixes are left to another check."""
     state = {}
     def visit(node, trail):
         state[node] = 1
         for nxt in graph.get(node, []):
             if state.get(nxt) == 1:
-                loop = trail[trail.index(nxt):] + [nxt] if nxt in trail else [node, nxt]
-                breaches.append("include circle: " + " -> ".join(loop))
+                if not nxt.startswith(skip):
+                    loop = trail[trail.index(nxt):] + [nxt] if nxt in trail else [node, nxt]
+                    breaches.append("include circle: " + " -> ".join(loop))
             elif state.get(nxt) is None and nxt in graph:
                 visit(nxt, trail + [nxt])
         state[node] = 2
     for path in files:
         if state.get(path) is None:
             visit(path, [path])
+
+
+TREE_INCLUDE = re.compile(r'^\s*#\s*include\s+"((?:rte|win32|toolbox|qm7300|app|tools)/[^"]+)"', re.M)
+TREE_FOLDERS = ("rte", "win32", "toolbox", "qm7300", "app", "tools", "examples")
+SEAM = "win32/engine_seam_internal.h"
+KERNEL32_HEADERS = {"win32/windef.h", "win32/winbase.h", "win32/winerror.h"}
+
+
+def tree_sources(root):
+    out = []
+    for top in TREE_FOLDERS:
+        for folder, _, names in os.walk(os.path.join(root, top)):
+            for name in names:
+                if name.endswith((".h", ".cpp", ".c")):
+                    out.append(os.path.relpath(os.path.join(folder, name), root))
+    return sorted(out)
+
+
+def tree_rule(path, target):
+    """The breach of the tree's rules in path's include of target, or None."""
+    top = path.split("/")[0]
+    theirs = target.split("/")[0]
+    if top == "rte" and theirs != "rte":
+        return "the engine reaches up to " + theirs + "/"
+    if theirs == "app" and top != "app":
+        return "only the program includes app/"
+    if theirs == "qm7300" and top not in ("qm7300", "app"):
+        return "only the program includes the device library"
+    if top == "win32":
+        if theirs == "rte" and path != SEAM:
+            return "win32/ reaches the engine only through " + SEAM
+        if target == SEAM and path.split("/")[1] not in ("user32", "shell32"):
+            return "only user32 and shell32 reach the engine"
+        if theirs in ("toolbox", "tools"):
+            return "win32/ reaches up to " + theirs + "/"
+    if path.startswith("toolbox/core/") and theirs == "win32" and target not in KERNEL32_HEADERS:
+        return "the toolbox's core takes only kernel32 from win32/"
+    return None
+
+
+def check_tree(root, breaches):
+    graph = {}
+    files = tree_sources(root)
+    for path in files:
+        with open(os.path.join(root, path), encoding="utf-8") as f:
+            included = TREE_INCLUDE.findall(f.read())
+        graph[path] = included
+        if is_test(path) or path.endswith("_testing.h") or path.startswith("examples/"):
+            continue
+        for target in included:
+            rule = tree_rule(path, target)
+            if rule:
+                breaches.append(f"{path}: includes {target}: {rule}")
+    # Header circles anywhere in the tree (the engine's own are found by check_includes).
+    find_circles(graph, files, breaches, skip=("rte/",))
     return len(files)
 
 
@@ -161,7 +232,18 @@ def self_test():
         "rte/render/r.h": "",
         "rte/bad.h": '#include "rte/model/m.h"\n',
         "rte/model/m_test.cpp": '#include "rte/testing.h"\n',
+        "win32/engine_seam_internal.h": '#include "rte/ui.h"\n',
+        "win32/kernel32/k.cpp": '#include "win32/engine_seam_internal.h"\n',
+        "win32/advapi32/a.cpp": '#include "rte/ui.h"\n',
+        "win32/user32/u.cpp": '#include "win32/engine_seam_internal.h"\n',
+        "toolbox/core/c.cpp": '#include "win32/winuser.h"\n',
+        "toolbox/text/t.h": '#include "toolbox/text/u.h"\n',
+        "toolbox/text/u.h": '#include "toolbox/text/t.h"\n',
+        "win32/winuser.h": "",
     }
+    tree_expected = ["only user32 and shell32 reach the engine",
+                     "win32/ reaches the engine only through", "takes only kernel32",
+                     "include circle: toolbox/text"]
     expected = ["core reaches up to model", "stand side by side", "a test-only header in the product",
                 "a public header includes an internal one", "include circle"]
     with tempfile.TemporaryDirectory() as root:
@@ -175,12 +257,20 @@ def self_test():
         if missing or len(breaches) != len(expected):
             print("self-test: expected one breach each of", expected, "found", breaches)
             return 1
-        for path in ["rte/core/up.cpp", "rte/events/e.cpp", "rte/bad.h"]:
+        breaches = []
+        check_tree(root, breaches)
+        missing = [e for e in tree_expected if not any(e in b for b in breaches)]
+        if missing or len(breaches) != len(tree_expected):
+            print("self-test: expected one breach each of", tree_expected, "found", breaches)
+            return 1
+        for path in ["rte/core/up.cpp", "rte/events/e.cpp", "rte/bad.h", "win32/kernel32/k.cpp",
+                     "win32/advapi32/a.cpp", "toolbox/core/c.cpp", "toolbox/text/u.h"]:
             os.remove(os.path.join(root, path))
         with open(os.path.join(root, "rte/core/b.h"), "w", encoding="utf-8") as f:
             f.write("")  # the circle broken
         breaches = []
         check_includes(root, sources(root), breaches)
+        check_tree(root, breaches)
         if breaches:
             print("self-test: a sound tree was refused:", breaches)
             return 1
@@ -197,7 +287,8 @@ def main():
     root = sys.argv[1]
     breaches = []
     count = check_includes(root, sources(root), breaches)
-    summary = f"{count} files' includes"
+    tree = check_tree(root, breaches)
+    summary = f"{count} engine files' and {tree} tree files' includes"
     if len(sys.argv) > 2:
         objects, uses = check_calls(root, sys.argv[2:], breaches)
         if objects == 0:

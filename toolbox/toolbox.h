@@ -30,6 +30,10 @@
  *   toolbox/ui/ring_sizing.h           rings sized to their longest label
  *   toolbox/ui/bitmap_colours.h        picture images recoloured to the panel's colour scheme
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
+ *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
+ *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
+ *   toolbox/windows/system_dlls.h      functions reached by loading their module (CallGetDiskFreeSpaceEx)
+ *   toolbox/windows/speaker.h          a tone on the PC speaker (StartPCSound, StopPCSound)
  */
 #ifndef TOOLBOX_TOOLBOX_H
 #define TOOLBOX_TOOLBOX_H
@@ -61,5 +65,9 @@
 #include "toolbox/ui/ring_sizing.h"
 #include "toolbox/ui/bitmap_colours.h"
 #include "toolbox/windows/deferred_calls.h"
+#include "toolbox/windows/registry.h"
+#include "toolbox/windows/system_info.h"
+#include "toolbox/windows/system_dlls.h"
+#include "toolbox/windows/speaker.h"
 
 #endif

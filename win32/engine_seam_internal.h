@@ -9,6 +9,7 @@
 #define WIN32_ENGINE_SEAM_INTERNAL_H
 
 #include "rte/engine.h"
+#include "rte/graphics.h"
 #include "rte/ui.h"
 
 #endif

@@ -28,6 +28,39 @@ typedef DWORD *LPDWORD;
 typedef uintptr_t WPARAM;       /* pointer-sized message parameter */
 typedef intptr_t LPARAM;        /* pointer-sized message parameter */
 typedef intptr_t LRESULT;       /* pointer-sized message result */
+typedef uint64_t ULONGLONG;
+typedef LONG *PLONG;
+typedef BYTE *LPBYTE;
+typedef const BYTE *LPCBYTE;
+typedef BOOL *LPBOOL;
+typedef DWORD ACCESS_MASK;
+typedef ACCESS_MASK REGSAM;
+
+/* A 64-bit unsigned count passed by address (disk space): QuadPart is the whole value; LowPart
+ * and HighPart its halves. */
+typedef union _ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    } u;
+    ULONGLONG QuadPart;
+} ULARGE_INTEGER, *PULARGE_INTEGER;
+
+/* Security attributes of a new object. On POSIX the descriptor is ignored (objects get the
+ * calling user's default permissions) and so is inheritance (there are no child handles). */
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+/* A time stamp in 100-nanosecond steps since 1601-01-01 (UTC), in two halves. */
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME;
+
+#define MAX_PATH 260            /* the Windows path buffer size the callers use */
 
 #ifndef FALSE
 #define FALSE 0

@@ -6,10 +6,12 @@
  * functions with their contracts and how they map onto the platform:
  *
  *   win32/windef.h    the basic types (BOOL, DWORD, LONG, HANDLE, WPARAM, ...)
- *   win32/winbase.h   kernel32: synchronisation, sleeps            (win32/kernel32/)
+ *   win32/winerror.h  the Windows error codes the subset reports
+ *   win32/winbase.h   kernel32: errors, mutexes, modules, sleeps, computer name, directories,
+ *                     version, memory, disk space                  (win32/kernel32/)
  *   win32/winuser.h   user32: windows, messages, menus, system colours and parameters
  *                                                                   (win32/user32/)
- *   win32/winreg.h    advapi32: the registry                        (win32/advapi32/)
+ *   win32/winreg.h    advapi32: the registry, the user name          (win32/advapi32/)
  *   win32/shellapi.h  shell32: tray icons, dropped files, documents (win32/shell32/)
  *
  * Only user32 and shell32 reach the run-time engine, through win32/engine_seam_internal.h;
@@ -19,6 +21,7 @@
 #define WIN32_WINDOWS_H
 
 #include "win32/windef.h"
+#include "win32/winerror.h"
 #include "win32/winbase.h"
 #include "win32/winuser.h"
 #include "win32/winreg.h"

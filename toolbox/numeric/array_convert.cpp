@@ -13,7 +13,9 @@
 
 #include "rte/alloc.h"
 #include "toolbox/core/check_internal.h"
+#include "toolbox/numeric/array_convert_internal.h"
 #include "toolbox/numeric/array_convert_testing.h"
+#include "toolbox/numeric/simd_path_internal.h"
 
 extern "C" int GetDataTypeSize(int dataType) {
     switch (dataType) {
@@ -34,9 +36,10 @@ extern "C" int GetDataTypeSize(int dataType) {
 
 // ---- Conversion -------------------------------------------------------------------------------
 //
-// One loop per (source, target) pair, chosen once, so the per-element work is a load, a
+// One plain kernel per (source, target) pair, chosen once, so the per-element work is a load, a
 // conversion and a store. Elements go through memcpy: the caller's arrays need no alignment and
-// may be the same array (in-place conversion).
+// may be the same array (in-place conversion). The vector kernels of the active instruction set
+// take what they can and leave the rest to the plain kernel (array_convert_internal.h).
 
 namespace {
 
@@ -84,26 +87,45 @@ void Write(unsigned char *p, double x) {
     std::memcpy(p, &v, sizeof v);
 }
 
+// An element converted to its own type is copied as it is. (Through a double, a float
+// signalling NaN would come back quiet, or not, depending on how the compiler folds the round
+// trip; a copy gives the same bits in every build.)
 template <typename S, typename T>
-void ConvertLoop(const void *source, void *target, int n) {
-    const unsigned char *s = static_cast<const unsigned char *>(source);
-    unsigned char *t = static_cast<unsigned char *>(target);
-    for (int i = 0; i < n; ++i) Write<T>(t + i * sizeof(T), Read<S>(s + i * sizeof(S)));
+struct ConvertPlain {
+    static size_t Run(const unsigned char *s, unsigned char *t, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            if constexpr (std::is_same_v<S, T>)
+                std::memcpy(t + i * sizeof(T), s + i * sizeof(S), sizeof(T));
+            else
+                Write<T>(t + i * sizeof(T), Read<S>(s + i * sizeof(S)));
+        }
+        return n;
+    }
+};
+
+// The active instruction set's kernel for the pair; null on the plain path.
+toolbox::numeric::ConvertKernel VectorKernel(int sourceType, int targetType) {
+#if defined(__x86_64__)
+    switch (toolbox::simd::ActivePath()) {
+    case toolbox::simd::Path::kAvx2: return toolbox::numeric::Avx2ConvertKernel(sourceType, targetType);
+    case toolbox::simd::Path::kSse2: return toolbox::numeric::Sse2ConvertKernel(sourceType, targetType);
+    case toolbox::simd::Path::kPlain: break;
+    }
+#endif
+    (void)sourceType;
+    (void)targetType;
+    return nullptr;
 }
 
-template <typename S>
-void ConvertFrom(const void *source, void *target, int targetType, int n) {
-    switch (targetType) {
-    case DATA_TYPE_CHAR: ConvertLoop<S, int8_t>(source, target, n); break;
-    case DATA_TYPE_INT: ConvertLoop<S, int32_t>(source, target, n); break;
-    case DATA_TYPE_SHORT: ConvertLoop<S, int16_t>(source, target, n); break;
-    case DATA_TYPE_FLOAT: ConvertLoop<S, float>(source, target, n); break;
-    case DATA_TYPE_DOUBLE: ConvertLoop<S, double>(source, target, n); break;
-    case DATA_TYPE_USHORT: ConvertLoop<S, uint16_t>(source, target, n); break;
-    case DATA_TYPE_UINT: ConvertLoop<S, uint32_t>(source, target, n); break;
-    case DATA_TYPE_UCHAR: ConvertLoop<S, uint8_t>(source, target, n); break;
-    default: break;  // pointer or invalid target: nothing is written
-    }
+// Whether a vector kernel gives the plain loop's result for these arrays. The plain loop
+// reads element i before it writes element i, in ascending order; a vector kernel reads a step
+// of elements before it writes them. The two agree unless a write reaches a source element not
+// yet read: that cannot happen when the arrays are apart, nor when the target starts no later
+// than the source and its elements are no larger (in place to a smaller or equal type).
+bool VectorSafe(const void *source, size_t sourceSize, const void *target, size_t targetSize, size_t n) {
+    const uintptr_t s = reinterpret_cast<uintptr_t>(source), t = reinterpret_cast<uintptr_t>(target);
+    const bool apart = t + n * targetSize <= s || s + n * sourceSize <= t;
+    return apart || (t <= s && targetSize <= sourceSize);
 }
 
 }  // namespace
@@ -111,43 +133,154 @@ void ConvertFrom(const void *source, void *target, int targetType, int n) {
 extern "C" void ConvertArrayType(const void *source, int sourceType, void *target, int targetType,
                                  int numElements) {
     if (numElements <= 0) return;
-    // A pointer or invalid source has no value to read; we then leave the target untouched
-    // rather than invent values for it.
-    switch (sourceType) {
-    case DATA_TYPE_CHAR: ConvertFrom<int8_t>(source, target, targetType, numElements); break;
-    case DATA_TYPE_INT: ConvertFrom<int32_t>(source, target, targetType, numElements); break;
-    case DATA_TYPE_SHORT: ConvertFrom<int16_t>(source, target, targetType, numElements); break;
-    case DATA_TYPE_FLOAT: ConvertFrom<float>(source, target, targetType, numElements); break;
-    case DATA_TYPE_DOUBLE: ConvertFrom<double>(source, target, targetType, numElements); break;
-    case DATA_TYPE_USHORT: ConvertFrom<uint16_t>(source, target, targetType, numElements); break;
-    case DATA_TYPE_UINT: ConvertFrom<uint32_t>(source, target, targetType, numElements); break;
-    case DATA_TYPE_UCHAR: ConvertFrom<uint8_t>(source, target, targetType, numElements); break;
-    default: break;
+    // A pointer or invalid code on either side gives no kernel: a pointer or invalid source has
+    // no value to read, and we then leave the target untouched rather than invent values for it.
+    const toolbox::numeric::ConvertKernel plain = toolbox::numeric::KernelFor<ConvertPlain>(sourceType, targetType);
+    if (plain == nullptr) return;
+    const size_t n = static_cast<size_t>(numElements);
+    const size_t sSize = static_cast<size_t>(GetDataTypeSize(sourceType));
+    const size_t tSize = static_cast<size_t>(GetDataTypeSize(targetType));
+    const unsigned char *s = static_cast<const unsigned char *>(source);
+    unsigned char *t = static_cast<unsigned char *>(target);
+
+    const toolbox::numeric::ConvertKernel vector = VectorKernel(sourceType, targetType);
+    if (vector == nullptr || !VectorSafe(source, sSize, target, tSize, n)) {
+        plain(s, t, n);
+        return;
+    }
+    // The plain kernel converts the first few elements when that aligns the target to 32
+    // bytes, so that no vector store straddles two cache lines. The vector kernel stops at a
+    // step it leaves to the plain kernel, or near the end; the plain kernel then takes a short
+    // run (at least that step) and the vector kernel goes on.
+    constexpr size_t kAlign = 32, kPlainRun = 32;
+    const uintptr_t misaligned = reinterpret_cast<uintptr_t>(t) % kAlign;
+    size_t i = 0;
+    if (misaligned != 0 && misaligned % tSize == 0) {
+        i = (kAlign - misaligned) / tSize < n ? (kAlign - misaligned) / tSize : n;
+        plain(s, t, i);
+    }
+    while (i < n) {
+        i += vector(s + i * sSize, t + i * tSize, n - i);
+        const size_t run = n - i < kPlainRun ? n - i : kPlainRun;
+        plain(s + i * sSize, t + i * tSize, run);
+        i += run;
     }
 }
 
 // ---- Transposition ----------------------------------------------------------------------------
+//
+// With a work buffer, the array is copied into it and the channels are then written back to
+// their blocks tile by tile: a tile of a few samples of a few channels is read as short rows
+// and written as short columns, so that both the samples read and the blocks written stay in
+// the cache however many channels there are. Tiles are transposed in vector registers on x86-64
+// (array_convert_sse2.cpp, array_convert_avx2.cpp) and element by element elsewhere.
 
 namespace {
 
-// Gathers each channel through a work buffer: channel c's samples k * n + c go, in order, to
-// the next free slots; then the buffer replaces the array. Fixed sizes let the copy inline.
+using toolbox::numeric::Tile;
+
+// An interleaved array: q full samples of n channels, then one more sample of channels 0 to r-1.
+struct Shape {
+    size_t q, n, r;
+    // Index of the first element of channel c's block.
+    size_t BlockStart(size_t c) const { return c * q + (c < r ? c : r); }
+};
+
+// count elements of S bytes, `stride` bytes apart, to consecutive places.
 template <size_t S>
-void GatherFixed(unsigned char *out, const unsigned char *in, int count, int n) {
-    for (long c = 0; c < n && c < count; ++c)
-        for (long i = c; i < count; i += n, out += S) std::memcpy(out, in + i * S, S);
+void CopyStrided(const unsigned char *in, size_t stride, unsigned char *out, size_t count) {
+    for (size_t k = 0; k < count; ++k, in += stride, out += S) std::memcpy(out, in, S);
 }
 
-void Gather(unsigned char *out, const unsigned char *in, size_t s, int count, int n) {
+void CopyStridedAny(const unsigned char *in, size_t stride, unsigned char *out, size_t count, size_t s) {
     switch (s) {
-    case 1: GatherFixed<1>(out, in, count, n); return;
-    case 2: GatherFixed<2>(out, in, count, n); return;
-    case 4: GatherFixed<4>(out, in, count, n); return;
-    case 8: GatherFixed<8>(out, in, count, n); return;
+    case 1: CopyStrided<1>(in, stride, out, count); return;
+    case 2: CopyStrided<2>(in, stride, out, count); return;
+    case 4: CopyStrided<4>(in, stride, out, count); return;
+    case 8: CopyStrided<8>(in, stride, out, count); return;
     default:
-        for (long c = 0; c < n && c < count; ++c)
-            for (long i = c; i < count; i += n, out += s) std::memcpy(out, in + i * s, s);
+        for (size_t k = 0; k < count; ++k, in += stride, out += s) std::memcpy(out, in, s);
     }
+}
+
+// The plain tile: 8 samples of 4 channels, element by element. (Four blocks written at a time
+// rather than eight: blocks a power of two apart share cache sets, and eight of them evict
+// each other.)
+template <size_t S>
+void PlainTile(const unsigned char *in, size_t stride, unsigned char *const *out) {
+    for (size_t j = 0; j < 4; ++j) CopyStrided<S>(in + j * S, stride, out[j], 8);
+}
+
+using toolbox::numeric::MakeTile;
+using toolbox::numeric::kEndOfTiles;
+constexpr Tile kPlainTiles1[] = {MakeTile<PlainTile<1>, 8, 4, 1>(), kEndOfTiles};
+constexpr Tile kPlainTiles2[] = {MakeTile<PlainTile<2>, 8, 4, 2>(), kEndOfTiles};
+constexpr Tile kPlainTiles4[] = {MakeTile<PlainTile<4>, 8, 4, 4>(), kEndOfTiles};
+constexpr Tile kPlainTiles8[] = {MakeTile<PlainTile<8>, 8, 4, 8>(), kEndOfTiles};
+
+const Tile *PlainTiles(size_t s) {
+    switch (s) {
+    case 1: return kPlainTiles1;
+    case 2: return kPlainTiles2;
+    case 4: return kPlainTiles4;
+    case 8: return kPlainTiles8;
+    default: return nullptr;
+    }
+}
+
+// The widest tile of the active instruction set that fits n channels, or null.
+const Tile *ChooseTile(size_t s, size_t n) {
+    const Tile *lists[2] = {PlainTiles(s), nullptr};
+#if defined(__x86_64__)
+    switch (toolbox::simd::ActivePath()) {
+    case toolbox::simd::Path::kAvx2:
+        lists[0] = toolbox::numeric::Avx2Tiles(s);
+        lists[1] = toolbox::numeric::Sse2Tiles(s);
+        break;
+    case toolbox::simd::Path::kSse2: lists[0] = toolbox::numeric::Sse2Tiles(s); break;
+    case toolbox::simd::Path::kPlain: break;
+    }
+#endif
+    for (const Tile *list : lists)
+        for (const Tile *t = list; t != nullptr && t->kernel != nullptr; ++t)
+            if (t->dense ? t->cols == n : t->cols <= n) return t;
+    return nullptr;
+}
+
+// Writes the channel blocks of the interleaved array `in` (elements of s bytes) to `out`.
+void TransposeInto(unsigned char *out, const unsigned char *in, size_t s, Shape shape) {
+    const Tile *tile = ChooseTile(s, shape.n);
+    const size_t stride = shape.n * s;
+    size_t tiledSamples = 0, tiledChannels = 0;
+    if (tile != nullptr) {
+        tiledSamples = shape.q - shape.q % tile->rows;
+        tiledChannels = shape.n - shape.n % tile->cols;
+        // The samples go in bands, and a band is worked strip by strip (tile->cols channels at a
+        // time, down the band): a strip writes a run of 512 bytes or more to each of its
+        // blocks, few pages at a time, while the band's samples, read once per strip, stay in
+        // the cache (at least 16 KiB of them, and with many channels 512 KiB or so).
+        const size_t run = 512, budget = 16384;
+        const size_t runRows = s < run ? run / s : 1;
+        size_t band = budget / stride > runRows ? budget / stride : runRows;
+        band = band < tile->rows ? tile->rows : band - band % tile->rows;
+        unsigned char *blocks[toolbox::numeric::kMaxTileCols];
+        for (size_t k0 = 0; k0 < tiledSamples; k0 += band) {
+            const size_t depth = band < tiledSamples - k0 ? band : tiledSamples - k0;
+            for (size_t c0 = 0; c0 < tiledChannels; c0 += tile->cols) {
+                for (size_t j = 0; j < tile->cols; ++j) blocks[j] = out + (shape.BlockStart(c0 + j) + k0) * s;
+                tile->kernel(in + (k0 * shape.n + c0) * s, stride, blocks, depth / tile->rows);
+            }
+        }
+    }
+    // What the tiles left: the channels beyond the last whole tile, the samples below the last
+    // whole tile, and the extra samples.
+    for (size_t c = tiledChannels; c < shape.n; ++c)
+        CopyStridedAny(in + c * s, stride, out + shape.BlockStart(c) * s, shape.q, s);
+    for (size_t c = 0; c < tiledChannels && tiledSamples < shape.q; ++c)
+        CopyStridedAny(in + (tiledSamples * shape.n + c) * s, stride,
+                       out + (shape.BlockStart(c) + tiledSamples) * s, shape.q - tiledSamples, s);
+    for (size_t c = 0; c < shape.r; ++c)
+        std::memcpy(out + (shape.BlockStart(c) + shape.q) * s, in + (shape.q * shape.n + c) * s, s);
 }
 
 // The in-place path: no memory beyond one element held aside, and O(N log N log n) element
@@ -240,8 +373,9 @@ void toolbox::numeric::TransposeElements(void *array, int elementSize, int numEl
         TransposeInPlace(a, s, numElements, numChannels);  // out of memory: same result, slower
         return;
     }
-    Gather(work, a, s, numElements, numChannels);
-    std::memcpy(a, work, bytes);
+    std::memcpy(work, a, bytes);
+    const size_t n = static_cast<size_t>(numChannels);
+    TransposeInto(a, work, s, Shape{static_cast<size_t>(q), n, static_cast<size_t>(r)});
     std::free(work);
 }
 

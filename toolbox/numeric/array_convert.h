@@ -6,6 +6,10 @@
  * channel-block form holds all samples of channel 0, then all of channel 1, and so on. When the
  * element count N is not a multiple of n, the first N mod n channels have one sample more.
  * Arrays belong to the caller. Safe on any thread (no state).
+ *
+ * On x86-64 the conversion and the transposition run on SSE2, or on AVX2 where the processor
+ * has it, with the same results to the bit; the environment variable TOOLBOX_SIMD set to
+ * "plain", "sse2" or "avx2" before the first call caps the instruction set used.
  */
 #ifndef TOOLBOX_NUMERIC_ARRAY_CONVERT_H
 #define TOOLBOX_NUMERIC_ARRAY_CONVERT_H
@@ -40,9 +44,10 @@ int GetDataTypeSize(int dataType);
  * correct when the target element is not larger than the source element. Float targets round to
  * nearest; integer targets truncate toward zero and keep the low 8, 16 or 32 bits in two's
  * complement (-1.7 -> -1; -1 as an unsigned 8-bit element -> 255; 300 as signed 8-bit -> 44).
- * NaN and infinities become 0 in integer targets. Nothing is written for a pointer or invalid
- * target type, nor when the source type is the pointer type or invalid (it has no value to
- * read). A count of 0 or less converts nothing. Nothing is checked and nothing fails. */
+ * NaN and infinities become 0 in integer targets. Elements converted to their own type are
+ * copied unchanged (a signalling NaN stays signalling). Nothing is written for a pointer or
+ * invalid target type, nor when the source type is the pointer type or invalid (it has no value
+ * to read). A count of 0 or less converts nothing. Nothing is checked and nothing fails. */
 void ConvertArrayType(const void *source, int sourceType, void *target, int targetType,
                       int numElements);
 

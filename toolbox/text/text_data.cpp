@@ -1,7 +1,9 @@
 // toolbox/text/text_data.cpp - the six-bit text form of binary data (see text_data.h).
 //
-// Both directions work a whole group at a time with 32-bit stores and loads, which keeps them
-// well above a gigabyte per second; the partial last group is handled on its own.
+// The bulk of the groups goes through the vector kernels of the active instruction set
+// (text_data_sse2.cpp, text_data_avx2.cpp); the plain loops here finish what they leave, the
+// partial last group, and everything on other processors. The plain loops work a whole group at
+// a time with 32-bit stores and are the reference the kernels are tested against.
 #include "toolbox/text/text_data.h"
 
 #include <bit>
@@ -11,6 +13,8 @@
 #include <cstring>
 
 #include "rte/alloc.h"
+#include "toolbox/numeric/simd_path_internal.h"
+#include "toolbox/text/text_data_internal.h"
 
 static_assert(std::endian::native == std::endian::little, "the group stores assume little-endian order");
 
@@ -32,6 +36,50 @@ inline unsigned Header(unsigned b0, unsigned b1, unsigned b2) {
 // Six-bit value of a text character, modulo 256 as the format's arithmetic is.
 inline unsigned Six(char c) { return static_cast<unsigned char>(static_cast<unsigned char>(c) - kFirstChar); }
 
+// Full groups, the plain way. Adding 0x30 to every byte of the word cannot carry because each
+// byte holds a value below 64.
+void EncodeGroupsPlain(const unsigned char *in, char *out, size_t groups) {
+    for (size_t g = 0; g < groups; ++g, in += 3, out += 4) {
+        unsigned b0 = in[0], b1 = in[1], b2 = in[2];
+        uint32_t word = Header(b0, b1, b2) | (b0 & 63) << 8 | (b1 & 63) << 16 | (b2 & 63) << 24;
+        word += 0x30303030u;
+        memcpy(out, &word, 4);  // little-endian byte order puts the header first
+    }
+}
+
+void DecodeGroupsPlain(const char *in, unsigned char *out, size_t groups) {
+    for (size_t g = 0; g < groups; ++g, in += 4, out += 3) {
+        unsigned s0 = Six(in[0]);
+        out[0] = static_cast<unsigned char>(((s0 & 48) << 2) | Six(in[1]));
+        out[1] = static_cast<unsigned char>(((s0 & 12) << 4) | Six(in[2]));
+        out[2] = static_cast<unsigned char>(((s0 & 3) << 6) | Six(in[3]));
+    }
+}
+
+void EncodeGroups(const unsigned char *in, char *out, size_t groups) {
+    size_t done = 0;
+#if defined(__x86_64__)
+    switch (toolbox::simd::ActivePath()) {
+    case toolbox::simd::Path::kAvx2: done = toolbox::text::EncodeGroupsAvx2(in, out, groups); break;
+    case toolbox::simd::Path::kSse2: done = toolbox::text::EncodeGroupsSse2(in, out, groups); break;
+    case toolbox::simd::Path::kPlain: break;
+    }
+#endif
+    EncodeGroupsPlain(in + done * 3, out + done * 4, groups - done);
+}
+
+void DecodeGroups(const char *in, unsigned char *out, size_t groups) {
+    size_t done = 0;
+#if defined(__x86_64__)
+    switch (toolbox::simd::ActivePath()) {
+    case toolbox::simd::Path::kAvx2: done = toolbox::text::DecodeGroupsAvx2(in, out, groups); break;
+    case toolbox::simd::Path::kSse2: done = toolbox::text::DecodeGroupsSse2(in, out, groups); break;
+    case toolbox::simd::Path::kPlain: break;
+    }
+#endif
+    DecodeGroupsPlain(in + done * 4, out + done * 3, groups - done);
+}
+
 }  // namespace
 
 int ConvertDataToText(const void *data, int numBytes, char **text) {
@@ -45,16 +93,9 @@ int ConvertDataToText(const void *data, int numBytes, char **text) {
     if (out == nullptr) return 0;
 
     const unsigned char *in = static_cast<const unsigned char *>(data);
-    const unsigned char *end = in + n / 3 * 3;
-    char *o = out;
-    // Full groups: four characters at once; adding 0x30 to every byte cannot carry because each
-    // byte holds a value below 64.
-    for (; in != end; in += 3, o += 4) {
-        unsigned b0 = in[0], b1 = in[1], b2 = in[2];
-        uint32_t word = Header(b0, b1, b2) | (b0 & 63) << 8 | (b1 & 63) << 16 | (b2 & 63) << 24;
-        word += 0x30303030u;
-        memcpy(o, &word, 4);  // little-endian byte order puts the header first
-    }
+    EncodeGroups(in, out, n / 3);
+    in += n / 3 * 3;
+    char *o = out + n / 3 * 4;
     switch (n % 3) {
         case 1:
             o[0] = static_cast<char>(kFirstChar + Header(in[0], 0, 0));
@@ -97,14 +138,9 @@ int ConvertTextToData(const char *text, int *numBytes, unsigned char **data) {
     unsigned char *out = static_cast<unsigned char *>(RteMalloc(count));
     if (out == nullptr) return 0;
 
-    const char *in = text;
-    unsigned char *o = out;
-    for (size_t g = 0; g < groups; ++g, in += 4, o += 3) {
-        unsigned s0 = Six(in[0]);
-        o[0] = static_cast<unsigned char>(((s0 & 48) << 2) | Six(in[1]));
-        o[1] = static_cast<unsigned char>(((s0 & 12) << 4) | Six(in[2]));
-        o[2] = static_cast<unsigned char>(((s0 & 3) << 6) | Six(in[3]));
-    }
+    DecodeGroups(text, out, groups);
+    const char *in = text + groups * 4;
+    unsigned char *o = out + groups * 3;
     if (rem >= 2) {
         unsigned s0 = Six(in[0]);
         o[0] = static_cast<unsigned char>(((s0 & 48) << 2) | Six(in[1]));

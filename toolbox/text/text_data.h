@@ -9,7 +9,8 @@
  * Example: "abc" <-> "EQRS"; the byte 0 <-> "00"; the byte 255 <-> "`o".
  *
  * The format is fixed (it may be stored or exchanged), so it is kept byte for byte on every
- * platform. Both functions are safe on any thread.
+ * platform. Both functions are safe on any thread. On x86-64 they run on SSE2, or on AVX2 where
+ * the processor has it; TOOLBOX_SIMD (see array_convert.h) caps the instruction set.
  */
 #ifndef TOOLBOX_TEXT_TEXT_DATA_H
 #define TOOLBOX_TEXT_TEXT_DATA_H
