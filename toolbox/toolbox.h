@@ -29,6 +29,7 @@
  *   toolbox/ui/ctrl_helpers.h          quiet discards, radio groups, string values, typed attributes, event names
  *   toolbox/ui/ring_sizing.h           rings sized to their longest label
  *   toolbox/ui/bitmap_colours.h        picture images recoloured to the panel's colour scheme
+ *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
  *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
@@ -64,6 +65,7 @@
 #include "toolbox/ui/ctrl_helpers.h"
 #include "toolbox/ui/ring_sizing.h"
 #include "toolbox/ui/bitmap_colours.h"
+#include "toolbox/ui/callback_chain.h"
 #include "toolbox/windows/deferred_calls.h"
 #include "toolbox/windows/registry.h"
 #include "toolbox/windows/system_info.h"

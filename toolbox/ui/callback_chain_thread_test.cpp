@@ -1,0 +1,71 @@
+// Callback chaining from several threads at once, each on panels of its own: the chains, the
+// shared list of panels with links and the registry of live objects stay consistent.
+#include "toolbox/ui/callback_chain.h"
+
+#include "toolbox/core/thread_state.h"
+#include "toolbox/ui/linked_panels_internal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+int Count(int, int, int event, void *data, int, int) {
+    if (event != EVENT_DISCARD) ++*static_cast<int *>(data);
+    return 0;
+}
+
+int CountPanel(int, int event, void *data, int, int) {
+    if (event != EVENT_DISCARD) ++*static_cast<int *>(data);
+    return 0;
+}
+
+// One thread's work: panels made, chained, called, unchained and discarded over and over.
+void ChainOnOwnPanels(int rounds, std::string *failure) {
+    auto fail = [failure](const std::string &what) {
+        if (failure->empty()) *failure = what;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        int panel = NewPanel(0, "thread panel", 0, 0, 100, 100);
+        // Empty labels: nothing here needs text measured (the font machinery is not under test).
+        int first = NewCtrl(panel, CTRL_STRING, "", 10, 10);
+        int second = NewCtrl(panel, CTRL_STRING, "", 40, 10);
+        int calls = 0;
+        if (ChainCtrlCallback(panel, first, Count, &calls, "A") != 0 ||
+            ChainCtrlCallback(panel, first, Count, &calls, "B") != 0 ||
+            ChainCtrlCallback(panel, second, Count, &calls, "A") != 0 ||
+            ChainPanelCallback(panel, CountPanel, &calls, "P") != 0)
+            fail("chaining failed");
+        RegisterExistence(&calls);
+        if (PanelLinkCountOf(panel) != 4) fail("link count after chaining");
+        int result = -1;
+        if (CallCtrlCallback(panel, first, EVENT_COMMIT, 0, 0, &result) != 1 || calls != 2) fail("dispatch");
+        if (CallPanelCallback(panel, EVENT_CLOSE, 0, 0, &result) != 1 || calls != 3) fail("panel dispatch");
+        if (UnchainCtrlCallback(panel, first, round % 2 ? "A" : "B") != 1) fail("unchain");
+        void *data = nullptr;
+        if (GetChainedCallbackData(panel, second, "A", &data) != 0 || data != &calls) fail("lookup");
+        if (!ObjectExists(&calls)) fail("existence");
+        DeRegisterExistence(&calls);
+        if (round % 3 == 0) {
+            DiscardCtrl(panel, second);
+            if (PanelLinkCountOf(panel) != 2) fail("link count after discarding a control");
+        }
+        DiscardPanel(panel);
+        if (PanelLinkCountOf(panel) != 0) fail("panel still listed after its discard");
+    }
+}
+
+TEST(CallbackChainingThreads, ThreadsChainOnTheirOwnPanelsAtOnce) {
+    const int kThreads = 3, kRounds = 300;
+    std::vector<std::string> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) threads.emplace_back(ChainOnOwnPanels, kRounds, &failures[i]);
+    for (auto &t : threads) t.join();
+    for (int i = 0; i < kThreads; ++i) EXPECT_EQ(failures[i], "") << "thread " << i;
+    EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
+}  // namespace
