@@ -14,6 +14,8 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
+#include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/linked_panels_internal.h"
 
 namespace {
 
@@ -201,6 +203,43 @@ TEST_F(CtrlHelpers, QuietDiscards) {
     InstallPanelCallback(other, CountPanelDiscard, nullptr);
     DiscardPanelNoBOLE(other, 0);
     EXPECT_EQ(g_discards, 2);
+}
+
+std::string g_seen;  // which callbacks saw EVENT_DISCARD, in order
+int SeeDiscard(int, int, int event, void *name, int, int) {
+    if (event == EVENT_DISCARD) g_seen += static_cast<const char *>(name);
+    return 0;
+}
+int SeePanelDiscard(int, int event, void *name, int, int) {
+    if (event == EVENT_DISCARD) g_seen += static_cast<const char *>(name);
+    return 0;
+}
+
+TEST_F(CtrlHelpers, ClearingTheCallbackKeepsChainedLinksWhole) {
+    // The application's callback and two links: with the callback cleared, the links still see
+    // the discard and free themselves (LeakSanitizer would report them otherwise), and the panel
+    // leaves the list of panels with links; only the application's callback is kept from it.
+    char app[] = "app ", a[] = "A ", b[] = "B ";
+    for (int clear : {1, 0}) {
+        int control = NewCtrl(panel, CTRL_COMMAND_BUTTON, "c", 0, 0);
+        InstallCtrlCallback(panel, control, SeeDiscard, app);
+        ASSERT_EQ(ChainCtrlCallback(panel, control, SeeDiscard, a, "A"), 0);
+        ASSERT_EQ(ChainCtrlCallback(panel, control, SeeDiscard, b, "B"), 0);
+        EXPECT_EQ(PanelLinkCountOf(panel), 2);
+        g_seen.clear();
+        DiscardCtrlNoBOLE(panel, control, clear);
+        EXPECT_EQ(g_seen, clear ? "B A " : "B A app ");
+        EXPECT_EQ(PanelLinkCountOf(panel), 0);
+    }
+    for (int clear : {1, 0}) {
+        int other = NewPanel(0, "Linked", 0, 0, 10, 10);
+        InstallPanelCallback(other, SeePanelDiscard, app);
+        ASSERT_EQ(ChainPanelCallback(other, SeePanelDiscard, a, "A"), 0);
+        g_seen.clear();
+        DiscardPanelNoBOLE(other, clear);
+        EXPECT_EQ(g_seen, clear ? "A " : "A app ");
+        EXPECT_EQ(PanelLinkCountOf(other), 0);
+    }
 }
 
 TEST(CtrlHelpersDeathTest, TypesThatAreNotNumeric) {
