@@ -388,10 +388,15 @@ int QuitUserInterface(int returnCode);
 int ProcessSystemEvents(void);
 
 /* User events: numbers 1000 to 10000 queued to the panel's thread (the calling thread for panel
- * 0). GetUserEvent takes the oldest one of the calling thread, processing other events while it
- * waits (waitMode non-zero) or once (0); returns the event number and stores panel and control
- * (null pointers skipped), 0 when none came, or UIE_OUT_OF_MEMORY. RunUserInterface delivers user events to the
- * control's callback (panel's for control 0) with the number as the event. QueueUserEvent
+ * 0). The operator's commit of a control that has no callback (a click on a button, Enter, a
+ * list's choice, the close box's ATTR_CLOSE_CTRL) is queued the same way, as EVENT_COMMIT with
+ * its panel and control, so that a program running its own loop learns of it. GetUserEvent
+ * takes the oldest one of the calling thread, first processing what is pending (window input,
+ * timers, deferred calls): with waitMode 0 once, returning at once when nothing came (a loop
+ * around it sets its own pace); otherwise it waits, blocking, until one comes. It returns the
+ * event number and stores panel and control (null pointers skipped), 0 when none came, or
+ * UIE_OUT_OF_MEMORY. RunUserInterface delivers user events to the control's callback (panel's
+ * for control 0) with the number as the event, and drops the commit reports. QueueUserEvent
  * gives 0, UIE_BAD_USER_EVENT, UIE_BAD_PANEL, UIE_BAD_CONTROL, UIE_OUT_OF_MEMORY. */
 int QueueUserEvent(int eventNumber, int panel, int control);
 int GetUserEvent(int waitMode, int *panel, int *control);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "rte/events/editing.h"
+#include "rte/events/event_loop.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
 #include "rte/ui.h"
@@ -12,18 +13,25 @@
 namespace rte::internal {
 namespace {
 
+// The events an action caused are processed before it returns, but never the next script line
+// (the idle hook): one action does not start the next.
+void ProcessCausedEvents() {
+    IdleHookHold hold;
+    ProcessSystemEvents();
+}
+
 template <typename Action>
 int OutOfMemoryGuard(Action action) {
     try {
         return action();
     } catch (const std::bad_alloc &) {
-        ProcessSystemEvents();
+        ProcessCausedEvents();
         return UIE_OUT_OF_MEMORY;
     }
 }
 
 int Finish() {
-    ProcessSystemEvents();
+    ProcessCausedEvents();
     return 0;
 }
 

@@ -123,6 +123,7 @@ void RunLine(const ScriptLine &line) {
         int control = ActiveControl(panel);
         if (line.command == "key") Keystroke(panel, control, line.keyCode);
         else TypeText(panel, control, line.text);
+        IdleHookHold hold;  // the events of these keys, not the next line
         ProcessSystemEvents();
         return;
     }

@@ -394,14 +394,21 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
 int CallCtrl(int panel, int control, int event, int data1, int data2) {
     CtrlCallbackPtr cb = nullptr;
     void *data = nullptr;
+    unsigned owner = 0;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
+        Panel *p = FindPanel(panel);
+        Control *c = FindControl(p, control);
         if (c == nullptr) return 0;
         cb = c->callback;
         data = c->callbackData;
+        owner = p->thread;
     }
-    return cb != nullptr ? cb(panel, control, event, data, data1, data2) : 0;
+    if (cb != nullptr) return cb(panel, control, event, data, data1, data2);
+    // A commit nobody is called for is reported to GetUserEvent of the panel's thread. A queue
+    // that cannot take it loses only the report.
+    if (event == EVENT_COMMIT) PushUserEvent(owner, {EVENT_COMMIT, panel, control});
+    return 0;
 }
 
 int CallPanel(int panel, int event, int data1, int data2) {
