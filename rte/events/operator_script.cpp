@@ -1,8 +1,13 @@
 // rte/events/operator_script.cpp - plays an operator script (RTE_SCRIPT) against the program's panels
 // on the headless display.
 //
-// Commands, one a line (NAME is a control's constant name from the panel resource; TEXT and
-// LABEL follow the rule in rte/core/line_text.h):
+// Commands, one a line. NAME is a control's constant name from the panel resource; a control
+// that has none (one a program made in code, such as a dialog's button) is named by its label
+// as the operator reads it: without its accelerator escape and the blanks around it, looked for
+// on the topmost popup first, then the active panel, the other shown panels and hidden ones
+// (press "OK" presses the button labelled "__OK" of the popup on top). A NAME with blanks, or
+// one that must not be taken for a constant name, is written in double quotes with the escapes
+// of TEXT. TEXT and LABEL follow the rule in rte/core/line_text.h:
 //   press NAME          click: focus moves to it, then EVENT_COMMIT
 //   type NAME TEXT      focus, type TEXT over the value (cut to the maximum entry length), Enter:
 //                       EVENT_VAL_CHANGED when the value changed, then EVENT_COMMIT. Typing
@@ -13,6 +18,10 @@
 //   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
 //   dump                show every named control of every panel, lowest panel handle first
 //   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
+//   await NAME TEXT     let the program run until the control shows TEXT, then go on at once
+//                       (also while the program is busy in a callback that processes events
+//                       itself, as a progress dialog does); stop with exit code 3 when it does
+//                       not within 60 seconds
 //   key KEY             one key stroke on the control that has the focus (of the active panel),
 //                       as the keyboard makes it: KEY is a character, or Tab, Enter, Escape,
 //                       Backspace, Delete, Insert, Up, Down, Left, Right, Home, End, PageUp,
@@ -23,8 +32,10 @@
 // Every command acts through the engine's one path of operator input
 // (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
 // what the same keys do on the screen.
-// Each command runs from the main thread's event loop when nothing else is pending, and the
-// events it causes are processed before the next one. A command the operator could not do (a
+// Each command runs from the main thread's event loop when nothing else is pending, or from the
+// event processing a program does itself inside a callback (ProcessSystemEvents, GetUserEvent:
+// its own dialog loop), one command each time, as an operator's input would arrive there. The
+// events a command causes are processed before the next one. A command the operator could not do (a
 // dimmed control, a label not in the list, an unknown name) stops the program with exit code 3
 // and a message naming the script line, as does a script that ends while the event loop still
 // runs. Values print with newlines and carriage returns written as \n and \r so that each
@@ -33,6 +44,7 @@
 // does.
 #include "rte/events/operator_script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -54,6 +66,10 @@ std::string g_fileName;                 // touched by the main thread only
 std::vector<ScriptLine> g_lines;
 size_t g_next = 0;
 double g_waitUntil = -1;
+const ScriptLine *g_awaiting = nullptr; // an await line not yet satisfied
+double g_awaitDeadline = 0;
+constexpr double kAwaitSeconds = 60;
+constexpr double kAwaitPoll = 0.05;     // how often an await looks again while nothing happens
 
 [[noreturn]] void Stop(const ScriptLine &line, const char *message) {
     std::fflush(stdout);
@@ -101,6 +117,17 @@ void Dump() {
     }
 }
 
+// A constant name, else a label (see the top of this file).
+bool FindControlNamed(const std::string &name, int *panel, int *control) {
+    return FindCtrlByNameAnywhere(name, panel, control) || FindCtrlByLabel(name, panel, control);
+}
+
+// Whether the awaited control shows its text now.
+bool AwaitMet(const ScriptLine &line) {
+    int panel = 0, control = 0;
+    return FindControlNamed(line.name, &panel, &control) && CtrlValueText(panel, control) == line.text;
+}
+
 const char *Why(int code) {
     switch (code) {
     case UIE_BAD_VALUE: return "the operator cannot do that now (hidden, dimmed or indicator control, unknown label or bad number)";
@@ -128,7 +155,7 @@ void RunLine(const ScriptLine &line) {
         return;
     }
     int panel = 0, control = 0;
-    if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+    if (!FindControlNamed(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
     int rc = 0;
     if (line.command == "press") rc = PressCtrl(panel, control);
     else if (line.command == "type") rc = TypeIntoCtrl(panel, control, line.text);
@@ -144,27 +171,54 @@ void RunLine(const ScriptLine &line) {
     if (rc < 0) Stop(line, line.command + " " + line.name + ": " + Why(rc));
 }
 
-// Runs the next script line when the loop is idle (see IdleHook).
+// Runs the next script line when the loop is idle (see IdleHook). An await whose text is shown
+// lets the line after it run in the same step, so it acts on what the await saw.
 int ScriptStep(double *resumeAt) {
-    if (g_waitUntil >= 0) {
-        if (Timer() < g_waitUntil) {
-            *resumeAt = g_waitUntil;
-            return 0;
+    for (;;) {
+        if (g_waitUntil >= 0) {
+            if (Timer() < g_waitUntil) {
+                *resumeAt = g_waitUntil;
+                return 0;
+            }
+            g_waitUntil = -1;
         }
-        g_waitUntil = -1;
+        if (g_awaiting != nullptr) {
+            const ScriptLine &line = *g_awaiting;
+            bool met;
+            try {
+                met = AwaitMet(line);
+            } catch (const std::bad_alloc &) {
+                Stop(line, "out of memory");
+            }
+            if (!met) {
+                double now = Timer();
+                if (now >= g_awaitDeadline) {
+                    Stop(line, "await " + line.name + ": \"" + OneLine(line.text) + "\" was not shown within " +
+                                   std::to_string(static_cast<int>(kAwaitSeconds)) + " seconds");
+                }
+                *resumeAt = std::min(now + kAwaitPoll, g_awaitDeadline);
+                return 0;
+            }
+            g_awaiting = nullptr;
+        }
+        if (g_next >= g_lines.size()) {
+            ScriptLine end;
+            end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
+            Stop(end, "the script ended while the program was still running");
+        }
+        const ScriptLine &line = g_lines[g_next++];
+        if (line.command == "await") {
+            g_awaiting = &line;
+            g_awaitDeadline = Timer() + kAwaitSeconds;
+            continue;
+        }
+        try {
+            RunLine(line);
+        } catch (const std::bad_alloc &) {
+            Stop(line, "out of memory");
+        }
+        return 1;
     }
-    if (g_next >= g_lines.size()) {
-        ScriptLine end;
-        end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
-        Stop(end, "the script ended while the program was still running");
-    }
-    const ScriptLine &line = g_lines[g_next++];
-    try {
-        RunLine(line);
-    } catch (const std::bad_alloc &) {
-        Stop(line, "out of memory");
-    }
-    return 1;
 }
 
 }  // namespace
@@ -244,11 +298,12 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
                 return bad("wait needs a number of seconds, not " + word);
             }
         } else if (cmd == "press" || cmd == "focus" || cmd == "show") {
-            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
-            if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
-        } else if (cmd == "type" || cmd == "select" || cmd == "expect") {
-            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
             std::string why;
+            if (!NextName(raw, &pos, &line.name, &why)) return bad(why.empty() ? cmd + " needs a control name" : why);
+            if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
+        } else if (cmd == "type" || cmd == "select" || cmd == "expect" || cmd == "await") {
+            std::string why;
+            if (!NextName(raw, &pos, &line.name, &why)) return bad(why.empty() ? cmd + " needs a control name" : why);
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
         } else if (cmd == "key") {
             std::string word;
@@ -259,7 +314,7 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             std::string why;
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
         } else {
-            return bad("unknown command " + cmd + " (press, type, select, focus, key, keys, wait, show, dump, expect)");
+            return bad("unknown command " + cmd + " (press, type, select, focus, key, keys, wait, show, dump, expect, await)");
         }
         lines->push_back(std::move(line));
     }

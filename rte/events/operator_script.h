@@ -10,7 +10,7 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus key keys wait show dump expect
+    std::string command;  // press type select focus key keys wait show dump expect await
     std::string name;
     std::string text;
     double seconds = 0;

@@ -166,6 +166,10 @@ void SetWindowRecreatedHook(WindowRecreatedHook hook);
 // FindCtrlByNameAnywhere searches shown panels first, then hidden ones, lowest handle first.
 int FindCtrlByName(int panel, const std::string &constantName);
 bool FindCtrlByNameAnywhere(const std::string &constantName, int *panel, int *control);
+// A control without a constant name whose label, as the operator reads it (the accelerator
+// escape removed, blanks around it ignored), is label: on the topmost popup first, then the
+// active panel, the other shown panels and the hidden ones (rte/model/label_lookup.cpp).
+bool FindCtrlByLabel(const std::string &label, int *panel, int *control);
 std::vector<int> PanelCtrlIDs(int panel);  // in tab order
 // What a display shows of a control: its value as text (ValueAsText; empty for a bad panel or
 // control), whether it is a list control, and its items' labels.
