@@ -18,6 +18,7 @@
 #include "rte/display/display.h"
 #include "rte/display/sdl_display.h"
 #include "rte/engine.h"
+#include "rte/model/ui_model.h"
 
 namespace rte::internal {
 namespace {
@@ -38,6 +39,7 @@ bool Start(std::string *error) {
     }
     g_wakeEvent = SDL_RegisterEvents(1);
     sdl::ChooseScale();
+    SetScreenAreaHook(sdl::ScreenArea);
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     SDL_StartTextInput();
     g_started.store(true);
@@ -70,17 +72,28 @@ void Wake() {
     SDL_PushEvent(&e);
 }
 
+// Whether the windows may not show the model as it is: something changed (ModelGeneration), a
+// window was made or changed, or input came (what the operator sees beyond the values).
+unsigned long g_drawnGeneration = ~0ul;
+bool g_inputSinceRedraw = true;
+
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
-    sdl::SyncWindows();
-    // Before a wait the windows always show the model as it is now. A program that calls
-    // ProcessSystemEvents in a loop gets at most one redraw per frame (60 a second), so that
-    // drawing does not slow its work down.
+    if (sdl::SyncWindows()) g_inputSinceRedraw = true;
+    // Windows are drawn only when something changed. Before a wait they always show the model as
+    // it is now; a program that calls ProcessSystemEvents in a loop gets at most one redraw per
+    // frame (60 a second), so that drawing does not slow its work down, and none while nothing
+    // changes, so that a report that changes nothing costs no drawing at all.
     static double lastRedraw = -1;
-    double now = Timer();
-    if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
-        sdl::RedrawAll();
-        lastRedraw = now;
+    unsigned long generation = ModelGeneration();
+    if (g_inputSinceRedraw || generation != g_drawnGeneration) {
+        double now = Timer();
+        if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
+            sdl::RedrawAll();
+            lastRedraw = now;
+            g_drawnGeneration = generation;
+            g_inputSinceRedraw = false;
+        }
     }
     SDL_Event e;
     bool got;
@@ -100,6 +113,7 @@ void Pump(double deadline, bool wait) {
         } else {
             sdl::HandleInput(e);
             sdl::SyncWindows();  // a callback may have hidden or discarded a panel
+            g_inputSinceRedraw = true;
         }
         got = SDL_PollEvent(&e) == 1;
     }

@@ -55,6 +55,19 @@ int ControlAt(int panel, int x, int y, int *style) {
     return 0;
 }
 
+// The visible, undimmed control whose shortcut key (ATTR_SHORTCUT_KEY) is keyCode, or 0.
+int ShortcutTarget(int panel, int keyCode) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr || keyCode == 0) return 0;
+    for (auto &c : p->ctrls) {
+        int shortcut = 0;
+        if (!c->visible || c->dimmed || c->style == CTRL_TIMER) continue;
+        if (GetAttr(p, c.get(), ATTR_SHORTCUT_KEY, &shortcut) == 0 && shortcut == keyCode) return c->id;
+    }
+    return 0;
+}
+
 // What a left click does to a control after the focus moved to it.
 void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
     switch (style) {
@@ -227,6 +240,24 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
     }
     if (character) return;  // its text comes as TypeText
     if (control > 0 && CallCtrl(panel, control, EVENT_KEYPRESS, keyCode, 0) != 0) return;
+    // A control's shortcut key presses it wherever the focus is (a dialog's Enter and Escape),
+    // except that Enter on a focused button presses that button.
+    if (!(button && key == VAL_ENTER_VKEY)) {
+        if (int target = ShortcutTarget(panel, keyCode)) {
+            bool typing;
+            {
+                Lock hold(ModelLock());
+                Panel *p = FindPanel(panel);
+                typing = p != nullptr && control > 0 && p->view.numericCtrl == control;
+            }
+            if (typing) {
+                CommitNumericEdit(panel);  // the typed number counts before the dialog acts
+                BeginEdit(panel, control);
+            }
+            ToggleAndCommit(panel, target);
+            return;
+        }
+    }
     bool shift = (keyCode & VAL_SHIFT_MODIFIER) != 0, ctrl = (keyCode & VAL_MENUKEY_MODIFIER) != 0;
     switch (key) {
     case VAL_TAB_VKEY:
@@ -357,6 +388,7 @@ void ButtonUp(int panel, int x, int y, bool right) {
 }
 
 void WheelTurned(int panel, int x, int y, int lines) {
+    if (!PanelTakesInput(panel)) return;
     int style = 0;
     int control = ControlAt(panel, x, y, &style);
     if (style != CTRL_LIST_BOX) return;
@@ -382,13 +414,16 @@ void WindowFocusChanged(int panel, bool hasFocus) {
 }
 
 void CloseByOperator(int panel) {
-    int closeCtrl = 0;
+    if (!PanelTakesInput(panel)) return;
+    int closeCtrl = 0, closeItem = 1;
     {
         Lock hold(ModelLock());
         Panel *p = FindPanel(panel);
         if (p == nullptr) return;
         GetAttr(p, nullptr, ATTR_CLOSE_CTRL, &closeCtrl);
+        GetAttr(p, nullptr, ATTR_CLOSE_ITEM_VISIBLE, &closeItem);
     }
+    if (closeItem == 0) return;  // the panel offers no way to close it (a progress dialog)
     if (CallPanel(panel, EVENT_CLOSE, 0, 0) == 0 && closeCtrl > 0) CallCtrl(panel, closeCtrl, EVENT_COMMIT, 0, 0);
 }
 

@@ -46,7 +46,10 @@ int TabNeighbour(int panel, int from, bool backwards);
 //   - Space, F4 and Alt+Down open the list of a ring; Space presses a command button
 //     (EVENT_COMMIT; not again while the key repeats).
 //   - A character without Ctrl or Alt does nothing more here: its text comes as TypeText.
-//   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, Tab and Shift+Tab move the
+//   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, a key that is a visible,
+//     undimmed control's ATTR_SHORTCUT_KEY presses that control (toggle, EVENT_COMMIT; a numeric
+//     entry's typed text is committed first), except Enter on a focused command button, which
+//     presses that button. Otherwise Tab and Shift+Tab move the
 //     focus, Enter commits a numeric entry's typed text and sends EVENT_COMMIT, Up and Down move
 //     a list's or ring's choice, and Backspace, Delete, Left, Right, Home, End and Ctrl+A edit
 //     an entry (with Shift: extend the selection). EVENT_VAL_CHANGED follows each change of a
@@ -83,7 +86,8 @@ void WheelTurned(int panel, int x, int y, int lines);
 // The window got or lost the keyboard; losing it closes an open ring list unchosen.
 void WindowFocusChanged(int panel, bool hasFocus);
 // The operator closes the panel's window: EVENT_CLOSE to the panel callback, and, unless that
-// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set.
+// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set. Nothing happens for a panel behind
+// a modal popup, or one that shows no close item (ATTR_CLOSE_ITEM_VISIBLE 0).
 void CloseByOperator(int panel);
 
 // ---- Whole actions (operator scripts, tests): 0 or a negative code -------------------------

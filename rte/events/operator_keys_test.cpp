@@ -155,3 +155,71 @@ TEST(OperatorScriptKeys, KeysAreNamedAsTheKeyboardNamesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> g_commits;
+int RecordCommit(int, int control, int event, void *, int, int) {
+    if (event == EVENT_COMMIT) g_commits.push_back(std::to_string(control));
+    return 0;
+}
+
+// A dialog's keys: Enter presses the confirming button and Escape the cancelling one wherever
+// the focus is, except that Enter on a focused button presses that button.
+TEST_F(OperatorKeys, ShortcutKeysPressTheirControls) {
+    int ok = NewCtrl(panel, CTRL_COMMAND_BUTTON, "__OK", 200, 10);
+    int cancel = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Cancel", 200, 100);
+    SetCtrlAttribute(panel, ok, ATTR_SHORTCUT_KEY, VAL_ENTER_VKEY);
+    SetCtrlAttribute(panel, cancel, ATTR_SHORTCUT_KEY, VAL_ESC_VKEY);
+    for (int c : PanelCtrls(panel)) InstallCtrlCallback(panel, c, RecordCommit, nullptr);
+    const struct {
+        int focus, key;
+        std::string pressed;
+    } cases[] = {
+        {text, VAL_ENTER_VKEY, std::to_string(ok)},     {text, VAL_ESC_VKEY, std::to_string(cancel)},
+        {ring, VAL_ENTER_VKEY, std::to_string(ok)},     {cancel, VAL_ENTER_VKEY, std::to_string(cancel)},
+        {button, VAL_ESC_VKEY, std::to_string(cancel)}, {text, VAL_ENTER_VKEY | VAL_SHIFT_MODIFIER, std::to_string(text)},
+    };
+    for (const auto &c : cases) {
+        g_commits.clear();
+        ASSERT_EQ(Focus(panel, c.focus), 0);
+        ASSERT_EQ(KeyPress(panel, c.focus, c.key), 0);
+        EXPECT_EQ(g_commits, std::vector<std::string>{c.pressed}) << c.focus << " " << c.key;
+    }
+    // A number being typed counts before the dialog acts on it.
+    ASSERT_EQ(Focus(panel, number), 0);
+    Keys(number, {'5', VAL_ENTER_VKEY});
+    EXPECT_EQ(ValueText(panel, number), "5");
+    // A dimmed button's key does nothing of its own: Enter commits the entry then.
+    SetCtrlAttribute(panel, ok, ATTR_DIMMED, 1);
+    g_commits.clear();
+    ASSERT_EQ(Focus(panel, text), 0);
+    Keys(text, {VAL_ENTER_VKEY});
+    EXPECT_EQ(g_commits, std::vector<std::string>{std::to_string(text)});
+}
+
+// While a modal popup is up, the other panels take no keys and cannot be closed; a panel that
+// shows no close item cannot be closed either.
+TEST_F(OperatorKeys, AModalPopupKeepsInputToItself) {
+    int popup = NewPanel(0, "Popup", 0, 0, 100, 100);
+    int close = NewCtrl(popup, CTRL_COMMAND_BUTTON, "Close", 10, 10);
+    InstallCtrlCallback(popup, close, RecordCommit, nullptr);
+    SetPanelAttribute(popup, ATTR_CLOSE_CTRL, close);
+    InstallCtrlCallback(panel, button, RecordCommit, nullptr);
+    SetPanelAttribute(panel, ATTR_CLOSE_CTRL, button);
+    ASSERT_EQ(InstallPopup(popup), 0);
+    g_commits.clear();
+    in::KeyDown(panel, button, ' ', false);
+    in::CloseByOperator(panel);
+    EXPECT_TRUE(g_commits.empty());
+    EXPECT_EQ(ClosePanel(popup), 0);
+    EXPECT_EQ(g_commits, std::vector<std::string>{std::to_string(close)});
+    SetPanelAttribute(popup, ATTR_CLOSE_ITEM_VISIBLE, 0);
+    EXPECT_EQ(ClosePanel(popup), 0);
+    EXPECT_EQ(g_commits.size(), 1u);
+    RemovePopup(popup);
+    EXPECT_EQ(ClosePanel(panel), 0);
+    EXPECT_EQ(g_commits.size(), 2u);
+}
+
+}  // namespace

@@ -217,6 +217,7 @@ extern "C" int SetImageBits(int panel, int control, int imageIndex, int rowBytes
         Image &old = Sets()[token].images[imageIndex];
         std::free(old.block);
         old = im;
+        NoteModelChanged();
     } catch (const std::bad_alloc &) {
         std::free(im.block);
         return Fail("SetImageBits", UIE_OUT_OF_MEMORY);

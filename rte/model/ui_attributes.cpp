@@ -244,6 +244,7 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
     if (d.readOnly & (c != nullptr ? kCtrl : kPanel)) return UIE_READ_ONLY_ATTRIBUTE;
     if (kind == 'i' && !ValidInt(p, d, v.i)) return UIE_BAD_VALUE;
     if (kind == 's' && v.s == nullptr) return UIE_NULL_POINTER;
+    NoteModelChanged();
     try {
         switch (a) {
         case ATTR_DIMMED: (c ? c->dimmed : p->dimmed) = v.i != 0; return 0;

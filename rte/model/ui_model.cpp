@@ -27,6 +27,9 @@ struct Model {
 std::atomic<PanelVisibilityHook> g_panelShown{nullptr};
 std::atomic<PanelVisibilityHook> g_panelHidden{nullptr};
 
+std::atomic<unsigned long> g_generation{0};
+std::atomic<ScreenAreaHook> g_screenArea{nullptr};
+
 void NotifyShown(int panel) {
     if (PanelVisibilityHook hook = g_panelShown.load()) hook(panel);
 }
@@ -148,6 +151,7 @@ void SendDiscardEvents(int handle) {
 void SetVisible(Panel &p, bool visible) {
     if (p.visible == visible) return;
     p.visible = visible;
+    NoteModelChanged();
     if (p.parent == 0) {
         if (visible) NotifyShown(p.handle);
         else NotifyHidden(p.handle);
@@ -155,6 +159,10 @@ void SetVisible(Panel &p, bool visible) {
 }
 
 }  // namespace
+
+void NoteModelChanged() { g_generation.fetch_add(1, std::memory_order_relaxed); }
+unsigned long ModelGeneration() { return g_generation.load(std::memory_order_relaxed); }
+void SetScreenAreaHook(ScreenAreaHook hook) { g_screenArea.store(hook); }
 
 // Z-order: every panel carries a key, lower in front, compared only among siblings (the panels
 // of one parent; the top-level panels). A new panel gets a key below every key given before,
@@ -352,6 +360,7 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
         p->zKey = m.frontKey - 1;  // in front of its siblings
         m.panels[p->handle] = std::move(p);
         --m.frontKey;
+        NoteModelChanged();
         return m.nextHandle++;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
@@ -385,6 +394,7 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
         p->ctrls.reserve(p->ctrls.size() + 1);  // so that the push below cannot fail after the insert
         p->zOrder.insert(p->zOrder.begin(), id);
         p->ctrls.push_back(std::move(c));
+        NoteModelChanged();
         return id;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
@@ -439,6 +449,7 @@ bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)
         Panel *p = FindPanel(panel);
         if (p == nullptr || FindControl(p, control) == nullptr) return false;
         p->activeCtrl = control;
+        NoteModelChanged();
     }
     CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
     return true;
@@ -457,6 +468,7 @@ void RemovePanelSilently(int handle) {
     if (it->second->visible && it->second->parent == 0) NotifyHidden(handle);
     m.popups.erase(std::remove(m.popups.begin(), m.popups.end(), handle), m.popups.end());
     m.panels.erase(it);
+    NoteModelChanged();
 }
 
 bool PanelShown(int handle) {
@@ -541,6 +553,7 @@ extern "C" int DiscardCtrl(int panel, int control) {
     p->zOrder.erase(std::remove(p->zOrder.begin(), p->zOrder.end(), control), p->zOrder.end());
     if (p->activeCtrl == control) p->activeCtrl = 0;
     p->view.Forget(control);
+    NoteModelChanged();
     return 0;
 }
 
@@ -578,6 +591,8 @@ extern "C" int InstallPopup(int panel) {
         return Fail("InstallPopup", UIE_OUT_OF_MEMORY);
     }
     SetVisible(*p, true);
+    NoteModelChanged();
+    NotifyShown(panel);  // the display brings it to the front, modal over the others
     return 0;
 }
 
@@ -592,6 +607,7 @@ extern "C" int RemovePopup(int panel) {
     if (p == nullptr) return Fail("RemovePopup", UIE_BAD_PANEL);
     popups.erase(std::remove(popups.begin(), popups.end(), panel), popups.end());
     SetVisible(*p, false);
+    NoteModelChanged();
     return 0;
 }
 
@@ -599,13 +615,22 @@ extern "C" int SetPanelPos(int panel, int top, int left) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetPanelPos", UIE_BAD_PANEL);
-    int areaHeight = 768, areaWidth = 1024;  // the headless screen
+    int areaTop = 0, areaLeft = 0, areaHeight = 768, areaWidth = 1024;  // the headless screen
     if (Panel *parent = FindPanel(p->parent)) {
         areaHeight = parent->height;
         areaWidth = parent->width;
+    } else if (ScreenAreaHook screen = g_screenArea.load()) {
+        int t, l, h, w;
+        if (screen(&t, &l, &h, &w)) {
+            areaTop = t;
+            areaLeft = l;
+            areaHeight = h;
+            areaWidth = w;
+        }
     }
-    p->top = top == VAL_AUTO_CENTER ? (areaHeight - p->height) / 2 : top;
-    p->left = left == VAL_AUTO_CENTER ? (areaWidth - p->width) / 2 : left;
+    p->top = top == VAL_AUTO_CENTER ? areaTop + (areaHeight - p->height) / 2 : top;
+    p->left = left == VAL_AUTO_CENTER ? areaLeft + (areaWidth - p->width) / 2 : left;
+    NoteModelChanged();
     return 0;
 }
 
@@ -635,6 +660,7 @@ extern "C" int SetActiveCtrl(int panel, int control) {
     if (p == nullptr) return Fail("SetActiveCtrl", UIE_BAD_PANEL);
     if (FindControl(p, control) == nullptr) return Fail("SetActiveCtrl", UIE_BAD_CONTROL);
     p->activeCtrl = control;
+    NoteModelChanged();
     return 0;
 }
 

@@ -146,6 +146,16 @@ int SetValueFromText(Control &c, const std::string &text);  // numerics parse th
 // Clamps a numeric value into the control's range and its data type's range.
 double CoerceNumber(const Control &c, double value);
 
+// A count that moves whenever something a display draws may have changed (panels, controls,
+// values, attributes, images), so that a display redraws only when it moved or input came.
+void NoteModelChanged();
+unsigned long ModelGeneration();
+
+// The area in which SetPanelPos centres a top-level panel, in panel pixels: the screen of the
+// display in use (set by it; false or no hook: the headless display's 1024 x 768 at 0, 0).
+using ScreenAreaHook = bool (*)(int *top, int *left, int *height, int *width);
+void SetScreenAreaHook(ScreenAreaHook hook);
+
 // The display in use learns here when a top-level panel is shown or hidden (it sets the hooks
 // when it starts; null hooks do nothing, as on the headless display). Hooks run with
 // ModelLock() held and call no callback.

@@ -140,6 +140,7 @@ std::string ValueAsText(const Control &c) {
 }
 
 int SetValueFromText(Control &c, const std::string &text) {
+    NoteModelChanged();
     if (IsStringStyle(c.style)) {
         if (c.style != CTRL_TEXT_MSG) {
             c.text = text;
@@ -201,6 +202,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
         if (c->items.empty()) return Fail("SetCtrlVal", UIE_LIST_EMPTY);
         for (size_t i = 0; i < c->items.size(); ++i) {
             if (ItemHasValue(*c, c->items[i], v)) {
+                if (c->index != static_cast<int>(i)) NoteModelChanged();
                 c->index = static_cast<int>(i);
                 return 0;
             }
@@ -209,6 +211,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     }
     if (c->dataType == VAL_STRING) {
         if (v.text == nullptr) return Fail("SetCtrlVal", UIE_NULL_POINTER);
+        if (c->text == v.text) return 0;  // unchanged: nothing to redraw
         try {
             SetValueFromText(*c, v.text);
         } catch (const std::bad_alloc &) {
@@ -218,7 +221,9 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     }
     if (c->style == CTRL_COLOR_NUMERIC && (v.number < 0 || v.number > 0xFFFFFF)) return Fail("SetCtrlVal", UIE_BAD_VALUE);
     if (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) v.number = v.number != 0;
-    c->number = CoerceNumber(*c, v.number);
+    double number = CoerceNumber(*c, v.number);
+    if (number != c->number) NoteModelChanged();  // unchanged: nothing to redraw
+    c->number = number;
     return 0;
 }
 
@@ -246,6 +251,7 @@ extern "C" int ClearListCtrl(int panel, int control) {
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ClearListCtrl", rc);
+    NoteModelChanged();
     c->items.clear();
     c->index = -1;
     return 0;
@@ -256,6 +262,7 @@ extern "C" int InsertListItem(int panel, int control, int index, const char *lab
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("InsertListItem", rc);
+    NoteModelChanged();
     if (label == nullptr) return Fail("InsertListItem", UIE_NULL_POINTER);
     int count = static_cast<int>(c->items.size());
     if (index == -1) index = count;
@@ -283,6 +290,7 @@ extern "C" int ReplaceListItem(int panel, int control, int index, const char *la
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ReplaceListItem", rc);
+    NoteModelChanged();
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("ReplaceListItem", UIE_INDEX_OUT_OF_RANGE);
     va_list args;
     va_start(args, label);
@@ -305,6 +313,7 @@ extern "C" int DeleteListItem(int panel, int control, int index, int count) {
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("DeleteListItem", rc);
+    NoteModelChanged();
     int n = static_cast<int>(c->items.size());
     if (index < 0 || index >= n) return Fail("DeleteListItem", UIE_INDEX_OUT_OF_RANGE);
     if (count == -1 || count > n - index) count = n - index;
@@ -341,6 +350,7 @@ extern "C" int SetCtrlIndex(int panel, int control, int index) {
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("SetCtrlIndex", rc);
+    NoteModelChanged();
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("SetCtrlIndex", UIE_INDEX_OUT_OF_RANGE);
     c->index = index;
     return 0;
