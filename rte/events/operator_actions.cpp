@@ -7,6 +7,7 @@
 #include "rte/events/editing.h"
 #include "rte/events/event_loop.h"
 #include "rte/events/operator_input.h"
+#include "rte/model/list_format.h"
 #include "rte/events/pointer.h"
 #include "rte/ui.h"
 
@@ -110,6 +111,10 @@ int SelectInCtrl(int panel, int control, const std::string &label) {
         if (c->mode == VAL_INDICATOR) return UIE_BAD_VALUE;
         for (size_t i = 0; i < c->items.size() && found < 0; ++i) {
             if (c->items[i].label == label) found = static_cast<int>(i);
+        }
+        // As the operator reads it: without its formatting codes.
+        for (size_t i = 0; i < c->items.size() && found < 0; ++i) {
+            if (VisibleListText(c->items[i].label) == label) found = static_cast<int>(i);
         }
     }
     if (found < 0) return UIE_BAD_VALUE;

@@ -16,6 +16,7 @@
 
 #include "rte/ui.h"
 #include "rte/model/labels.h"
+#include "rte/model/list_format.h"
 #include "rte/model/ui_model.h"
 
 namespace rte::internal {
@@ -129,7 +130,7 @@ double CoerceNumber(const Control &c, double value) {
 
 std::string ValueAsText(const Control &c) {
     if (IsStringStyle(c.style)) return c.text;
-    if (IsListStyle(c.style)) return c.index >= 0 ? c.items[static_cast<size_t>(c.index)].label : "";
+    if (IsListStyle(c.style)) return c.index >= 0 ? VisibleListText(c.items[static_cast<size_t>(c.index)].label) : "";
     if (c.style == CTRL_COLOR_NUMERIC) {
         char buf[16];
         std::snprintf(buf, sizeof buf, "0x%06X", static_cast<unsigned>(c.number));
@@ -178,7 +179,7 @@ std::vector<std::string> CtrlItemLabels(int panel, int control) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     std::vector<std::string> out;
     if (Control *c = FindControl(FindPanel(panel), control)) {
-        for (auto &item : c->items) out.push_back(item.label);
+        for (auto &item : c->items) out.push_back(VisibleListText(item.label));
     }
     return out;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "rte/model/images.h"
+#include "rte/model/list_format.h"
 #include "rte/graphics.h"
 #include "rte/render/render.h"
 
@@ -251,6 +252,33 @@ void DrawTextMessage(cairo_t *cr, Ctx &k) {
     cairo_restore(cr);
 }
 
+// One line of a list box at (x, top): its text, or, for a label with formatting codes
+// (rte/model/list_format.h), its segments: texts in their colours (a selected line's in the
+// highlight colour), at their columns, and filled boxes.
+void DrawListLine(cairo_t *cr, Ctx &k, const std::string &label, int x, int top, int color, bool selected) {
+    int th, tw;
+    TextSize(k.font, "X", &th, &tw);
+    double ty = top + (kListLineHeight - th) / 2.0;
+    if (!HasFormatCodes(label)) {
+        DrawText(cr, k.font, label, x, ty, color);
+        return;
+    }
+    int pen = 0;
+    for (const LineSegment &seg : ParseListLine(label)) {
+        if (seg.column >= 0) pen = seg.column;
+        if (seg.box) {
+            FillRect(cr, x + pen, top + 2, seg.width, kListLineHeight - 4, seg.color);
+            pen += seg.width;
+            continue;
+        }
+        int segColor = seg.color >= 0 && !selected ? seg.color : color;
+        DrawText(cr, k.font, seg.text, x + pen, ty, segColor);
+        int h, w;
+        TextSize(k.font, seg.text, &h, &w);
+        pen += w;
+    }
+}
+
 void DrawListBox(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
     int x = c.left, y = c.top, w = c.width, h = c.height;
@@ -269,10 +297,7 @@ void DrawListBox(cairo_t *cr, Ctx &k) {
             FillRect(cr, x + kListInset, ly, textWidth, kListLineHeight, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
             color = c.dimmed ? kDimmedText : RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
         }
-        int th, tw;
-        TextSize(k.font, "X", &th, &tw);
-        DrawText(cr, k.font, c.items[static_cast<size_t>(i)].label, x + kListInset + 2,
-                 ly + (kListLineHeight - th) / 2.0, color);
+        DrawListLine(cr, k, c.items[static_cast<size_t>(i)].label, x + kListInset + 2, ly, color, i == c.index);
         if (i == c.index && k.focused) FocusRect(cr, x + kListInset, ly, textWidth, kListLineHeight);
     }
     cairo_restore(cr);
@@ -303,7 +328,7 @@ void DrawRing(cairo_t *cr, Ctx &k) {
     bool menu = c.style == CTRL_MENU_RING;
     int bg = menu ? face : IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE);
     FillRect(cr, x, y, w, h, bg);
-    std::string text = c.index >= 0 ? c.items[static_cast<size_t>(c.index)].label : "";
+    std::string text = c.index >= 0 ? VisibleListText(c.items[static_cast<size_t>(c.index)].label) : "";
     int th, tw;
     TextSize(k.font, text, &th, &tw);
     cairo_save(cr);
@@ -435,7 +460,7 @@ void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
         }
         int th = 0;
         MeasureText(font, "X", &th, nullptr);
-        DrawText(cr, font, c.items[static_cast<size_t>(i)].label, g.left + kListInset + 4,
+        DrawText(cr, font, VisibleListText(c.items[static_cast<size_t>(i)].label), g.left + kListInset + 4,
                  ly + (kListLineHeight - th) / 2.0, color);
     }
     cairo_restore(cr);

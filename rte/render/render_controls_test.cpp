@@ -228,3 +228,32 @@ TEST_F(Render, RingListOpensBelowOrAboveWithTheMarkedItem) {
     EXPECT_EQ(pic.At(30 + 90, top + 2 + 15 + 1), highlight);
     EXPECT_EQ(pic.At(30 + 90, top - 3), 0xC0C0C0);
 }
+
+// A list line's formatting codes: the swatch is drawn at its column in its colour, the name's
+// text before it, and codes the engine does not know show nothing.
+TEST_F(Render, ListLinesDrawTheirFormattingCodes) {
+    int list = NewCtrl(panel, CTRL_LIST_BOX, "", 10, 10);
+    SetCtrlAttribute(panel, list, ATTR_WIDTH, 280);
+    InsertListItem(panel, list, -1, "Red\033p150l\033fgCCCCCC\033drawfilledbox001CCCCCC\033fg00ff00\033drawfilledbox100ff0000", 1);
+    InsertListItem(panel, list, -1, "\033zz\033fg12\033", 2);  // unknown and cut-short codes only
+    InsertListItem(panel, list, -1, "plain", 3);
+    SetCtrlIndex(panel, list, 2);  // the first lines are not highlighted
+    Picture pic = PanelPicture(panel);
+    int x0 = 10 + 2 + 2, y0 = 10 + 2;  // the line's text start, the first line's top
+    EXPECT_EQ(pic.At(x0 + 150, y0 + 7), 0xCCCCCC);  // the 1-pixel separator
+    for (int dx : {1, 50, 100}) EXPECT_EQ(pic.At(x0 + 150 + dx, y0 + 7), 0xFF0000) << dx;
+    EXPECT_EQ(pic.At(x0 + 150 + 102, y0 + 7), 0xFFFFFF);  // past the swatch: the list's white
+    EXPECT_GT(pic.CountNot(0xFFFFFF, y0, x0, 15, 40), 10);  // "Red" is drawn
+    EXPECT_EQ(pic.CountNot(0xFFFFFF, y0, x0 + 40, 15, 100), 0);  // nothing between name and swatch
+    EXPECT_EQ(pic.CountNot(0xFFFFFF, y0 + 15, x0, 15, 260), 0);  // the second line shows nothing
+    // Operators and scripts read the text alone.
+    EXPECT_EQ(rte::testing::ItemLabels(panel, list), (std::vector<std::string>{"Red", "", "plain"}));
+    ASSERT_EQ(SetCtrlIndex(panel, list, 0), 0);
+    EXPECT_EQ(rte::testing::ValueText(panel, list), "Red");
+    DisplayPanel(panel);
+    EXPECT_EQ(rte::testing::Select(panel, list, "plain"), 0);
+    EXPECT_EQ(rte::testing::Select(panel, list, "Red"), 0);
+    int value = 0;
+    GetCtrlVal(panel, list, &value);
+    EXPECT_EQ(value, 1);
+}
