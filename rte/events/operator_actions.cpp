@@ -4,9 +4,11 @@
 // it caused before it returns (rte/events/operator_input.h).
 #include <new>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/editing.h"
 #include "rte/events/event_loop.h"
 #include "rte/events/operator_input.h"
+#include "rte/model/color_choice.h"
 #include "rte/model/list_format.h"
 #include "rte/events/pointer.h"
 #include "rte/ui.h"
@@ -45,6 +47,12 @@ void TypeOver(int panel, int control, const std::string &text) {
     InsertText(panel, control, accepted);
 }
 
+bool IsColorNumeric(int panel, int control) {
+    Lock hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c != nullptr && c->style == CTRL_COLOR_NUMERIC;
+}
+
 }  // namespace
 
 int PressCtrl(int panel, int control) {
@@ -60,7 +68,8 @@ int PressCtrl(int panel, int control) {
         }
         if (CallCtrl(panel, control, EVENT_LEFT_CLICK, y, x) != 0) return Finish();
         if (CanFocus(panel, control)) FocusByOperator(panel, control);
-        ToggleAndCommit(panel, control);
+        if (IsColorNumeric(panel, control)) OpenColorChoice(panel, control);  // a click opens it
+        else ToggleAndCommit(panel, control);
         return Finish();
     });
 }
@@ -68,6 +77,19 @@ int PressCtrl(int panel, int control) {
 int TypeIntoCtrl(int panel, int control, const std::string &text) {
     int rc = CheckOperable(panel, control, false);
     if (rc < 0) return rc;
+    if (IsColorNumeric(panel, control)) {
+        // A colour typed as its colour choice's custom entry takes it.
+        int color = 0;
+        if (!ParseColorText(text, &color)) return UIE_BAD_VALUE;
+        return OutOfMemoryGuard([&] {
+            FocusByOperator(panel, control);
+            if (!ChooseColor(panel, control, color)) {
+                Finish();
+                return UIE_BAD_VALUE;
+            }
+            return Finish();
+        });
+    }
     {
         Lock hold(ModelLock());
         Control *c = FindControl(FindPanel(panel), control);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/editing.h"
 #include "rte/events/pointer.h"
 #include "rte/model/layout.h"
@@ -113,6 +114,9 @@ void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
     case CTRL_RING: case CTRL_MENU_RING: case CTRL_PICTURE_RING:
         OpenRingPopup(panel, control);
         break;
+    case CTRL_COLOR_NUMERIC:
+        OpenColorChoice(panel, control);
+        break;
     case CTRL_STRING:
         PlaceCaret(panel, control, x, clicks >= 2);
         break;
@@ -214,9 +218,13 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
         RingPopupKey(panel, keyCode);
         return;
     }
+    if (ColorChoiceOpen(panel)) {
+        ColorChoiceKey(panel, keyCode);
+        return;
+    }
     int key = keyCode & 0xFFFF;
     bool character = IsCharacterKey(keyCode);
-    bool ring = false, button = false, list = false;
+    bool ring = false, button = false, list = false, colour = false;
     {
         Lock hold(ModelLock());
         Panel *p = FindPanel(panel);
@@ -225,12 +233,19 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
             ring = IsRing(*c);
             button = IsButton(c->style);
             list = IsListStyle(c->style);
+            colour = c->style == CTRL_COLOR_NUMERIC;
         }
     }
     // Space, F4 and Alt+Down open the list of a ring.
     if (ring && ((key == ' ' && character) || key == VAL_F4_VKEY ||
                  (key == VAL_DOWN_ARROW_VKEY && (keyCode & VAL_ALT_MODIFIER)))) {
         OpenRingPopup(panel, control);
+        return;
+    }
+    // Space, Enter, F4 and Alt+Down open the colour choice of a colour numeric.
+    if (colour && ((key == ' ' && character) || key == VAL_ENTER_VKEY || key == VAL_F4_VKEY ||
+                   (key == VAL_DOWN_ARROW_VKEY && (keyCode & VAL_ALT_MODIFIER)))) {
+        OpenColorChoice(panel, control);
         return;
     }
     // Space presses a button; the key's text then gives the button its EVENT_KEYPRESS.
@@ -291,6 +306,10 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
 
 void TypeText(int panel, int control, const std::string &text) {
     if (!PanelTakesInput(panel) || RingPopupOpen(panel)) return;  // the keys of an open list are its own
+    if (ColorChoiceOpen(panel)) {
+        ColorChoiceText(panel, text);  // hex digits for its custom entry
+        return;
+    }
     bool entry;
     {
         Lock hold(ModelLock());
@@ -323,6 +342,7 @@ void Keystroke(int panel, int control, int keyCode) {
 
 void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
     SetPointer(panel, x, y, leftDown, rightDown);
+    ColorChoicePointer(panel, x, y);
     bool popup = RingPopupOpen(panel);
     int item = popup ? RingPopupItem(panel, x, y) : -1;
     Lock hold(ModelLock());
@@ -346,6 +366,11 @@ void ButtonDown(int panel, int x, int y, bool right, int clicks) {
             if (Panel *p = FindPanel(panel)) p->view.ringHover = item;
         }
         CloseRingPopup(panel, !right);
+        return;
+    }
+    if (ColorChoiceOpen(panel)) {
+        if (right) CloseColorChoice(panel);
+        else ColorChoiceClick(panel, x, y);
         return;
     }
     int style = 0;
@@ -410,7 +435,10 @@ void WindowFocusChanged(int panel, bool hasFocus) {
         p->view.hasFocus = hasFocus;
         if (!hasFocus) p->view.selecting = 0;
     }
-    if (!hasFocus) CloseRingPopup(panel, false);
+    if (!hasFocus) {
+        CloseRingPopup(panel, false);
+        CloseColorChoice(panel);
+    }
 }
 
 void CloseByOperator(int panel) {

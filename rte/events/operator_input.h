@@ -44,7 +44,8 @@ int TabNeighbour(int panel, int from, bool backwards);
 //   - While a ring's list is open, the keys are its own: Up, Down, Home, End mark an item, Enter
 //     or Space chooses it (EVENT_VAL_CHANGED when it differs, EVENT_COMMIT), Esc and Tab close it.
 //   - Space, F4 and Alt+Down open the list of a ring; Space presses a command button
-//     (EVENT_COMMIT; not again while the key repeats).
+//     (EVENT_COMMIT; not again while the key repeats). Space, Enter, F4 and Alt+Down open the
+//     colour choice of a colour numeric, whose keys are then its own (rte/events/color_choice.h).
 //   - A character without Ctrl or Alt does nothing more here: its text comes as TypeText.
 //   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, a key that is a visible,
 //     undimmed control's ATTR_SHORTCUT_KEY presses that control (toggle, EVENT_COMMIT; a numeric
@@ -98,11 +99,14 @@ void CloseByOperator(int panel);
 
 // A click on the control and its release over it: EVENT_LEFT_CLICK at its centre; unless
 // swallowed the focus moves to it (when it can take the focus), a toggle button toggles
-// (EVENT_VAL_CHANGED), and EVENT_COMMIT follows.
+// (EVENT_VAL_CHANGED), and EVENT_COMMIT follows; a colour numeric opens its colour choice
+// instead (rte/events/color_choice.h), whose choice commits.
 int PressCtrl(int panel, int control);
 // Focus as a click would, select the whole text, type text over it (one EVENT_KEYPRESS per byte,
 // cut to the maximum entry length; the selection is replaced by what was accepted, also by
-// nothing when every key was swallowed), then Enter (KeyDown). A string or numeric entry only.
+// nothing when every key was swallowed), then Enter (KeyDown). A string or numeric entry, or a
+// colour numeric, whose text is a colour ("#RRGGBB", "0xRRGGBB", "RRGGBB") chosen as its colour
+// choice's custom entry chooses it (UIE_BAD_VALUE for text that is no colour).
 int TypeIntoCtrl(int panel, int control, const std::string &text);
 // Focus as a click would, choose the first item with this label (EVENT_VAL_CHANGED when the
 // choice changed), then EVENT_COMMIT.

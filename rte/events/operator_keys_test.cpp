@@ -3,10 +3,13 @@
 // buttons, a button held and released; and the key names of operator scripts.
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/operator_input.h"
+#include "rte/model/color_choice.h"
 #include "rte/events/operator_script.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -220,6 +223,78 @@ TEST_F(OperatorKeys, AModalPopupKeepsInputToItself) {
     RemovePopup(popup);
     EXPECT_EQ(ClosePanel(panel), 0);
     EXPECT_EQ(g_commits.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> g_colorEvents;
+int RecordColor(int panel, int control, int event, void *, int, int) {
+    if (event == EVENT_VAL_CHANGED || event == EVENT_COMMIT) {
+        g_colorEvents.push_back(std::to_string(event) + "=" + ValueText(panel, control));
+    }
+    return 0;
+}
+
+// The colour choice a colour numeric opens: by the pointer, by the keys (the grid and the
+// custom entry), and closed without a choice.
+TEST_F(OperatorKeys, AColourNumericChoosesFromItsColourChoice) {
+    int colour = NewCtrl(panel, CTRL_COLOR_NUMERIC, "Colour", 180, 150);
+    SetCtrlVal(panel, colour, 0x000000);
+    InstallCtrlCallback(panel, colour, RecordColor, nullptr);
+    auto open = [&] {
+        g_colorEvents.clear();
+        ASSERT_EQ(Press(panel, colour), 0);
+        ASSERT_TRUE(in::ColorChoiceOpen(panel));
+        EXPECT_TRUE(g_colorEvents.empty());  // opening commits nothing
+    };
+    // The grid's third swatch is light grey, the fifth red (rte/model/color_choice.cpp).
+    open();
+    in::ButtonDown(panel, 0, 0, false, 1);  // outside: closes, nothing chosen
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    EXPECT_TRUE(g_colorEvents.empty());
+    open();
+    Keys(colour, {VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY,
+                  VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xFF0000", "1=0xFF0000"}));
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    // Hex digits into the custom entry; Backspace takes one back; other characters are ignored.
+    open();
+    Keys(colour, {'1', '2', 'x', '3', '4', '5', '6', '7', VAL_BACKSPACE_VKEY, 'a', VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0x12345A", "1=0x12345A"}));
+    // The same colour again: committed, but no change.
+    open();
+    Keys(colour, {'1', '2', '3', '4', '5', 'a', VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"1=0x12345A"}));
+    // The pointer: hovering marks, a click on a swatch chooses it.
+    open();
+    {
+        std::lock_guard<std::recursive_mutex> hold(in::ModelLock());
+        in::Panel *p = in::FindPanel(panel);
+        in::ColorChoiceGeometry g;
+        in::ColorChoicePlace(*p, *in::FindControl(p, colour), &g);
+        int x = g.left + in::kColorMargin + 2 * in::kColorCell + 5, y = g.top + in::kColorMargin + 5;
+        in::PointerMoved(panel, x, y, false, false);
+        EXPECT_EQ(p->view.colorHover, 2);
+        in::ButtonDown(panel, x, y, false, 1);
+    }
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xCCCCCC", "1=0xCCCCCC"}));
+    // Escape closes; typing a colour as a script does chooses it at once.
+    open();
+    Keys(colour, {VAL_ESC_VKEY});
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    EXPECT_EQ(Type(panel, colour, "#ff8000"), 0);
+    EXPECT_EQ(Type(panel, colour, "0x00FF00"), 0);
+    EXPECT_EQ(Type(panel, colour, "80"), 0);
+    EXPECT_EQ(Type(panel, colour, "red"), UIE_BAD_VALUE);
+    EXPECT_EQ(Type(panel, colour, "#1234567"), UIE_BAD_VALUE);
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xFF8000", "1=0xFF8000", "2=0x00FF00", "1=0x00FF00",
+                                                        "2=0x000080", "1=0x000080"}));
+    // An indicator opens nothing.
+    SetCtrlAttribute(panel, colour, ATTR_CTRL_MODE, VAL_INDICATOR);
+    in::OpenColorChoice(panel, colour);
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rte/graphics.h"
+#include "rte/model/color_choice.h"
 #include "rte/render/render.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -256,4 +257,23 @@ TEST_F(Render, ListLinesDrawTheirFormattingCodes) {
     int value = 0;
     GetCtrlVal(panel, list, &value);
     EXPECT_EQ(value, 1);
+}
+
+// The open colour choice: the grid of colours and the custom entry's swatch, over the panel.
+TEST_F(Render, TheColourChoiceShowsItsColours) {
+    int colour = NewCtrl(panel, CTRL_COLOR_NUMERIC, "Colour", 20, 20);
+    SetCtrlVal(panel, colour, 0x123456);
+    rte::internal::ViewState view;
+    view.colorChoice = colour;
+    view.colorHover = 4;
+    Picture pic = ViewPicture(panel, view);
+    int gx = 20 + rte::internal::kColorMargin, gy = 20 + 22 + rte::internal::kColorMargin;  // below the control
+    EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell + 10, gy + 10), 0xFF0000);  // the fifth swatch
+    EXPECT_EQ(pic.At(gx + 1 * rte::internal::kColorCell + 10, gy + 10), 0x808080);
+    EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell, gy + 10), 0x000000);  // the marked swatch's frame
+    int customTop = gy + 4 * rte::internal::kColorCell + rte::internal::kColorMargin;  // with the row of greys
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x123456);
+    view.colorTyped = "ff";
+    pic = ViewPicture(panel, view);
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far
 }

@@ -79,6 +79,7 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view) {
         if ((*it)->visible) DrawChildPanel(cr, **it);
     }
     RenderRingPopup(cr, p, view);
+    RenderColorChoice(cr, p, view);
     cairo_restore(cr);
 }
 
