@@ -189,11 +189,11 @@ const char *GetUILErrorString(int errorCode);
  * UIE_BAD_ATTRIBUTE; one that does not apply to the object UIE_WRONG_ATTRIBUTE; a value out of
  * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only.
  *
- * Kept and read back, but not yet acted on by the displays (the window manager's decorations,
- * keyboard shortcuts and the colour picker come with the displays' support for them):
- * ATTR_MOVABLE, ATTR_SIZABLE, ATTR_CLOSE_ITEM_VISIBLE, ATTR_FLOATING,
- * ATTR_HAS_TASKBAR_BUTTON_OFF and ATTR_EXTRA_COLOR of top-level panels, ATTR_MARKER_STYLE and
- * ATTR_TICK_STYLE of slides, ATTR_SHOW_MORE_COLORS, ATTR_SHORTCUT_KEY. ATTR_CHECKED waits for
+ * Kept and read back, but not yet acted on by the displays (the window manager's decorations
+ * come with the displays' support for them): ATTR_MOVABLE, ATTR_SIZABLE, ATTR_FLOATING and
+ * ATTR_EXTRA_COLOR of top-level panels. ATTR_CLOSE_ITEM_VISIBLE 0 keeps the operator from
+ * closing the panel (the window manager may still show a close box); ATTR_HAS_TASKBAR_BUTTON_OFF
+ * keeps the window off the task bar where the window system allows. ATTR_CHECKED waits for
  * menus. */
 #define ATTR_DIMMED                500  /* int 0/1; panels, controls; 0. Dimmed controls take no input */
 #define ATTR_CALLBACK_DATA         510  /* pointer; panels, controls; null */
@@ -256,11 +256,11 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_MAX_ENTRY_LENGTH      771  /* int -1 or >= 0; string, numeric: most characters the operator may type (-1 no limit; default -1). Values set by the program are not cut */
 #define ATTR_VISIBLE_LINES         821  /* int 1..100; list boxes; 5 (sets the height to 15 per line + 4) */
 #define ATTR_SHOW_INCDEC_ARROWS    974  /* int 0/1; numerics, slides; 1 */
-#define ATTR_FILL_COLOR            980  /* int colour or VAL_TRANSPARENT; slides; 0x0000FF */
-#define ATTR_MARKER_STYLE          982  /* int 0..3; slides; 0 */
-#define ATTR_TICK_STYLE            983  /* int 0..3; slides; 0 */
-#define ATTR_SHOW_MORE_COLORS      996  /* int 0/1; colour numerics; 1 */
-#define ATTR_SHORTCUT_KEY          1020 /* int key code or 0; controls; 0 */
+#define ATTR_FILL_COLOR            980  /* int colour or VAL_TRANSPARENT; slides: the track's part up to the value; 0x0000FF. Transparent: a marker shows the value alone, a plain bar (marker 0) is filled in the system highlight colour */
+#define ATTR_MARKER_STYLE          982  /* int 0..3; slides: how the value is marked: 0 the track filled, 1 a pointer, 2 a thumb, 3 a progress bar of blocks in the highlight colour; 0 */
+#define ATTR_TICK_STYLE            983  /* int 0..3; slides: 0 none, 1 ticks at the ends, 2 at every tenth, 3 the value in per cent of the range inside the track; 0 */
+#define ATTR_SHOW_MORE_COLORS      996  /* int 0/1; colour numerics: the colour choice adds a row of greys to its standard colours and custom entry; 1 */
+#define ATTR_SHORTCUT_KEY          1020 /* int key code or 0; controls: the key (with its modifiers) that presses the control wherever the panel's focus is (VAL_ENTER_VKEY, VAL_ESC_VKEY for a dialog's buttons); 0 */
 #define ATTR_CHECKED               1040 /* int 0/1; menu items: the check mark. The engine's panels have no menus yet: on panels and controls it gives UIE_WRONG_ATTRIBUTE */
 #define ATTR_INTERVAL              1270 /* double seconds >= 0; timers; 1.0. 0 ticks on every pass of the event loop. Setting it restarts the count */
 #define ATTR_ENABLED               1271 /* int 0/1; timers; 1. Enabling restarts the count */

@@ -277,3 +277,42 @@ TEST_F(Render, TheColourChoiceShowsItsColours) {
     pic = ViewPicture(panel, view);
     EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far
 }
+
+// An indicator set up as a progress bar: the track is filled up to the value, by blocks of the
+// highlight colour (marker 3) or as one fill (marker 0, with a transparent fill colour the
+// highlight colour too), and nothing past it.
+TEST_F(Render, SlidesShowTheirValueAsTheirMarkerStyleSays) {
+    const int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
+    for (int marker : {0, 3}) {
+        int bar = NewCtrl(panel, CTRL_HORIZONTAL_SLIDE, "", 40, 20);
+        SetCtrlAttribute(panel, bar, ATTR_WIDTH, 200);
+        SetCtrlAttribute(panel, bar, ATTR_HEIGHT, 14);
+        SetCtrlAttribute(panel, bar, ATTR_SHOW_DIGITAL_DISPLAY, 0);
+        SetCtrlAttribute(panel, bar, ATTR_SHOW_INCDEC_ARROWS, 0);
+        SetCtrlAttribute(panel, bar, ATTR_MARKER_STYLE, marker);
+        SetCtrlAttribute(panel, bar, ATTR_TICK_STYLE, marker == 3 ? 3 : 0);
+        SetCtrlAttribute(panel, bar, ATTR_FILL_COLOR, VAL_TRANSPARENT);
+        SetCtrlVal(panel, bar, 40.0);
+        Picture pic = PanelPicture(panel);
+        // 40 % of the 196 inner pixels is 78: filled before, white after.
+        int filled = 0, white = 0;
+        for (int x = 22; x < 22 + 196; ++x) {
+            int color = pic.At(x, 40 + 3);
+            filled += color == highlight;
+            white += color == 0xFFFFFF;
+        }
+        EXPECT_NEAR(filled, marker == 3 ? 78 - 2 * 78 / 12 : 78, 12) << marker;
+        EXPECT_EQ(pic.At(22 + 150, 40 + 3), 0xFFFFFF) << marker;
+        EXPECT_GT(white, 90) << marker;
+        if (marker == 3) {
+            // The value in per cent is written in the middle of the bar, past the filled part:
+            // dark pixels on the white.
+            int dark = 0;
+            for (int yy = 42; yy < 52; ++yy) {
+                for (int xx = 104; xx < 136; ++xx) dark += pic.At(xx, yy) != 0xFFFFFF && pic.At(xx, yy) != highlight;
+            }
+            EXPECT_GT(dark, 5);
+        }
+        DiscardCtrl(panel, bar);
+    }
+}
