@@ -29,6 +29,8 @@
  *   toolbox/ui/ctrl_helpers.h          quiet discards, radio groups, string values, typed attributes, event names
  *   toolbox/ui/ring_sizing.h           rings sized to their longest label
  *   toolbox/ui/bitmap_colours.h        picture images recoloured to the panel's colour scheme
+ *   toolbox/ui/progress_dialog.h       a progress dialog with a cancel button
+ *   toolbox/ui/colour_popup.h          a popup editing a list of named colours
  *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
@@ -65,6 +67,8 @@
 #include "toolbox/ui/ctrl_helpers.h"
 #include "toolbox/ui/ring_sizing.h"
 #include "toolbox/ui/bitmap_colours.h"
+#include "toolbox/ui/progress_dialog.h"
+#include "toolbox/ui/colour_popup.h"
 #include "toolbox/ui/callback_chain.h"
 #include "toolbox/windows/deferred_calls.h"
 #include "toolbox/windows/registry.h"
