@@ -1,9 +1,10 @@
 // toolbox/files/bitmap_files.cpp - the engine's bitmaps written as BMP files (bitmap_files.h).
 //
 // The engine gives the rows top row first, each of its own length, 24- and 32-bit pixels red
-// first; the file wants them bottom row first, padded to four bytes, blue first. Each row is
-// converted into one padded buffer and written from there, last row first, so the image is
-// never held twice.
+// first; the file wants them bottom row first, padded to four bytes, blue first. Rows are
+// converted, last row first, into a block of a few hundred kilobytes that is written whole when
+// full, straight to the file (no stream buffer in between), so the image is never held twice and
+// each byte is copied once on its way.
 //
 // Everything that can run out of memory is allocated before the file is made, and a file that
 // cannot be written whole is removed again, so a failure never leaves a partial file behind.
@@ -21,7 +22,7 @@
 namespace {
 
 constexpr uint32_t kHeadersSize = 14 + 40;
-constexpr size_t kStreamBuffer = 1 << 16;  // fewer, larger writes than stdio's default
+constexpr size_t kBlockBytes = 256 * 1024;  // rows converted before each write
 
 void Put16(unsigned char *at, uint32_t v) {
     at[0] = static_cast<unsigned char>(v);
@@ -49,14 +50,13 @@ struct Buffers {
     unsigned char *pixels = nullptr;  // the engine's rows
     int *colors = nullptr;            // the engine's colour table
     unsigned char *table = nullptr;   // the colour table as written (palette depths)
-    unsigned char *row = nullptr;     // one padded row as written
-    char *streamBuffer = nullptr;
+    unsigned char *block = nullptr;   // padded rows as written, blockRows of them
+    int blockRows = 0;
     ~Buffers() {
         free(pixels);
         free(colors);
         free(table);
-        free(row);
-        free(streamBuffer);
+        free(block);
     }
 };
 
@@ -122,14 +122,39 @@ void FillColorTable(unsigned char *table, const int *colors, int colorSize, uint
 // One engine row as the file holds it: red and blue exchanged in true-colour pixels, zero
 // padding behind it (already in place: the buffer was zeroed and only the pixels are copied).
 void ConvertRow(unsigned char *out, const unsigned char *in, const Layout &l) {
-    memcpy(out, in, static_cast<size_t>(l.rowUsed));
-    if (l.depth < 24) return;
-    size_t step = static_cast<size_t>(l.depth / 8);
-    unsigned char *end = out + static_cast<size_t>(l.width) * step;
-    for (unsigned char *px = out; px < end; px += step) {
-        unsigned char red = px[0];
-        px[0] = px[2];
-        px[2] = red;
+    size_t n = static_cast<size_t>(l.width);
+    if (l.depth == 24) {
+        size_t i = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        // Four pixels (three words) at a time: R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3 become
+        // B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3.
+        for (; i + 12 <= 3 * n; i += 12) {
+            uint32_t w0, w1, w2;
+            memcpy(&w0, in + i, 4);
+            memcpy(&w1, in + i + 4, 4);
+            memcpy(&w2, in + i + 8, 4);
+            uint32_t o0 = ((w0 >> 16) & 0xFF) | (w0 & 0xFF00) | ((w0 & 0xFF) << 16) | (((w1 >> 8) & 0xFF) << 24);
+            uint32_t o1 = (w1 & 0xFF) | ((w0 >> 24) << 8) | ((w2 & 0xFF) << 16) | ((w1 >> 24) << 24);
+            uint32_t o2 = ((w1 >> 16) & 0xFF) | ((w2 >> 24) << 8) | (w2 & 0xFF0000) | (((w2 >> 8) & 0xFF) << 24);
+            memcpy(out + i, &o0, 4);
+            memcpy(out + i + 4, &o1, 4);
+            memcpy(out + i + 8, &o2, 4);
+        }
+#endif
+        for (; i < 3 * n; i += 3) {  // copied and exchanged in one pass
+            out[i] = in[i + 2];
+            out[i + 1] = in[i + 1];
+            out[i + 2] = in[i];
+        }
+    } else if (l.depth == 32) {
+        for (size_t i = 0; i < 4 * n; i += 4) {
+            out[i] = in[i + 2];
+            out[i + 1] = in[i + 1];
+            out[i + 2] = in[i];
+            out[i + 3] = in[i + 3];
+        }
+    } else {
+        memcpy(out, in, static_cast<size_t>(l.rowUsed));
     }
 }
 
@@ -139,9 +164,15 @@ bool WriteFile(FILE *f, const Layout &l, const Buffers &b) {
     FillHeaders(headers, l);
     if (fwrite(headers, 1, kHeadersSize, f) != kHeadersSize) return false;
     if (l.colors && fwrite(b.table, 4, l.colors, f) != l.colors) return false;
+    int inBlock = 0;
     for (int y = l.height - 1; y >= 0; --y) {
-        ConvertRow(b.row, b.pixels + static_cast<size_t>(y) * static_cast<size_t>(l.rowBytes), l);
-        if (fwrite(b.row, 1, l.paddedRow, f) != l.paddedRow) return false;
+        unsigned char *row = b.block + static_cast<size_t>(inBlock) * l.paddedRow;
+        ConvertRow(row, b.pixels + static_cast<size_t>(y) * static_cast<size_t>(l.rowBytes), l);
+        if (++inBlock == b.blockRows || y == 0) {
+            size_t bytes = static_cast<size_t>(inBlock) * l.paddedRow;
+            if (fwrite(b.block, 1, bytes, f) != bytes) return false;
+            inBlock = 0;
+        }
     }
     return true;
 }
@@ -171,13 +202,16 @@ extern "C" int SaveBitmapToFile(const char *fileName, int bitmapID) {
         if (b.table == nullptr) return UIE_OUT_OF_MEMORY;
         FillColorTable(b.table, b.colors, colorSize, l.colors);
     }
-    b.row = static_cast<unsigned char *>(RteCalloc(l.paddedRow, 1));
-    b.streamBuffer = static_cast<char *>(RteMalloc(kStreamBuffer));
-    if (b.row == nullptr || b.streamBuffer == nullptr) return UIE_OUT_OF_MEMORY;
+    b.blockRows = static_cast<int>(kBlockBytes / l.paddedRow);
+    if (b.blockRows < 1) b.blockRows = 1;
+    if (b.blockRows > l.height) b.blockRows = l.height;
+    // Zeroed once: the padding bytes of every row stay zero, as rows copy only their pixels.
+    b.block = static_cast<unsigned char *>(RteCalloc(static_cast<size_t>(b.blockRows) * l.paddedRow, 1));
+    if (b.block == nullptr) return UIE_OUT_OF_MEMORY;
 
     FILE *f = fopen(fileName, "wb");
     if (f == nullptr) return OpenFailure(errno);
-    setvbuf(f, b.streamBuffer, _IOFBF, kStreamBuffer);
+    setvbuf(f, nullptr, _IONBF, 0);  // the blocks go to the file as they are
     bool written = WriteFile(f, l, b);
     int writeErr = errno;
     bool closed = fclose(f) == 0;
