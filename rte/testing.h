@@ -66,8 +66,19 @@ int KeyPress(int panel, int control, int keyCode);
 // to its ATTR_CLOSE_CTRL when set.
 int ClosePanel(int panel);
 
+// The mouse, as the screen display reports it for a panel's window (panel: a top-level panel;
+// coordinates: its client area). MoveMouse moves the pointer there with the buttons as they
+// are; MouseButton presses or releases a button where the pointer is: a press sends
+// EVENT_LEFT_CLICK / EVENT_RIGHT_CLICK (data1 = y, data2 = x) to the control under it (to the
+// panel when none) and acts as a click does; a release over a pressed button commits it. A
+// visible child panel under the pointer takes the input in its own coordinates, and the panel
+// that took a press keeps the input until the buttons are up. 0 or UIE_BAD_PANEL.
+int MoveMouse(int panel, int x, int y);
+int MouseButton(int panel, bool right, bool down);
+
 // ---- Simple hooks ----
-// Sets the pointer position (panel coordinates) and buttons that GetRelativeMouseState reports.
+// Sets the pointer position (panel coordinates) and buttons that GetRelativeMouseState reports,
+// without any input event.
 void SetMouseState(int panel, int x, int y, bool leftDown, bool rightDown);
 // Drops files on a panel: EVENT_FILES_DROPPED to its callback with the paths readable through
 // RteGetDroppedFile during the callback.

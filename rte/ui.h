@@ -408,7 +408,10 @@ int GetUserEvent(int waitMode, int *panel, int *control);
 int MessagePopup(const char *title, const char *message);
 
 /* The pointer position relative to a panel (control 0) or control, and the button states
- * (1 = down); null out-pointers skipped. 0, UIE_BAD_PANEL, UIE_BAD_CONTROL. */
+ * (1 = down); null out-pointers skipped. 0, UIE_BAD_PANEL, UIE_BAD_CONTROL. On the screen
+ * display this is the real pointer, also outside the control and outside the window (where it
+ * left the window, or where it is while a button is held); on the headless display the pointer
+ * that operator scripts move (move, button) and tests set. */
 int GetRelativeMouseState(int panel, int control, int *x, int *y, int *leftButton,
                           int *rightButton, int *keyModifiers);
 

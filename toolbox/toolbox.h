@@ -32,6 +32,9 @@
  *   toolbox/ui/progress_dialog.h       a progress dialog with a cancel button
  *   toolbox/ui/colour_popup.h          a popup editing a list of named colours
  *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
+ *   toolbox/ui/tool_tips.h             tool tips on controls (SetCtrlToolTipAttribute)
+ *   toolbox/ui/mouse_events.h          pointer moves and button releases for a control's callback
+ *   toolbox/ui/ui_services.h           recessed frames, metafont information, accelerator escapes, closest colour
  *   toolbox/windows/deferred_calls.h   delayed calls, calls on another thread with a wait
  *   toolbox/windows/registry.h         one-call registry values (RegWriteString, RegReadULong, ...)
  *   toolbox/windows/system_info.h      machine facts and desktop settings (GetCompName, GetDiskSpace, ...)
@@ -70,6 +73,9 @@
 #include "toolbox/ui/progress_dialog.h"
 #include "toolbox/ui/colour_popup.h"
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/tool_tips.h"
+#include "toolbox/ui/mouse_events.h"
+#include "toolbox/ui/ui_services.h"
 #include "toolbox/windows/deferred_calls.h"
 #include "toolbox/windows/registry.h"
 #include "toolbox/windows/system_info.h"

@@ -36,6 +36,10 @@ extern "C" {
 #define COLOR_BTNTEXT          18
 #define COLOR_INACTIVECAPTIONTEXT 19
 #define COLOR_BTNHIGHLIGHT     20
+#define COLOR_3DDKSHADOW       21
+#define COLOR_3DLIGHT          22
+#define COLOR_INFOTEXT         23
+#define COLOR_INFOBK           24
 
 /* The colour of display item index in Windows order (0x00BBGGRR: red in the low byte), taken
  * from the run-time engine's system colour table (RteGetSysColor), which the renderer draws

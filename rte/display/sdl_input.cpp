@@ -57,6 +57,16 @@ Uint32 WindowIdOf(const SDL_Event &e) {
     }
 }
 
+// The pointer left the window: no more motion comes while no button is held, so its position
+// outside is read from the screen, for GetRelativeMouseState to report where it is.
+void PointerLeft(int panel, SDL_Window *window) {
+    int gx = 0, gy = 0, wx = 0, wy = 0;
+    Uint32 buttons = SDL_GetGlobalMouseState(&gx, &gy);
+    SDL_GetWindowPosition(window, &wx, &wy);
+    PointerMoved(panel, ToPanel(gx - wx), ToPanel(gy - wy), (buttons & SDL_BUTTON_LMASK) != 0,
+                 (buttons & SDL_BUTTON_RMASK) != 0);
+}
+
 }  // namespace
 
 void HandleInput(const SDL_Event &e) {
@@ -83,6 +93,7 @@ void HandleInput(const SDL_Event &e) {
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) CloseByOperator(panel);
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) WindowFocusChanged(panel, true);
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) WindowFocusChanged(panel, false);
+        else if (e.window.event == SDL_WINDOWEVENT_LEAVE) PointerLeft(panel, win->window);
         break;
     case SDL_MOUSEMOTION:
         PointerMoved(panel, ToPanel(e.motion.x), ToPanel(e.motion.y), (e.motion.state & SDL_BUTTON_LMASK) != 0,

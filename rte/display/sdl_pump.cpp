@@ -26,6 +26,7 @@ namespace {
 std::atomic<bool> g_started{false};
 std::atomic<bool> g_wakePending{false};
 Uint32 g_wakeEvent = 0;
+bool g_inputSinceDrawn = true;  // the main thread's pump only
 
 bool Start(std::string *error) {
     // The program's signals keep their default meaning (SIGTERM ends it, as without a screen).
@@ -72,11 +73,6 @@ void Wake() {
     SDL_PushEvent(&e);
 }
 
-// Whether the windows may not show the model as it is: something changed (ModelGeneration), a
-// window was made or changed, or input came (what the operator sees beyond the values).
-unsigned long g_drawnGeneration = ~0ul;
-bool g_inputSinceRedraw = true;
-
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
     // A program that processes events in a tight loop (ProcessSystemEvents after each step of
@@ -88,21 +84,24 @@ void Pump(double deadline, bool wait) {
         if (lastLook >= 0 && now >= lastLook && now - lastLook < 0.001) return;
         lastLook = now;
     }
-    if (sdl::SyncWindows()) g_inputSinceRedraw = true;
-    // Windows are drawn only when something changed. Before a wait they always show the model as
-    // it is now; a program that calls ProcessSystemEvents in a loop gets at most one redraw per
-    // frame (60 a second), so that drawing does not slow its work down, and none while nothing
-    // changes, so that a report that changes nothing costs no drawing at all.
+    bool windowsChanged = sdl::SyncWindows();
+    // Before a wait the windows always show the model as it is now. They are drawn only when
+    // something may have changed what they show: a window made or resized, input (which also
+    // changes what the operator sees beyond the model), or a change of the model; so an idle
+    // program whose hidden timers tick often draws nothing. Once a second they are drawn anyway,
+    // should a change have gone uncounted. A program that calls ProcessSystemEvents in a loop
+    // gets at most one redraw per frame (60 a second), so that drawing does not slow its work.
     static double lastRedraw = -1;
-    unsigned long generation = ModelGeneration();
-    if (g_inputSinceRedraw || generation != g_drawnGeneration) {
-        double now = Timer();
-        if (wait || lastRedraw < 0 || now - lastRedraw >= 1.0 / 60 || now < lastRedraw) {
-            sdl::RedrawAll();
-            lastRedraw = now;
-            g_drawnGeneration = generation;
-            g_inputSinceRedraw = false;
-        }
+    static unsigned long drawnChanges = 0;
+    double now = Timer();
+    bool clockJumped = lastRedraw < 0 || now < lastRedraw;
+    bool stale = windowsChanged || g_inputSinceDrawn || ModelChangeCount() != drawnChanges || clockJumped ||
+                 now - lastRedraw >= 1.0;
+    if (stale && (wait || clockJumped || now - lastRedraw >= 1.0 / 60)) {
+        drawnChanges = ModelChangeCount();
+        g_inputSinceDrawn = false;
+        sdl::RedrawAll();
+        lastRedraw = now;
     }
     SDL_Event e;
     bool got;
@@ -120,9 +119,9 @@ void Pump(double deadline, bool wait) {
         if (e.type == g_wakeEvent) {
             g_wakePending.store(false);
         } else {
+            g_inputSinceDrawn = true;
             sdl::HandleInput(e);
             sdl::SyncWindows();  // a callback may have hidden or discarded a panel
-            g_inputSinceRedraw = true;
         }
         got = SDL_PollEvent(&e) == 1;
     }

@@ -47,7 +47,7 @@ void OpenColorChoice(int panel, int control) {
     p->view.colorChoice = control;
     p->view.colorHover = at == colors.end() ? 0 : static_cast<int>(at - colors.begin());
     p->view.colorTyped.clear();
-    NoteModelChanged();
+    NoteModelChange();
 }
 
 bool ColorChoiceOpen(int panel) {
@@ -63,7 +63,7 @@ void CloseColorChoice(int panel) {
     p->view.colorChoice = 0;
     p->view.colorHover = -1;
     p->view.colorTyped.clear();
-    NoteModelChanged();
+    NoteModelChange();
 }
 
 bool ChooseColor(int panel, int control, int color) {
@@ -74,7 +74,7 @@ bool ChooseColor(int panel, int control, int color) {
         if (c == nullptr || c->style != CTRL_COLOR_NUMERIC || !IsEditable(*c) || color < 0 || color > 0xFFFFFF) return false;
         changed = c->number != color;
         c->number = color;
-        if (changed) NoteModelChanged();
+        if (changed) NoteModelChange();
     }
     if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
     CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
@@ -92,7 +92,7 @@ void ColorChoiceKey(int panel, int keyCode) {
         control = c->id;
         int count = static_cast<int>(ColorChoiceColors(*p, *c).size());
         int &hover = p->view.colorHover;
-        NoteModelChanged();
+        NoteModelChange();
         switch (keyCode & 0xFFFF) {
         case VAL_LEFT_ARROW_VKEY: hover = std::max(0, hover - 1); return;
         case VAL_RIGHT_ARROW_VKEY: hover = std::min(count - 1, hover + 1); return;
@@ -124,7 +124,7 @@ void ColorChoiceText(int panel, const std::string &text) {
         bool hex = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
         if (hex && p->view.colorTyped.size() < 6) p->view.colorTyped += ch;
     }
-    NoteModelChanged();
+    NoteModelChange();
 }
 
 void ColorChoicePointer(int panel, int x, int y) {
@@ -135,7 +135,7 @@ void ColorChoicePointer(int panel, int x, int y) {
     int item = ColorChoiceItemAt(*p, *c, x, y);
     if (item >= 0 && item != p->view.colorHover) {
         p->view.colorHover = item;
-        NoteModelChanged();
+        NoteModelChange();
     }
 }
 

@@ -14,6 +14,22 @@
 namespace rte::internal {
 namespace {
 
+// The panel that took the press of a button still held, and which buttons (1 left, 2 right):
+// moves and the release go to it, also when the pointer has left it. Input to a thread's panels
+// comes on that thread.
+thread_local int t_capturePanel = 0;
+thread_local int t_captureButtons = 0;
+
+// The panel a pointer event reported for `panel` (as a display reports it: its window's panel)
+// goes to, with the point turned into that panel's coordinates: the panel holding a button
+// press, else the panel itself while it shows a ring's open list, else the child panel under
+// the point.
+int PointerTarget(int panel, int *x, int *y) {
+    if (t_capturePanel != 0 && PointFromAncestor(panel, t_capturePanel, x, y)) return t_capturePanel;
+    if (RingPopupOpen(panel)) return panel;
+    return PanelAtPoint(panel, x, y);
+}
+
 // A click in an entry puts the caret there (a double click selects the whole text) and starts
 // a selection that dragging extends.
 void PlaceCaret(int panel, int control, int x, bool selectAll) {
@@ -342,6 +358,8 @@ void Keystroke(int panel, int control, int keyCode) {
 
 void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
     SetPointer(panel, x, y, leftDown, rightDown);
+    if (!leftDown && !rightDown) t_captureButtons = t_capturePanel = 0;  // released out of sight
+    panel = PointerTarget(panel, &x, &y);
     ColorChoicePointer(panel, x, y);
     bool popup = RingPopupOpen(panel);
     int item = popup ? RingPopupItem(panel, x, y) : -1;
@@ -358,6 +376,9 @@ void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
 void ButtonDown(int panel, int x, int y, bool right, int clicks) {
     SetPointerButton(panel, x, y, right, true);
     if (!PanelTakesInput(panel)) return;
+    panel = PointerTarget(panel, &x, &y);
+    t_capturePanel = panel;
+    t_captureButtons |= right ? 2 : 1;
     if (RingPopupOpen(panel)) {
         // A click on an item chooses it; anywhere else it only closes the list.
         int item = RingPopupItem(panel, x, y);
@@ -394,6 +415,8 @@ void ButtonDown(int panel, int x, int y, bool right, int clicks) {
 
 void ButtonUp(int panel, int x, int y, bool right) {
     SetPointerButton(panel, x, y, right, false);
+    panel = PointerTarget(panel, &x, &y);
+    if ((t_captureButtons &= right ? ~2 : ~1) == 0) t_capturePanel = 0;
     if (right) return;
     int control;
     {
@@ -414,6 +437,7 @@ void ButtonUp(int panel, int x, int y, bool right) {
 
 void WheelTurned(int panel, int x, int y, int lines) {
     if (!PanelTakesInput(panel)) return;
+    panel = PanelAtPoint(panel, &x, &y);
     int style = 0;
     int control = ControlAt(panel, x, y, &style);
     if (style != CTRL_LIST_BOX) return;

@@ -66,6 +66,9 @@ void TypeText(int panel, int control, const std::string &text);
 void Keystroke(int panel, int control, int keyCode);
 
 // ---- Pointer (panel coordinates) -----------------------------------------------------------
+// `panel` is the panel whose window reports the input. A visible child panel takes the input
+// over its client area (the deepest one under the point, in its own coordinates); the panel
+// that took a button's press keeps the moves and the release until the buttons are up.
 // The pointer moved: GetRelativeMouseState reports it; over an open ring list it marks the item
 // under it; with the left button held in an entry it extends the selection.
 void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown);

@@ -192,6 +192,38 @@ TEST_F(OperatorInput, MouseDroppedFilesAndRemadeWindows) {
     EXPECT_EQ(RecreateWindow(999), UIE_BAD_PANEL);
 }
 
+TEST_F(OperatorInput, TheMouseClicksWhatIsUnderItAlsoInChildPanels) {
+    // A child panel at (20, 10) of the panel, with a button at (5, 6) of the child; A lies at
+    // (10, 10) of the panel, partly under the child, which takes the clicks over its area.
+    int child = NewPanel(panel, "Child", 10, 20, 100, 100);
+    int button = NewCtrl(child, CTRL_COMMAND_BUTTON, "B", 5, 6);
+    InstallCtrlCallback(child, button, Record, nullptr);
+    DisplayPanel(child);
+    Take();
+    ASSERT_EQ(MoveMouse(panel, 30, 20), 0);  // (10, 10) of the child: on the button
+    ASSERT_EQ(MouseButton(panel, false, true), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(button, EVENT_LEFT_CLICK, 10), Ev(button, EVENT_GOT_FOCUS)}));
+    ASSERT_EQ(MouseButton(panel, false, false), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(button, EVENT_COMMIT)}));
+    // Pressed on the button, released outside the child: the child keeps the release, and the
+    // button does not commit.
+    ASSERT_EQ(MouseButton(panel, false, true), 0);
+    ASSERT_EQ(MoveMouse(panel, 200, 250), 0);
+    ASSERT_EQ(MouseButton(panel, false, false), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(button, EVENT_LEFT_CLICK, 10)}));
+    // Beside the child the panel's own controls take the clicks; a hidden child takes none.
+    HidePanel(child);
+    ASSERT_EQ(MoveMouse(panel, 15, 15), 0);
+    ASSERT_EQ(MouseButton(panel, true, true), 0);
+    ASSERT_EQ(MouseButton(panel, true, false), 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{Ev(a, EVENT_RIGHT_CLICK, 15)}));
+    int x = 0, y = 0, left = 1, right = 1;
+    ASSERT_EQ(GetRelativeMouseState(child, 0, &x, &y, &left, &right, nullptr), 0);
+    EXPECT_EQ(std::vector<int>({x, y, left, right}), std::vector<int>({-5, 5, 0, 0}));
+    EXPECT_EQ(MoveMouse(999, 0, 0), UIE_BAD_PANEL);
+    EXPECT_EQ(MouseButton(999, false, true), UIE_BAD_PANEL);
+}
+
 // ---- Operator scripts, played in a child process (a failing script ends the program) ----
 
 extern "C" int ScriptQuit(int, int, int event, void *, int, int) {
@@ -254,8 +286,10 @@ const char kScriptPanel[] =
 const std::string kPanelFile = "operator_input_test_" + std::to_string(getpid()) + ".uir";
 const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()) + ".script";
 
-// Plays script against kScriptPanel and ends the process with RunUserInterface's result.
-[[noreturn]] void PlayScript(const std::string &script) {
+// Plays script against kScriptPanel and ends the process with RunUserInterface's result. With
+// a hint, the panel gets a shown child panel holding that text in an unnamed text message (as a
+// tool tip is made), and a hidden one.
+[[noreturn]] void PlayScript(const std::string &script, const char *hint = nullptr) {
     std::ofstream(kPanelFile) << kScriptPanel;
     std::ofstream(kScriptFile) << script;
     std::freopen("/dev/null", "w", stdout);  // show and dump print there
@@ -266,6 +300,12 @@ const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()
     int panel = LoadPanel(0, kPanelFile.c_str(), 1);
     if (panel < 0) std::exit(2);
     DisplayPanel(panel);
+    if (hint) {
+        NewCtrl(NewPanel(panel, "", 10, 10, 20, 100), CTRL_TEXT_MSG, "hidden", 0, 0);
+        int shown = NewPanel(panel, "", 40, 10, 20, 100);
+        NewCtrl(shown, CTRL_TEXT_MSG, hint, 0, 0);
+        DisplayPanel(shown);
+    }
     std::exit(RunUserInterface());
 }
 
@@ -284,6 +324,23 @@ TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndCheckin
                            "show PANEL_LIST\n"
                            "dump\n"
                            "press PANEL_QUIT\n"),
+                ::testing::ExitedWithCode(0), "");
+    // Shown child panels without names (tool tips) go by their top-level panel's name.
+    EXPECT_EXIT(PlayScript("expect PANEL.child Press Quit to end\n"
+                           "show PANEL.child\n"
+                           "dump\n"
+                           "press PANEL_QUIT\n",
+                           "Press Quit to end"),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(PlayScript("expect PANEL.child \"\"\n"
+                           "press PANEL_QUIT\n"),
+                ::testing::ExitedWithCode(0), "");
+    // The pointer: a click is a press and a release over the button.
+    EXPECT_EXIT(PlayScript("move PANEL_NOTE\n"
+                           "move PANEL_QUIT\n"
+                           "button left down\n"
+                           "wait 0.01\n"
+                           "button LEFT Up\n"),
                 ::testing::ExitedWithCode(0), "");
     std::remove(kPanelFile.c_str());
     std::remove(kScriptFile.c_str());
@@ -330,6 +387,22 @@ TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
     for (const Case &c : cases) EXPECT_EXIT(PlayScript(c.script), ::testing::ExitedWithCode(3), c.message) << c.script;
     // A script that cannot be read or parsed stops the start-up.
     EXPECT_EXIT(PlayScript("jump PANEL_NAME\n"), ::testing::ExitedWithCode(1), "script:1: unknown command jump");
+    struct Bad {
+        const char *script;
+        const char *message;
+    } bad[] = {
+        {"move\n", "script:1: move needs a control name, or X and Y"},
+        {"move 10 x\n", "script:1: move takes a control name, or two whole numbers X and Y"},
+        {"move 1 2 3\n", "script:1: move takes a control name, or two whole numbers X and Y"},
+        {"button middle down\n", "script:1: button needs left or right, then down or up"},
+        {"button left\n", "script:1: button needs left or right, then down or up"},
+    };
+    for (const Bad &b : bad) EXPECT_EXIT(PlayScript(b.script), ::testing::ExitedWithCode(1), b.message) << b.script;
+    EXPECT_EXIT(PlayScript("move PANEL_NOPE\n"), ::testing::ExitedWithCode(3), "script:1: no control named PANEL_NOPE");
+    EXPECT_EXIT(PlayScript("expect PANEL.child other\n", "tip"), ::testing::ExitedWithCode(3),
+                "script:1: expect PANEL.child: wanted \"other\", found \"tip\"");
+    EXPECT_EXIT(PlayScript("expect NOPE.child tip\n", "tip"), ::testing::ExitedWithCode(3),
+                "script:1: no control named NOPE.child");
     std::remove(kPanelFile.c_str());
     std::remove(kScriptFile.c_str());
 }

@@ -16,7 +16,11 @@
 //   focus NAME          EVENT_LOST_FOCUS to the old control, EVENT_GOT_FOCUS to this one
 //   wait SECONDS        let the program run that long (timers fire)
 //   show NAME           print NAME=VALUE (list controls also NAME.items=a|b|c)
-//   dump                show every named control of every panel, lowest panel handle first
+//   dump                show every named control of every panel, lowest panel handle first;
+//                       then each shown child panel whose controls have no names (a tool tip)
+//                       as OWNER.child=TEXTS: OWNER is its top-level panel's constant name (or
+//                       title), TEXTS the texts of its text messages joined by |. show and
+//                       expect take OWNER.child too (the frontmost such panel; "" when none)
 //   expect NAME TEXT    stop with exit code 3 unless the control shows TEXT
 //   await NAME TEXT     let the program run until the control shows TEXT, then go on at once
 //                       (also while the program is busy in a callback that processes events
@@ -29,6 +33,15 @@
 //                       (in any case: "shift+tab")
 //   keys TEXT           TEXT typed on the control that has the focus, at its caret, as the
 //                       keyboard types it (nothing selected first, no Enter)
+//   move NAME           rest the pointer on the centre of the control (its panel must be shown)
+//   move X Y            move the pointer to (X, Y) of the panel the pointer is on (at first: the
+//                       active panel); X and Y are whole pixels and may lie outside the panel
+//   button B D          press (D = down) or release (D = up) the left or right button (B = left
+//                       or right) where the pointer is: a press clicks what is under the pointer
+//                       (EVENT_LEFT_CLICK, ...), a release over a pressed button commits it.
+//                       The pointer's position and buttons are what GetRelativeMouseState reports
+// `wait` lets the clock run while the program does, so what follows from a resting pointer (a
+// tool tip after a pause, polled mouse events) happens during it.
 // Every command acts through the engine's one path of operator input
 // (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
 // what the same keys do on the screen.
@@ -56,6 +69,7 @@
 #include "rte/engine.h"
 #include "rte/events/event_loop.h"
 #include "rte/events/operator_input.h"
+#include "rte/events/pointer.h"
 #include "rte/model/ui_model.h"
 #include "rte/ui.h"
 
@@ -70,6 +84,7 @@ const ScriptLine *g_awaiting = nullptr; // an await line not yet satisfied
 double g_awaitDeadline = 0;
 constexpr double kAwaitSeconds = 60;
 constexpr double kAwaitPoll = 0.05;     // how often an await looks again while nothing happens
+int g_pointerPanel = 0;                 // the top-level panel the pointer was last moved on
 
 [[noreturn]] void Stop(const ScriptLine &line, const char *message) {
     std::fflush(stdout);
@@ -102,6 +117,57 @@ void Show(int panel, int control, const std::string &name) {
     std::fflush(stdout);
 }
 
+// The name a top-level panel goes by in a script: its constant name, else its title.
+std::string PanelName(const Panel &p) { return p.constName.empty() ? p.title : p.constName; }
+
+// A shown child panel whose controls have no names (a tool tip, for one): the texts of its text
+// messages joined by '|', or false when the panel is not such a panel. Call with the model
+// locked.
+bool UnnamedChildText(Panel &p, std::string *texts) {
+    if (p.parent == 0 || !PanelShown(p.handle)) return false;
+    bool any = false;
+    for (auto &c : p.ctrls) {
+        if (!c->constName.empty()) return false;
+        if (c->style != CTRL_TEXT_MSG) continue;
+        if (any) *texts += '|';
+        *texts += c->text;
+        any = true;
+    }
+    return any;
+}
+
+Panel *TopLevelOf(Panel *p) {
+    while (p != nullptr && p->parent != 0) p = FindPanel(p->parent);
+    return p;
+}
+
+// For OWNER.child (OWNER: a top-level panel's name): the texts of its frontmost shown unnamed
+// child panel, "" when none is shown. False when the name is not of that form.
+bool ChildText(const std::string &name, std::string *texts) {
+    const std::string suffix = ".child";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+    std::string owner = name.substr(0, name.size() - suffix.size());
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    bool known = false;
+    for (Panel *top : ChildPanels(0)) {
+        if (PanelName(*top) != owner) continue;
+        known = true;
+        // Front first, down through the children's children.
+        std::vector<Panel *> stack = ChildPanels(top->handle);
+        for (size_t i = 0; i < stack.size(); ++i) {
+            std::string found;
+            if (UnnamedChildText(*stack[i], &found)) {
+                *texts = found;
+                return true;
+            }
+            std::vector<Panel *> deeper = ChildPanels(stack[i]->handle);
+            stack.insert(stack.end(), deeper.begin(), deeper.end());
+        }
+    }
+    texts->clear();
+    return known;
+}
+
 void Dump() {
     for (int panel : PanelHandles()) {
         for (int control : PanelCtrlIDs(panel)) {
@@ -115,6 +181,18 @@ void Dump() {
             if (!name.empty()) Show(panel, control, name);
         }
     }
+    // Then each shown child panel without names, as OWNER.child=TEXTS.
+    for (int panel : PanelHandles()) {
+        std::string owner, texts;
+        {
+            std::lock_guard<std::recursive_mutex> hold(ModelLock());
+            Panel *p = FindPanel(panel);
+            if (p == nullptr || !UnnamedChildText(*p, &texts)) continue;
+            owner = PanelName(*TopLevelOf(p));
+        }
+        std::printf("%s.child=%s\n", owner.c_str(), OneLine(texts).c_str());
+    }
+    std::fflush(stdout);
 }
 
 // A constant name, else a label (see the top of this file).
@@ -137,8 +215,57 @@ const char *Why(int code) {
     }
 }
 
+// The top-level panel the pointer is on (the active panel until a move names one); 0 when none
+// is shown.
+int PointerPanel() {
+    if (g_pointerPanel != 0 && PanelShown(g_pointerPanel)) return g_pointerPanel;
+    return g_pointerPanel = ActivePanelHandle();
+}
+
+void MovePointer(const ScriptLine &line) {
+    int panel = 0, x = line.x, y = line.y;
+    if (line.atPoint) {
+        panel = PointerPanel();
+        if (panel == 0) Stop(line, "no panel is shown for the pointer to move on");
+    } else {
+        int control = 0;
+        if (!FindControlNamed(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+        {
+            std::lock_guard<std::recursive_mutex> hold(ModelLock());
+            Control *c = FindControl(FindPanel(panel), control);
+            if (c == nullptr || !c->visible || !PanelShown(panel)) Stop(line, "move " + line.name + ": the control is not shown");
+            x = c->left + c->width / 2;
+            y = c->top + c->height / 2;
+            // Into the coordinates of its top-level panel, whose window reports the pointer.
+            for (Panel *p = FindPanel(panel); p->parent != 0; p = FindPanel(p->parent)) {
+                x += p->left;
+                y += p->top;
+                panel = p->parent;
+            }
+        }
+        g_pointerPanel = panel;
+    }
+    bool left = false, right = false;
+    PointerOnPanel(panel, nullptr, nullptr, &left, &right);
+    PointerMoved(panel, x, y, left, right);
+}
+
+void PressPointerButton(const ScriptLine &line) {
+    int panel = PointerPanel(), x = 0, y = 0;
+    if (panel == 0 || !PointerOnPanel(panel, &x, &y, nullptr, nullptr)) Stop(line, "no panel is shown under the pointer");
+    if (line.down) ButtonDown(panel, x, y, line.right, 1);
+    else ButtonUp(panel, x, y, line.right);
+}
+
 void RunLine(const ScriptLine &line) {
     if (line.command == "dump") return Dump();
+    if (line.command == "move" || line.command == "button") {
+        if (line.command == "move") MovePointer(line);
+        else PressPointerButton(line);
+        IdleHookHold hold;  // the events of this input, not the next line
+        ProcessSystemEvents();
+        return;
+    }
     if (line.command == "wait") {
         g_waitUntil = Timer() + line.seconds;
         return;
@@ -155,6 +282,17 @@ void RunLine(const ScriptLine &line) {
         return;
     }
     int panel = 0, control = 0;
+    std::string childText;
+    if ((line.command == "show" || line.command == "expect") && !FindCtrlByNameAnywhere(line.name, &panel, &control) &&
+        ChildText(line.name, &childText)) {
+        if (line.command == "show") {
+            std::printf("%s=%s\n", line.name.c_str(), OneLine(childText).c_str());
+            std::fflush(stdout);
+        } else if (childText != line.text) {
+            Stop(line, "expect " + line.name + ": wanted \"" + OneLine(line.text) + "\", found \"" + OneLine(childText) + "\"");
+        }
+        return;
+    }
     if (!FindControlNamed(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
     int rc = 0;
     if (line.command == "press") rc = PressCtrl(panel, control);
@@ -219,6 +357,21 @@ int ScriptStep(double *resumeAt) {
         }
         return 1;
     }
+}
+
+std::string Lower(std::string text) {
+    for (char &ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+// A whole number of pixels: an optional sign and digits, within +-1000000.
+bool WholeNumber(const std::string &word, int *value) {
+    char *end = nullptr;
+    errno = 0;
+    long v = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || errno != 0 || v < -1000000 || v > 1000000) return false;
+    *value = static_cast<int>(v);
+    return true;
 }
 
 }  // namespace
@@ -313,8 +466,28 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
         } else if (cmd == "keys") {
             std::string why;
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
+        } else if (cmd == "move") {
+            std::string first, second;
+            if (!NextWord(raw, &pos, &first)) return bad("move needs a control name, or X and Y");
+            if (NextWord(raw, &pos, &second)) {
+                if (!AtEnd(raw, pos) || !WholeNumber(first, &line.x) || !WholeNumber(second, &line.y)) {
+                    return bad("move takes a control name, or two whole numbers X and Y");
+                }
+                line.atPoint = true;
+            } else {
+                line.name = first;
+            }
+        } else if (cmd == "button") {
+            std::string which, how;
+            if (!NextWord(raw, &pos, &which) || !NextWord(raw, &pos, &how) || !AtEnd(raw, pos) ||
+                (Lower(which) != "left" && Lower(which) != "right") || (Lower(how) != "down" && Lower(how) != "up")) {
+                return bad("button needs left or right, then down or up");
+            }
+            line.right = Lower(which) == "right";
+            line.down = Lower(how) == "down";
         } else {
-            return bad("unknown command " + cmd + " (press, type, select, focus, key, keys, wait, show, dump, expect, await)");
+            return bad("unknown command " + cmd +
+                       " (press, type, select, focus, key, keys, move, button, wait, show, dump, expect, await)");
         }
         lines->push_back(std::move(line));
     }

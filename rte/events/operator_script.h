@@ -10,11 +10,15 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus key keys wait show dump expect await
+    std::string command;  // press type select focus key keys move button wait show dump expect await
     std::string name;
     std::string text;
     double seconds = 0;
     int keyCode = 0;      // key: the key with its modifiers
+    bool atPoint = false; // move X Y (else move NAME)
+    int x = 0, y = 0;
+    bool right = false;   // button: which one, and whether it goes down or up
+    bool down = false;
 };
 
 // Parses a whole script. Blank lines and lines starting with '#' are skipped. False with

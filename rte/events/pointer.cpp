@@ -50,6 +50,51 @@ void SetPointerButton(int panel, int x, int y, bool right, bool down) {
     (right ? g_pointer.right : g_pointer.left) = down;
 }
 
+bool PointerOnPanel(int panel, int *x, int *y, bool *leftDown, bool *rightDown) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    if (FindPanel(panel) == nullptr) return false;
+    int ox, oy;
+    PanelOrigin(panel, &ox, &oy);
+    if (x) *x = g_pointer.screenX - ox;
+    if (y) *y = g_pointer.screenY - oy;
+    if (leftDown) *leftDown = g_pointer.left;
+    if (rightDown) *rightDown = g_pointer.right;
+    return true;
+}
+
+int PanelAtPoint(int panel, int *x, int *y) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    for (;;) {
+        Panel *under = nullptr;
+        for (Panel *child : ChildPanels(panel)) {
+            if (child->visible && *x >= child->left && *x < child->left + child->width && *y >= child->top &&
+                *y < child->top + child->height) {
+                under = child;
+                break;
+            }
+        }
+        if (under == nullptr) return panel;
+        *x -= under->left;
+        *y -= under->top;
+        panel = under->handle;
+    }
+}
+
+bool PointFromAncestor(int ancestor, int panel, int *x, int *y) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    int dx = 0, dy = 0;
+    for (Panel *p = FindPanel(panel); p != nullptr; p = FindPanel(p->parent)) {
+        if (p->handle == ancestor) {
+            *x -= dx;
+            *y -= dy;
+            return true;
+        }
+        dx += p->left;
+        dy += p->top;
+    }
+    return false;
+}
+
 int DeliverDroppedFiles(int panel, const std::vector<std::string> &paths) {
     t_dropped = &paths;
     int result = CallPanel(panel, EVENT_FILES_DROPPED, static_cast<int>(paths.size()), 0);

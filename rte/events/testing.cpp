@@ -51,6 +51,23 @@ int Focus(int panel, int control) { return FocusCtrl(panel, control); }
 int KeyPress(int panel, int control, int keyCode) { return KeystrokeOnCtrl(panel, control, keyCode); }
 int ClosePanel(int panel) { return ClosePanelByOperator(panel); }
 
+int MoveMouse(int panel, int x, int y) {
+    bool left = false, right = false;
+    if (!PointerOnPanel(panel, nullptr, nullptr, &left, &right)) return UIE_BAD_PANEL;
+    PointerMoved(panel, x, y, left, right);
+    ProcessSystemEvents();
+    return 0;
+}
+
+int MouseButton(int panel, bool right, bool down) {
+    int x = 0, y = 0;
+    if (!PointerOnPanel(panel, &x, &y, nullptr, nullptr)) return UIE_BAD_PANEL;
+    if (down) ButtonDown(panel, x, y, right, 1);
+    else ButtonUp(panel, x, y, right);
+    ProcessSystemEvents();
+    return 0;
+}
+
 // ---- Simple hooks ----
 
 void SetMouseState(int panel, int x, int y, bool leftDown, bool rightDown) {

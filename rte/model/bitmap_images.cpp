@@ -172,6 +172,7 @@ extern "C" int GetImageBits(int panel, int control, int imageIndex, int *rowByte
 
 extern "C" int SetImageBits(int panel, int control, int imageIndex, int rowBytes, int depth, int width, int height,
                             const int *colorTable, const unsigned char *bits, const unsigned char *mask) {
+    NoteModelChange();
     static int nextToken = 1;  // guarded by ModelLock()
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p;
@@ -217,7 +218,6 @@ extern "C" int SetImageBits(int panel, int control, int imageIndex, int rowBytes
         Image &old = Sets()[token].images[imageIndex];
         std::free(old.block);
         old = im;
-        NoteModelChanged();
     } catch (const std::bad_alloc &) {
         std::free(im.block);
         return Fail("SetImageBits", UIE_OUT_OF_MEMORY);

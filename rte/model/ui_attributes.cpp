@@ -236,7 +236,15 @@ int AttrKind(Panel *p, Control *c, int a, char *kind) {
     return 0;
 }
 
+// A timer set anew: its thread, when waiting, wakes to wait for the new due time. The thread
+// setting its own timer is not waiting (it works out its next wait after its callbacks), and a
+// wake would cost the screen display an extra pass of its event loop for every timer re-armed.
+void WakeTimerThread(const Panel &p) {
+    if (p.thread != CurrThreadId()) WakeThread(p.thread);
+}
+
 int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
+    if (a != ATTR_INTERVAL && a != ATTR_ENABLED) NoteModelChange();  // timers are not drawn
     char kind;
     int rc = AttrKind(p, c, a, &kind);
     if (rc < 0) return rc;
@@ -244,7 +252,6 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
     if (d.readOnly & (c != nullptr ? kCtrl : kPanel)) return UIE_READ_ONLY_ATTRIBUTE;
     if (kind == 'i' && !ValidInt(p, d, v.i)) return UIE_BAD_VALUE;
     if (kind == 's' && v.s == nullptr) return UIE_NULL_POINTER;
-    NoteModelChanged();
     try {
         switch (a) {
         case ATTR_DIMMED: (c ? c->dimmed : p->dimmed) = v.i != 0; return 0;
@@ -357,12 +364,12 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
             if (!(v.d >= 0) || v.d > 1e9) return UIE_BAD_VALUE;  // also refuses NaN
             c->interval = v.d;
             c->nextDue = Timer() + v.d;
-            WakeThread(p->thread);
+            WakeTimerThread(*p);
             return 0;
         case ATTR_ENABLED:
             c->enabled = v.i != 0;
             if (c->enabled) c->nextDue = Timer() + c->interval;
-            WakeThread(p->thread);
+            WakeTimerThread(*p);
             return 0;
         default:
             break;

@@ -27,7 +27,6 @@ struct Model {
 std::atomic<PanelVisibilityHook> g_panelShown{nullptr};
 std::atomic<PanelVisibilityHook> g_panelHidden{nullptr};
 
-std::atomic<unsigned long> g_generation{0};
 std::atomic<ScreenAreaHook> g_screenArea{nullptr};
 
 void NotifyShown(int panel) {
@@ -150,8 +149,8 @@ void SendDiscardEvents(int handle) {
 
 void SetVisible(Panel &p, bool visible) {
     if (p.visible == visible) return;
+    NoteModelChange();
     p.visible = visible;
-    NoteModelChanged();
     if (p.parent == 0) {
         if (visible) NotifyShown(p.handle);
         else NotifyHidden(p.handle);
@@ -160,8 +159,6 @@ void SetVisible(Panel &p, bool visible) {
 
 }  // namespace
 
-void NoteModelChanged() { g_generation.fetch_add(1, std::memory_order_relaxed); }
-unsigned long ModelGeneration() { return g_generation.load(std::memory_order_relaxed); }
 void SetScreenAreaHook(ScreenAreaHook hook) { g_screenArea.store(hook); }
 
 // Z-order: every panel carries a key, lower in front, compared only among siblings (the panels
@@ -211,6 +208,13 @@ int NextSiblingPanel(const Panel &p) {
     }
     return next == nullptr ? 0 : next->handle;
 }
+
+namespace {
+std::atomic<unsigned long> g_modelChanges{0};
+}  // namespace
+
+void NoteModelChange() { g_modelChanges.fetch_add(1, std::memory_order_relaxed); }
+unsigned long ModelChangeCount() { return g_modelChanges.load(std::memory_order_relaxed); }
 
 std::recursive_mutex &ModelLock() {
     static auto *lock = new std::recursive_mutex;
@@ -290,6 +294,7 @@ std::atomic<WindowRecreatedHook> g_recreatedHook{nullptr};
 }  // namespace
 
 int RecreatePanelWindow(int panel) {
+    NoteModelChange();
     void *oldWindow, *newWindow;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -360,7 +365,7 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
         p->zKey = m.frontKey - 1;  // in front of its siblings
         m.panels[p->handle] = std::move(p);
         --m.frontKey;
-        NoteModelChanged();
+        NoteModelChange();
         return m.nextHandle++;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
@@ -368,6 +373,7 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
 }
 
 int CreateCtrl(int panel, int style, const char *label, int top, int left, int id) {
+    NoteModelChange();
     if (label == nullptr) return UIE_NULL_POINTER;
     if (!IsValidStyle(style)) return UIE_BAD_STYLE;
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -394,7 +400,6 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
         p->ctrls.reserve(p->ctrls.size() + 1);  // so that the push below cannot fail after the insert
         p->zOrder.insert(p->zOrder.begin(), id);
         p->ctrls.push_back(std::move(c));
-        NoteModelChanged();
         return id;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
@@ -449,13 +454,14 @@ bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)
         Panel *p = FindPanel(panel);
         if (p == nullptr || FindControl(p, control) == nullptr) return false;
         p->activeCtrl = control;
-        NoteModelChanged();
+        NoteModelChange();
     }
     CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
     return true;
 }
 
 void RemovePanelSilently(int handle) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Model &m = TheModel();
     std::vector<int> children;
@@ -468,7 +474,6 @@ void RemovePanelSilently(int handle) {
     if (it->second->visible && it->second->parent == 0) NotifyHidden(handle);
     m.popups.erase(std::remove(m.popups.begin(), m.popups.end(), handle), m.popups.end());
     m.panels.erase(it);
-    NoteModelChanged();
 }
 
 bool PanelShown(int handle) {
@@ -533,6 +538,7 @@ extern "C" int DiscardPanel(int panel) {
 }
 
 extern "C" int DiscardCtrl(int panel, int control) {
+    NoteModelChange();
     CtrlCallbackPtr cb = nullptr;
     void *data = nullptr;
     {
@@ -553,7 +559,6 @@ extern "C" int DiscardCtrl(int panel, int control) {
     p->zOrder.erase(std::remove(p->zOrder.begin(), p->zOrder.end(), control), p->zOrder.end());
     if (p->activeCtrl == control) p->activeCtrl = 0;
     p->view.Forget(control);
-    NoteModelChanged();
     return 0;
 }
 
@@ -591,7 +596,7 @@ extern "C" int InstallPopup(int panel) {
         return Fail("InstallPopup", UIE_OUT_OF_MEMORY);
     }
     SetVisible(*p, true);
-    NoteModelChanged();
+    NoteModelChange();
     NotifyShown(panel);  // the display brings it to the front, modal over the others
     return 0;
 }
@@ -607,11 +612,12 @@ extern "C" int RemovePopup(int panel) {
     if (p == nullptr) return Fail("RemovePopup", UIE_BAD_PANEL);
     popups.erase(std::remove(popups.begin(), popups.end(), panel), popups.end());
     SetVisible(*p, false);
-    NoteModelChanged();
+    NoteModelChange();
     return 0;
 }
 
 extern "C" int SetPanelPos(int panel, int top, int left) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetPanelPos", UIE_BAD_PANEL);
@@ -630,7 +636,6 @@ extern "C" int SetPanelPos(int panel, int top, int left) {
     }
     p->top = top == VAL_AUTO_CENTER ? areaTop + (areaHeight - p->height) / 2 : top;
     p->left = left == VAL_AUTO_CENTER ? areaLeft + (areaWidth - p->width) / 2 : left;
-    NoteModelChanged();
     return 0;
 }
 
@@ -655,12 +660,12 @@ extern "C" int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr callb
 }
 
 extern "C" int SetActiveCtrl(int panel, int control) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetActiveCtrl", UIE_BAD_PANEL);
     if (FindControl(p, control) == nullptr) return Fail("SetActiveCtrl", UIE_BAD_CONTROL);
     p->activeCtrl = control;
-    NoteModelChanged();
     return 0;
 }
 

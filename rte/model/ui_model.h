@@ -146,10 +146,13 @@ int SetValueFromText(Control &c, const std::string &text);  // numerics parse th
 // Clamps a numeric value into the control's range and its data type's range.
 double CoerceNumber(const Control &c, double value);
 
-// A count that moves whenever something a display draws may have changed (panels, controls,
-// values, attributes, images), so that a display redraws only when it moved or input came.
-void NoteModelChanged();
-unsigned long ModelGeneration();
+// Changes of what a display would draw. Every call that may change a panel, a control, a value,
+// an image or the panel table counts one (before it knows whether it succeeds); a timer's
+// interval and enabled state do not count (timers are not drawn), so a hidden timer re-armed
+// again and again makes no screen redraw. A display redraws when the count has moved since it
+// last drew. Safe on any thread.
+void NoteModelChange();
+unsigned long ModelChangeCount();
 
 // The area in which SetPanelPos centres a top-level panel, in panel pixels: the screen of the
 // display in use (set by it; false or no hook: the headless display's 1024 x 768 at 0, 0).

@@ -141,7 +141,7 @@ std::string ValueAsText(const Control &c) {
 }
 
 int SetValueFromText(Control &c, const std::string &text) {
-    NoteModelChanged();
+    NoteModelChange();
     if (IsStringStyle(c.style)) {
         if (c.style != CTRL_TEXT_MSG) {
             c.text = text;
@@ -189,6 +189,7 @@ std::vector<std::string> CtrlItemLabels(int panel, int control) {
 using namespace rte::internal;
 
 extern "C" int SetCtrlVal(int panel, int control, ...) {
+    // Counted as a change only when the value changes: a value set again draws nothing.
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = nullptr;
     Control *c = nullptr;
@@ -203,7 +204,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
         if (c->items.empty()) return Fail("SetCtrlVal", UIE_LIST_EMPTY);
         for (size_t i = 0; i < c->items.size(); ++i) {
             if (ItemHasValue(*c, c->items[i], v)) {
-                if (c->index != static_cast<int>(i)) NoteModelChanged();
+                if (c->index != static_cast<int>(i)) NoteModelChange();
                 c->index = static_cast<int>(i);
                 return 0;
             }
@@ -223,7 +224,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     if (c->style == CTRL_COLOR_NUMERIC && (v.number < 0 || v.number > 0xFFFFFF)) return Fail("SetCtrlVal", UIE_BAD_VALUE);
     if (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) v.number = v.number != 0;
     double number = CoerceNumber(*c, v.number);
-    if (number != c->number) NoteModelChanged();  // unchanged: nothing to redraw
+    if (number != c->number) NoteModelChange();  // unchanged: nothing to redraw
     c->number = number;
     return 0;
 }
@@ -248,22 +249,22 @@ extern "C" int GetCtrlVal(int panel, int control, void *value) {
 }
 
 extern "C" int ClearListCtrl(int panel, int control) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ClearListCtrl", rc);
-    NoteModelChanged();
     c->items.clear();
     c->index = -1;
     return 0;
 }
 
 extern "C" int InsertListItem(int panel, int control, int index, const char *label, ...) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("InsertListItem", rc);
-    NoteModelChanged();
     if (label == nullptr) return Fail("InsertListItem", UIE_NULL_POINTER);
     int count = static_cast<int>(c->items.size());
     if (index == -1) index = count;
@@ -287,11 +288,11 @@ extern "C" int InsertListItem(int panel, int control, int index, const char *lab
 }
 
 extern "C" int ReplaceListItem(int panel, int control, int index, const char *label, ...) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("ReplaceListItem", rc);
-    NoteModelChanged();
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("ReplaceListItem", UIE_INDEX_OUT_OF_RANGE);
     va_list args;
     va_start(args, label);
@@ -310,11 +311,11 @@ extern "C" int ReplaceListItem(int panel, int control, int index, const char *la
 }
 
 extern "C" int DeleteListItem(int panel, int control, int index, int count) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("DeleteListItem", rc);
-    NoteModelChanged();
     int n = static_cast<int>(c->items.size());
     if (index < 0 || index >= n) return Fail("DeleteListItem", UIE_INDEX_OUT_OF_RANGE);
     if (count == -1 || count > n - index) count = n - index;
@@ -347,11 +348,11 @@ extern "C" int GetCtrlIndex(int panel, int control, int *index) {
 }
 
 extern "C" int SetCtrlIndex(int panel, int control, int index) {
+    NoteModelChange();
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Control *c = nullptr;
     int rc = LookupList(panel, control, &c);
     if (rc < 0) return Fail("SetCtrlIndex", rc);
-    NoteModelChanged();
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("SetCtrlIndex", UIE_INDEX_OUT_OF_RANGE);
     c->index = index;
     return 0;

@@ -16,7 +16,8 @@ int PanelInt(Panel &p, int attribute, int fallback) {
     return GetAttr(&p, nullptr, attribute, &v) < 0 ? fallback : v;
 }
 
-void DrawChildPanel(cairo_t *cr, Panel &child) {
+// A child panel drawn on a screen shows what the operator sees of it too (its own view state).
+void DrawChildPanel(cairo_t *cr, Panel &child, bool onScreen) {
     int frame = PanelInt(child, ATTR_FRAME_THICKNESS, 2);
     bool titled = PanelInt(child, ATTR_TITLEBAR_VISIBLE, 1) != 0;
     int titleH = titled ? kTitleBarHeight : 0;
@@ -59,7 +60,7 @@ void DrawChildPanel(cairo_t *cr, Panel &child) {
     cairo_rectangle(cr, child.left, child.top, child.width, child.height);
     cairo_clip(cr);
     cairo_translate(cr, child.left, child.top);
-    RenderPanel(cr, child, nullptr);
+    RenderPanel(cr, child, onScreen ? &child.view : nullptr);
     cairo_restore(cr);
 }
 
@@ -76,7 +77,7 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view) {
     // Child panels above the controls, back to front.
     std::vector<Panel *> children = ChildPanels(p.handle);
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if ((*it)->visible) DrawChildPanel(cr, **it);
+        if ((*it)->visible) DrawChildPanel(cr, **it, view != nullptr);
     }
     RenderRingPopup(cr, p, view);
     RenderColorChoice(cr, p, view);

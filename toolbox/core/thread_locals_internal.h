@@ -61,8 +61,8 @@ void InitializePerThreadState(void);
  * the same image, kept for the rest of the thread's life and cleaned up when the thread ends. */
 ToolboxThreadLocals *GetThreadLocalBlock(void);
 
-/* Discards the block's user-interface objects (the registered clean-ups, then the metafont
- * panel) and clears the fields. Must run on the block's owning thread. */
+/* Discards the block's user-interface objects (the registered clean-ups: the delayed calls'
+ * state, the metafont panel) and clears the fields. Must run on the block's owning thread. */
 void CleanupThreadLocalBlock(void *block);
 
 #ifdef __cplusplus

@@ -129,11 +129,6 @@ extern "C" void CleanupThreadLocalBlock(void *block) {
     auto *locals = static_cast<ToolboxThreadLocals *>(block);
     int count = __atomic_load_n(&g_cleanupCount, __ATOMIC_ACQUIRE);
     for (int i = 0; i < count; ++i) g_cleanups[i](locals);
-    if (locals->metaFontPanel > 0) {
-        DiscardPanel(locals->metaFontPanel);
-        locals->metaFontPanel = 0;
-        locals->metaFontSampleCtrl = 0;
-    }
 }
 
 extern "C" int ToolboxInit(void) { return 0; }

@@ -1,0 +1,178 @@
+// A tool tip on a real screen: a panel on the SDL display of a virtual X server (Xvfb with a
+// window manager), the pointer moved by xdotool. Resting on the button makes pixels of the
+// system's info background appear near the pointer; moving out of the window makes them go.
+// The pixels are read from the X server, as they are on the screen.
+//
+// The session runs in a child process (this test program again, filtered to TipScreenSession),
+// because the display is chosen once per process and the other tests here use the headless one.
+// It is skipped when the tools are not installed.
+#include "toolbox/ui/tool_tips.h"
+
+#include "rte/engine.h"
+#include "rte/graphics.h"
+#include "rte/ui.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Last: Xlib's macros (None, Status, ...) would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+bool Installed(const char *tool) {
+    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// Pixels of the colour (0x00RRGGBB) on the screen, within `reach` pixels of the pointer (-1: on
+// the whole screen), as the X server has them; -1 when the screen cannot be read.
+int ScreenPixels(int color, int reach) {
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr) return -1;
+    Window root = DefaultRootWindow(display), child;
+    int x = 0, y = 0, wx, wy;
+    unsigned mask;
+    XQueryPointer(display, root, &root, &child, &x, &y, &wx, &wy, &mask);
+    int width = DisplayWidth(display, DefaultScreen(display)), height = DisplayHeight(display, DefaultScreen(display));
+    int left = 0, top = 0, right = width, bottom = height;
+    if (reach >= 0) {
+        left = std::max(0, x - reach);
+        top = std::max(0, y - reach);
+        right = std::min(width, x + reach);
+        bottom = std::min(height, y + reach);
+    }
+    int count = -1;
+    XImage *image = XGetImage(display, root, left, top, static_cast<unsigned>(right - left),
+                              static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+    // The virtual screen is 24-bit true colour: red, green and blue in bytes 2, 1 and 0.
+    if (image && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 && image->blue_mask == 0xFF) {
+        count = 0;
+        for (int row = 0; row < bottom - top; ++row) {
+            for (int column = 0; column < right - left; ++column) {
+                if (static_cast<int>(XGetPixel(image, column, row) & 0xFFFFFF) == color) ++count;
+            }
+        }
+    }
+    if (image) XDestroyImage(image);
+    XCloseDisplay(display);
+    return count;
+}
+
+// A process started without a shell; killed and reaped by the destructor.
+struct Child {
+    pid_t pid = -1;
+    explicit Child(const std::vector<std::string> &argv) {
+        std::vector<char *> args;
+        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        pid = fork();
+        if (pid == 0) {
+            execvp(args[0], args.data());
+            _exit(127);
+        }
+    }
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+const char kFindWindow[] =
+    "W=; for i in $(seq 100); do"
+    "  w=$(xdotool search --onlyvisible --name '^Tip Screen$' 2>/dev/null | head -1);"
+    "  [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.2; done;"
+    " [ -n \"$W\" ] || exit 1;";
+
+}  // namespace
+
+// The session, run only as the child of the test below. The button lies at (40, 50) of the
+// panel; the pointer rests on it, then leaves the window. Prints what was seen.
+TEST(TipScreenSession, RestsOnTheButtonThenLeavesTheWindow) {
+    if (std::getenv("RTE_TIP_SESSION") == nullptr) GTEST_SKIP() << "runs as the child of the screen test";
+    ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+    int panel = NewPanel(0, "Tip Screen", 100, 100, 200, 320);
+    int button = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Hover over me", 50, 40);
+    ASSERT_EQ(SetCtrlToolTipAttribute(panel, button, ATTR_TOOLTIP_TEXT, "A tool tip on the screen"), 0);
+    ASSERT_EQ(DisplayPanel(panel), 0);
+    int background = RteGetSysColor(RTE_SYSCOLOR_INFOBK);
+    unsigned mainThread = CurrThreadId();
+    int before = -1, shown = -1, hidden = -1, onto = -1, away = -1;
+    std::thread driver([&] {
+        onto = std::system((std::string(kFindWindow) + " sleep 0.5; xdotool mousemove --window $W 60 60;"
+                                                       " sleep 0.05; xdotool mousemove --window $W 61 61")
+                               .c_str());
+        before = ScreenPixels(background, -1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+        shown = ScreenPixels(background, 100);
+        away = std::system("xdotool mousemove 1000 740");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        hidden = ScreenPixels(background, -1);
+        PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
+    });
+    EXPECT_EQ(RunUserInterface(), 0);
+    driver.join();
+    std::printf("tip session: onto=%d away=%d before=%d shown=%d hidden=%d\n", onto, away, before, shown, hidden);
+    std::fflush(stdout);
+    DiscardPanel(panel);
+    CloseRTE();
+}
+
+TEST(ToolTipOnScreen, AppearsNearThePointerAfterRestingAndGoesWhenItLeaves) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    close(fds[1]);
+    // Xvfb writes the number and a line end: read up to the line end before closing the pipe.
+    std::string number;
+    char ch;
+    while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
+    close(fds[0]);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    std::string display = "DISPLAY=:" + number;
+    std::string text;
+    int status;
+    {
+        Child wm({"env", display, "openbox"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        char self[4096] = {};
+        ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+        std::string command = display + " RTE_DISPLAY=sdl RTE_SCALE=1 RTE_TIP_SESSION=1 timeout -s KILL 120 '" + self +
+                              "' --gtest_filter=TipScreenSession.* 2>&1";
+        FILE *out = popen(command.c_str(), "r");
+        ASSERT_NE(out, nullptr);
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, out)) text += buf;
+        status = pclose(out);
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    int onto = -1, away = -1, before = -1, shown = -1, hidden = -1;
+    size_t at = text.find("tip session:");
+    ASSERT_NE(at, std::string::npos) << text;
+    ASSERT_EQ(std::sscanf(text.c_str() + at, "tip session: onto=%d away=%d before=%d shown=%d hidden=%d", &onto, &away,
+                          &before, &shown, &hidden),
+              5)
+        << text;
+    EXPECT_EQ(onto, 0) << text;
+    EXPECT_EQ(away, 0) << text;
+    EXPECT_EQ(before, 0) << "no tip before the pointer rests\n" << text;
+    EXPECT_GT(shown, 500) << "the tip's background near the pointer\n" << text;
+    EXPECT_EQ(hidden, 0) << "no tip once the pointer has left\n" << text;
+}
