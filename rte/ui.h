@@ -290,14 +290,15 @@ int DiscardPanel(int panel);
 int DisplayPanel(int panel);  /* shows it (and its parents) and brings it to the front; 0 or UIE_BAD_PANEL */
 int HidePanel(int panel);     /* hides it; 0 or UIE_BAD_PANEL */
 
-/* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. 0,
- * UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL. */
+/* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. On the
+ * screen its window is modal for the program's other windows and kept in front of them: a click
+ * or a key there brings the popup back to the front. 0, UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL. */
 int InstallPopup(int panel);
 /* Removes the newest popup (panel 0) or a given one, and hides it. 0 or UIE_BAD_PANEL. */
 int RemovePopup(int panel);
 
-/* Moves a panel; VAL_AUTO_CENTER centres it (on the screen, 1024x768 headless, or in its
- * parent). 0 or UIE_BAD_PANEL. */
+/* Moves a panel; VAL_AUTO_CENTER centres it (a top-level panel on the screen's usable area,
+ * 1024x768 headless; a child panel in its parent). A shown window follows. 0 or UIE_BAD_PANEL. */
 int SetPanelPos(int panel, int top, int left);
 
 int SetPanelAttribute(int panel, int attribute, ...);               /* value as the attribute's type */
