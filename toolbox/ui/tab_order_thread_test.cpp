@@ -16,7 +16,7 @@ std::vector<int> ReversedPanel(int *panel) {
     *panel = NewPanel(0, "Sorted", 0, 0, 100, 100);
     std::vector<int> ids;
     for (int i = 0; i < 8; ++i) {
-        int c = NewCtrl(*panel, CTRL_COMMAND_BUTTON, "b", 0, 0);
+        int c = NewCtrl(*panel, CTRL_COMMAND_BUTTON, "", 0, 0);  // no label: nothing to measure
         SetCtrlAttribute(*panel, c, ATTR_CTRL_TAB_POSITION, 0);
         ids.insert(ids.begin(), c);
     }
