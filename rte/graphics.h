@@ -109,8 +109,9 @@ int GetTextDisplaySize(const char *text, const char *fontName, int *height, int 
 
 /* ---- Display bitmaps ---------------------------------------------------------------------------
  * A picture of what a control or a panel shows now, held by the engine under a bitmap ID until
- * DiscardBitmap. Pixels are 24 bits, three bytes red, green, blue per pixel, rows from the top
- * down, each row exactly 3 x width bytes; no colour table and no mask. */
+ * DiscardBitmap. Pixels of a display bitmap are 24 bits, three bytes red, green, blue per pixel,
+ * rows from the top down, each row exactly 3 x width bytes; no colour table and no mask. A
+ * bitmap made by NewBitmap keeps the depth and layout it was given. */
 #define VAL_VISIBLE_AREA  0   /* scope: the panel's client area as shown */
 #define VAL_FULL_PANEL    1   /* scope: the same, with child panels drawn in full */
 #define VAL_TO_EDGE      -1   /* area height or width: up to the panel's edge */
@@ -132,8 +133,18 @@ int GetPanelDisplayBitmap(int panel, int scope, Rect area, int *bitmapID);
 int GetScaledPanelDisplayBitmap(int panel, int scope, Rect area, int height, int width,
                                 int *bitmapID);
 
-/* The byte sizes of a bitmap's colour table (0 here), its pixel data and its mask (0 here).
- * Null out-pointers are skipped. 0 or UIE_BAD_BITMAP. */
+/* A bitmap made from a program's pixels, laid out as the images of picture controls below
+ * (depth 1, 4 or 8 with a colour table of 2^depth ints 0x00RRGGBB; 24: red, green, blue; 32:
+ * red, green, blue and a byte kept as it is), rows from the top down, each bytesPerRow bytes
+ * (-1: the least a row needs; at most 64 bytes more). The arguments are copied; the mask is
+ * not kept. 0 and the new ID in *bitmapID, UIE_NULL_POINTER (bits, bitmapID, or the colour
+ * table of a depth below 24), UIE_BAD_VALUE (depth, a size outside 1..16384, bytesPerRow),
+ * UIE_OUT_OF_MEMORY. */
+int NewBitmap(int bytesPerRow, int pixelDepth, int width, int height, const int *colorTable,
+              const unsigned char *bits, const unsigned char *mask, int *bitmapID);
+
+/* The byte sizes of a bitmap's colour table (4 x 2^depth below 24 bits, else 0), its pixel data
+ * and its mask (0: bitmaps keep none). Null out-pointers are skipped. 0 or UIE_BAD_BITMAP. */
 int GetBitmapInfo(int bitmapID, int *colorSize, int *bitsSize, int *maskSize);
 /* Copies out row length in bytes, bits per pixel, size, colour table, pixels and mask, each into
  * a buffer of the size GetBitmapInfo gave; null pointers are skipped. 0 or UIE_BAD_BITMAP. */

@@ -41,7 +41,8 @@ std::vector<int> PanelCtrls(int panel);                     // control IDs in ta
 
 // ---- Operator input (processes the resulting events before returning) ----
 // Mouse click on the control: EVENT_LEFT_CLICK, then (unless swallowed) the focus moves to it
-// (EVENT_LOST_FOCUS / EVENT_GOT_FOCUS) and EVENT_COMMIT follows.
+// (EVENT_LOST_FOCUS / EVENT_GOT_FOCUS) and EVENT_COMMIT follows (a colour numeric opens its
+// colour choice instead). A commit of a control without callback is reported to GetUserEvent.
 int Press(int panel, int control);
 // Select-all, type the text (cut to ATTR_MAX_ENTRY_LENGTH; one EVENT_KEYPRESS per character,
 // a swallowed key is dropped; the selection is replaced by what was accepted), then Enter. A
@@ -49,7 +50,9 @@ int Press(int panel, int control);
 // A numeric entry: text that is no number gives UIE_BAD_VALUE before Enter (the value stays);
 // otherwise EVENT_KEYPRESS of Enter, then (unless swallowed) the text becomes the value
 // (EVENT_VAL_CHANGED when it changed) and EVENT_COMMIT. The focus first moves to the control as
-// a click would.
+// a click would. A colour numeric takes a colour ("#RRGGBB", "0xRRGGBB", "RRGGBB") as its colour
+// choice's custom entry does: EVENT_VAL_CHANGED when it changed, EVENT_COMMIT; UIE_BAD_VALUE for
+// text that is no colour.
 int Type(int panel, int control, const std::string &text);
 // Chooses the first item with this label in a list control: focus, EVENT_VAL_CHANGED if the
 // index changed, EVENT_COMMIT.

@@ -189,11 +189,11 @@ const char *GetUILErrorString(int errorCode);
  * UIE_BAD_ATTRIBUTE; one that does not apply to the object UIE_WRONG_ATTRIBUTE; a value out of
  * its range UIE_BAD_VALUE. Booleans accept 0 and 1 only.
  *
- * Kept and read back, but not yet acted on by the displays (the window manager's decorations,
- * keyboard shortcuts and the colour picker come with the displays' support for them):
- * ATTR_MOVABLE, ATTR_SIZABLE, ATTR_CLOSE_ITEM_VISIBLE, ATTR_FLOATING,
- * ATTR_HAS_TASKBAR_BUTTON_OFF and ATTR_EXTRA_COLOR of top-level panels, ATTR_MARKER_STYLE and
- * ATTR_TICK_STYLE of slides, ATTR_SHOW_MORE_COLORS, ATTR_SHORTCUT_KEY. ATTR_CHECKED waits for
+ * Kept and read back, but not yet acted on by the displays (the window manager's decorations
+ * come with the displays' support for them): ATTR_MOVABLE, ATTR_SIZABLE, ATTR_FLOATING and
+ * ATTR_EXTRA_COLOR of top-level panels. ATTR_CLOSE_ITEM_VISIBLE 0 keeps the operator from
+ * closing the panel (the window manager may still show a close box); ATTR_HAS_TASKBAR_BUTTON_OFF
+ * keeps the window off the task bar where the window system allows. ATTR_CHECKED waits for
  * menus. */
 #define ATTR_DIMMED                500  /* int 0/1; panels, controls; 0. Dimmed controls take no input */
 #define ATTR_CALLBACK_DATA         510  /* pointer; panels, controls; null */
@@ -256,11 +256,11 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_MAX_ENTRY_LENGTH      771  /* int -1 or >= 0; string, numeric: most characters the operator may type (-1 no limit; default -1). Values set by the program are not cut */
 #define ATTR_VISIBLE_LINES         821  /* int 1..100; list boxes; 5 (sets the height to 15 per line + 4) */
 #define ATTR_SHOW_INCDEC_ARROWS    974  /* int 0/1; numerics, slides; 1 */
-#define ATTR_FILL_COLOR            980  /* int colour or VAL_TRANSPARENT; slides; 0x0000FF */
-#define ATTR_MARKER_STYLE          982  /* int 0..3; slides; 0 */
-#define ATTR_TICK_STYLE            983  /* int 0..3; slides; 0 */
-#define ATTR_SHOW_MORE_COLORS      996  /* int 0/1; colour numerics; 1 */
-#define ATTR_SHORTCUT_KEY          1020 /* int key code or 0; controls; 0 */
+#define ATTR_FILL_COLOR            980  /* int colour or VAL_TRANSPARENT; slides: the track's part up to the value; 0x0000FF. Transparent: a marker shows the value alone, a plain bar (marker 0) is filled in the system highlight colour */
+#define ATTR_MARKER_STYLE          982  /* int 0..3; slides: how the value is marked: 0 the track filled, 1 a pointer, 2 a thumb, 3 a progress bar of blocks in the highlight colour; 0 */
+#define ATTR_TICK_STYLE            983  /* int 0..3; slides: 0 none, 1 ticks at the ends, 2 at every tenth, 3 the value in per cent of the range inside the track; 0 */
+#define ATTR_SHOW_MORE_COLORS      996  /* int 0/1; colour numerics: the colour choice adds a row of greys to its standard colours and custom entry; 1 */
+#define ATTR_SHORTCUT_KEY          1020 /* int key code or 0; controls: the key (with its modifiers) that presses the control wherever the panel's focus is (VAL_ENTER_VKEY, VAL_ESC_VKEY for a dialog's buttons); 0 */
 #define ATTR_CHECKED               1040 /* int 0/1; menu items: the check mark. The engine's panels have no menus yet: on panels and controls it gives UIE_WRONG_ATTRIBUTE */
 #define ATTR_INTERVAL              1270 /* double seconds >= 0; timers; 1.0. 0 ticks on every pass of the event loop. Setting it restarts the count */
 #define ATTR_ENABLED               1271 /* int 0/1; timers; 1. Enabling restarts the count */
@@ -295,14 +295,15 @@ int DiscardPanel(int panel);
 int DisplayPanel(int panel);
 int HidePanel(int panel);     /* hides it; 0 or UIE_BAD_PANEL */
 
-/* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. 0,
- * UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL. */
+/* Shows a top-level panel as a modal popup (input goes to it alone) until RemovePopup. On the
+ * screen its window is modal for the program's other windows and kept in front of them: a click
+ * or a key there brings the popup back to the front. 0, UIE_BAD_PANEL, UIE_NOT_TOP_LEVEL. */
 int InstallPopup(int panel);
 /* Removes the newest popup (panel 0) or a given one, and hides it. 0 or UIE_BAD_PANEL. */
 int RemovePopup(int panel);
 
-/* Moves a panel; VAL_AUTO_CENTER centres it (on the screen, 1024x768 headless, or in its
- * parent). 0 or UIE_BAD_PANEL. */
+/* Moves a panel; VAL_AUTO_CENTER centres it (a top-level panel on the screen's usable area,
+ * 1024x768 headless; a child panel in its parent). A shown window follows. 0 or UIE_BAD_PANEL. */
 int SetPanelPos(int panel, int top, int left);
 
 int SetPanelAttribute(int panel, int attribute, ...);               /* value as the attribute's type */
@@ -317,8 +318,9 @@ int GetActivePanel(void);
 
 /* Makes a control of the given CTRL_... style at (top, left) with a label. Default sizes:
  * width 100 (buttons: label width + 20), height 22 (text messages and labels: measured text;
- * list boxes: 5 lines; timers, 0x0). Returns the new control ID (the panel's largest + 1),
- * UIE_BAD_PANEL, UIE_BAD_STYLE, UIE_NULL_POINTER, UIE_OUT_OF_MEMORY. */
+ * list boxes: 5 lines; timers, 0x0). Returns the new control ID (the panel's largest + 1, and at
+ * least 2, so that a list of control IDs may end with 0 or 1), UIE_BAD_PANEL, UIE_BAD_STYLE,
+ * UIE_NULL_POINTER, UIE_OUT_OF_MEMORY. */
 int NewCtrl(int panel, int style, const char *label, int top, int left);
 
 /* Discards a control; its callback first receives EVENT_DISCARD. 0, UIE_BAD_PANEL or
@@ -392,10 +394,15 @@ int QuitUserInterface(int returnCode);
 int ProcessSystemEvents(void);
 
 /* User events: numbers 1000 to 10000 queued to the panel's thread (the calling thread for panel
- * 0). GetUserEvent takes the oldest one of the calling thread, processing other events while it
- * waits (waitMode non-zero) or once (0); returns the event number and stores panel and control
- * (null pointers skipped), 0 when none came, or UIE_OUT_OF_MEMORY. RunUserInterface delivers user events to the
- * control's callback (panel's for control 0) with the number as the event. QueueUserEvent
+ * 0). The operator's commit of a control that has no callback (a click on a button, Enter, a
+ * list's choice, the close box's ATTR_CLOSE_CTRL) is queued the same way, as EVENT_COMMIT with
+ * its panel and control, so that a program running its own loop learns of it. GetUserEvent
+ * takes the oldest one of the calling thread, first processing what is pending (window input,
+ * timers, deferred calls): with waitMode 0 once, returning at once when nothing came (a loop
+ * around it sets its own pace); otherwise it waits, blocking, until one comes. It returns the
+ * event number and stores panel and control (null pointers skipped), 0 when none came, or
+ * UIE_OUT_OF_MEMORY. RunUserInterface delivers user events to the control's callback (panel's
+ * for control 0) with the number as the event, and drops the commit reports. QueueUserEvent
  * gives 0, UIE_BAD_USER_EVENT, UIE_BAD_PANEL, UIE_BAD_CONTROL, UIE_OUT_OF_MEMORY. */
 int QueueUserEvent(int eventNumber, int panel, int control);
 int GetUserEvent(int waitMode, int *panel, int *control);

@@ -23,6 +23,14 @@
  *   toolbox/numeric/random.h           per-thread random numbers (Random, SetRandomSeed)
  *   toolbox/files/file_utils.h         files by name, stream size, search, strings, lines, CR-LF text
  *   toolbox/files/paths.h              path names: file name, extension, new extension or name
+ *   toolbox/files/bitmap_files.h       bitmaps, controls and panels saved as BMP files
+ *   toolbox/ui/layout.h                control layout: group attributes, spacing, placing, order
+ *   toolbox/ui/tab_order.h             tab-order walks, tab stops, control lists
+ *   toolbox/ui/ctrl_helpers.h          quiet discards, radio groups, string values, typed attributes, event names
+ *   toolbox/ui/ring_sizing.h           rings sized to their longest label
+ *   toolbox/ui/bitmap_colours.h        picture images recoloured to the panel's colour scheme
+ *   toolbox/ui/progress_dialog.h       a progress dialog with a cancel button
+ *   toolbox/ui/colour_popup.h          a popup editing a list of named colours
  *   toolbox/ui/callback_chain.h        callbacks chained in front of a control's or panel's own, live objects
  *   toolbox/ui/tool_tips.h             tool tips on controls (SetCtrlToolTipAttribute)
  *   toolbox/ui/mouse_events.h          pointer moves and button releases for a control's callback
@@ -59,6 +67,14 @@
 #include "toolbox/numeric/random.h"
 #include "toolbox/files/file_utils.h"
 #include "toolbox/files/paths.h"
+#include "toolbox/files/bitmap_files.h"
+#include "toolbox/ui/layout.h"
+#include "toolbox/ui/tab_order.h"
+#include "toolbox/ui/ctrl_helpers.h"
+#include "toolbox/ui/ring_sizing.h"
+#include "toolbox/ui/bitmap_colours.h"
+#include "toolbox/ui/progress_dialog.h"
+#include "toolbox/ui/colour_popup.h"
 #include "toolbox/ui/callback_chain.h"
 #include "toolbox/ui/tool_tips.h"
 #include "toolbox/ui/mouse_events.h"

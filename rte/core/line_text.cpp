@@ -24,21 +24,17 @@ bool AtEnd(const std::string &line, size_t pos) {
     return pos >= line.size();
 }
 
-bool ParseText(const std::string &line, size_t pos, std::string *text, std::string *error) {
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
-    if (pos >= line.size() || line[pos] != '"') {
-        text->assign(line, pos < line.size() ? pos : line.size(), std::string::npos);
-        return true;
-    }
+namespace {
+
+// Reads the quoted string whose opening quote is at pos; *end becomes the index after its
+// closing quote.
+bool ParseQuoted(const std::string &line, size_t pos, std::string *text, size_t *end, std::string *error) {
     std::string out;
     for (size_t i = pos + 1; i < line.size(); ++i) {
         char ch = line[i];
         if (ch == '"') {
-            if (!AtEnd(line, i + 1)) {
-                *error = "text after the closing quote";
-                return false;
-            }
             *text = out;
+            *end = i + 1;
             return true;
         }
         if (ch != '\\') {
@@ -58,6 +54,38 @@ bool ParseText(const std::string &line, size_t pos, std::string *text, std::stri
     }
     *error = "missing closing quote";
     return false;
+}
+
+}  // namespace
+
+bool ParseText(const std::string &line, size_t pos, std::string *text, std::string *error) {
+    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    if (pos >= line.size() || line[pos] != '"') {
+        text->assign(line, pos < line.size() ? pos : line.size(), std::string::npos);
+        return true;
+    }
+    size_t end = 0;
+    if (!ParseQuoted(line, pos, text, &end, error)) return false;
+    if (!AtEnd(line, end)) {
+        *error = "text after the closing quote";
+        return false;
+    }
+    return true;
+}
+
+bool NextName(const std::string &line, size_t *pos, std::string *name, std::string *error) {
+    error->clear();
+    size_t i = *pos;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i >= line.size() || line[i] != '"') return NextWord(line, pos, name);
+    size_t end = 0;
+    if (!ParseQuoted(line, i, name, &end, error)) return false;
+    if (end < line.size() && !IsBlank(line[end])) {
+        *error = "a blank must follow the closing quote of a name";
+        return false;
+    }
+    *pos = end;
+    return true;
 }
 
 }  // namespace rte::internal

@@ -19,6 +19,11 @@ bool NextWord(const std::string &line, size_t *pos, std::string *word);
 // *error for a malformed quoted string.
 bool ParseText(const std::string &line, size_t pos, std::string *text, std::string *error);
 
+// Takes the next NAME from line at *pos: a word, or a double-quoted string with the escapes of
+// TEXT, after which more words may follow. False when none is left (*error empty) or for a
+// malformed quoted string (*error says why).
+bool NextName(const std::string &line, size_t *pos, std::string *name, std::string *error);
+
 // Whether only blanks remain from pos.
 bool AtEnd(const std::string &line, size_t pos);
 

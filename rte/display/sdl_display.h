@@ -18,14 +18,21 @@ namespace rte::internal::sdl {
 struct Window {
     SDL_Window *window = nullptr;
     int width = 0, height = 0;        // panel size the window was made for
+    int top = 0, left = 0;            // the panel position last given to the window
+    bool popup = false;               // shown as the modal popup on top
     std::string title;
     std::vector<std::string> dropped; // files dropped, delivered at the end of the drop
 };
 
 // ---- windows (sdl_windows.cpp) ----
-// Makes, retitles, resizes and removes windows so that every visible top-level panel of the
-// main thread has one. True when a window was made or resized (it must be drawn).
+// Makes, retitles, resizes, moves and removes windows so that every visible top-level panel of
+// the main thread has one, at the place the program gave it; the modal popup on top is kept
+// above the others with the keyboard. True when a window was made or changed (it needs drawing).
 bool SyncWindows();
+// The window of the modal popup on top, or null when there is none.
+Window *TopPopupWindow();
+// The usable area of the screen in panel pixels (for SetPanelPos centring).
+bool ScreenArea(int *top, int *left, int *height, int *width);
 Window *WindowOf(int panel);          // null when the panel has no window
 int PanelOfWindowId(Uint32 id);       // 0 when none
 std::vector<int> WindowPanels();      // the panels that have a window

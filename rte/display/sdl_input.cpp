@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rte/display/sdl_display.h"
+#include "rte/events/editing.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
 #include "rte/events/window_input.h"
@@ -78,6 +79,17 @@ void HandleInput(const SDL_Event &e) {
     if (win == nullptr) {
         if (e.type == SDL_DROPFILE) SDL_free(e.drop.file);
         return;
+    }
+    // While a modal popup is up, the program's other windows take no input: a click or a key
+    // there, or the window coming to the front, brings the popup back to the front instead.
+    if (!PanelTakesInput(panel) && e.type != SDL_MOUSEMOTION) {
+        bool window = e.type == SDL_WINDOWEVENT;
+        bool attempt = !window || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || e.window.event == SDL_WINDOWEVENT_CLOSE;
+        if (attempt) {
+            if (Window *popup = TopPopupWindow()) SDL_RaiseWindow(popup->window);
+            if (e.type == SDL_DROPFILE) SDL_free(e.drop.file);
+            return;
+        }
     }
     switch (e.type) {
     case SDL_WINDOWEVENT:

@@ -62,11 +62,24 @@ void ChooseScale() {
 
 double Scale() { return g_scale; }
 
+bool ScreenArea(int *top, int *left, int *height, int *width) {
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(0, &r) != 0 && SDL_GetDisplayBounds(0, &r) != 0) return false;
+    *top = static_cast<int>(r.y / g_scale);
+    *left = static_cast<int>(r.x / g_scale);
+    *height = static_cast<int>(r.h / g_scale);
+    *width = static_cast<int>(r.w / g_scale);
+    return true;
+}
+
+Window *TopPopupWindow() { return WindowOf(TopPopup()); }
+
 int ToPanel(int v) { return static_cast<int>(std::floor(v / g_scale)); }
 
 bool SyncWindows() {
     bool changed = false;
     std::vector<int> shown;
+    int popup = TopPopup();
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
         for (int handle : PanelHandles()) {
@@ -78,13 +91,14 @@ bool SyncWindows() {
         if (std::find(shown.begin(), shown.end(), it->first) == shown.end()) {
             SDL_DestroyWindow(it->second.window);
             it = g_windows.erase(it);
+            changed = true;
         } else {
             ++it;
         }
     }
     for (int handle : shown) {
         std::string title;
-        int w, h, top, left;
+        int w, h, top, left, noTaskbar = 0;
         {
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
             Panel *p = FindPanel(handle);
@@ -94,13 +108,15 @@ bool SyncWindows() {
             h = std::max(1, p->height);
             top = p->top;
             left = p->left;
+            GetAttr(p, nullptr, ATTR_HAS_TASKBAR_BUTTON_OFF, &noTaskbar);
         }
         Window *win = WindowOf(handle);
         int sw = static_cast<int>(std::lround(w * g_scale)), sh = static_cast<int>(std::lround(h * g_scale));
+        int sx = static_cast<int>(std::lround(left * g_scale)), sy = static_cast<int>(std::lround(top * g_scale));
         if (win == nullptr) {
-            SDL_Window *window = SDL_CreateWindow(title.c_str(), left > 0 ? left : static_cast<int>(SDL_WINDOWPOS_CENTERED),
-                                                  top > 0 ? top : static_cast<int>(SDL_WINDOWPOS_CENTERED), sw, sh,
-                                                  SDL_WINDOW_ALLOW_HIGHDPI);
+            Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | (noTaskbar ? SDL_WINDOW_SKIP_TASKBAR : 0);
+            SDL_Window *window = SDL_CreateWindow(title.c_str(), left > 0 ? sx : static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                                                  top > 0 ? sy : static_cast<int>(SDL_WINDOWPOS_CENTERED), sw, sh, flags);
             if (window == nullptr) {
                 std::fprintf(stderr, "rte: cannot open a window for panel \"%s\": %s\n", title.c_str(), SDL_GetError());
                 continue;
@@ -109,17 +125,20 @@ bool SyncWindows() {
             fresh.window = window;
             fresh.width = w;
             fresh.height = h;
+            fresh.top = top;
+            fresh.left = left;
             fresh.title = title;
             g_windows[handle] = fresh;
+            changed = true;
             // A new window takes the keyboard, as the window system gives it.
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
             if (Panel *p = FindPanel(handle)) p->view.hasFocus = true;
-            changed = true;
             continue;
         }
         if (win->title != title) {
             SDL_SetWindowTitle(win->window, title.c_str());
             win->title = title;
+            changed = true;
         }
         if (win->width != w || win->height != h) {
             SDL_SetWindowSize(win->window, sw, sh);
@@ -127,6 +146,27 @@ bool SyncWindows() {
             win->height = h;
             changed = true;
         }
+        // The program placed the panel (SetPanelPos, ATTR_TOP, ATTR_LEFT): the window follows.
+        // A window the operator dragged keeps its place until the program moves the panel.
+        if (win->top != top || win->left != left) {
+            SDL_SetWindowPosition(win->window, sx, sy);
+            win->top = top;
+            win->left = left;
+        }
+    }
+    // The modal popup on top stays above the program's other windows, with the keyboard.
+    for (auto &entry : g_windows) {
+        bool isTop = entry.first == popup;
+        if (isTop && !entry.second.popup) {
+            for (auto &other : g_windows) {
+                if (other.first != popup) {
+                    SDL_SetWindowModalFor(entry.second.window, other.second.window);
+                    break;
+                }
+            }
+            SDL_RaiseWindow(entry.second.window);
+        }
+        entry.second.popup = isTop;
     }
     return changed;
 }

@@ -112,6 +112,20 @@ void DeliverUserEvent(const UserEvent &e) {
 void SetIdleHook(IdleHook hook) { g_idleHook.store(hook); }
 
 namespace {
+thread_local int t_hookHolds = 0;
+}  // namespace
+
+IdleHookHold::IdleHookHold() { ++t_hookHolds; }
+IdleHookHold::~IdleHookHold() { --t_hookHolds; }
+
+int RunIdleHook(double *resumeAt) {
+    *resumeAt = -1;
+    IdleHook hook = g_idleHook.load();
+    if (hook == nullptr || t_hookHolds > 0 || CurrThreadId() != MainThreadId()) return 0;
+    return hook(resumeAt);
+}
+
+namespace {
 
 // What one pass of the event loop took off its queue. Whatever is still here when the pass ends
 // (by an exception) goes back to the front of the queue, in order.
@@ -146,7 +160,7 @@ bool ProcessPendingOnce(bool deliverUserEvents) {
     while (!taken.user.empty()) {
         UserEvent e = taken.user.front();
         taken.user.pop_front();
-        DeliverUserEvent(e);
+        if (e.number >= 1000) DeliverUserEvent(e);  // a reported commit has no callback to reach
     }
     return fired || any;
 }
@@ -162,6 +176,8 @@ extern "C" int ProcessSystemEvents(void) {
     try {
         PumpMainThreadNow();
         ProcessPendingOnce(false);
+        double resumeAt;
+        RunIdleHook(&resumeAt);
     } catch (const std::bad_alloc &) {
         return Fail("ProcessSystemEvents", UIE_OUT_OF_MEMORY);
     }
@@ -207,9 +223,8 @@ void RunLoop(ThreadQueue &q, bool isMain) {
         if (q.quit) break;
         if (queued > 0) continue;  // more may have been queued by what ran
         double resumeAt = -1;
-        IdleHook hook = g_idleHook.load();
-        if (isMain && hook != nullptr) {
-            if (hook(&resumeAt) == 1) continue;
+        if (isMain) {
+            if (RunIdleHook(&resumeAt) == 1) continue;
             if (q.quit) break;
         }
         double deadline = NextTimerDue(q.id);
@@ -288,24 +303,49 @@ extern "C" int QueueUserEvent(int eventNumber, int panel, int control) {
 
 namespace {
 
+// Whether a control still exists (a commit reported for a control discarded since is dropped).
+bool ControlExists(int panel, int control) {
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    return FindControl(FindPanel(panel), control) != nullptr;
+}
+
+// Takes the oldest user event of q (true), or finds none (false).
+bool TakeQueued(ThreadQueue &q, int *number, int *panel, int *control) {
+    for (;;) {
+        UserEvent e;
+        {
+            std::lock_guard<std::mutex> hold(q.m);
+            if (q.user.empty()) return false;
+            e = q.user.front();
+            q.user.pop_front();
+        }
+        if (e.number < 1000 && !ControlExists(e.panel, e.control)) continue;
+        *number = e.number;
+        if (panel != nullptr) *panel = e.panel;
+        if (control != nullptr) *control = e.control;
+        return true;
+    }
+}
+
+// Each turn takes what is queued, else delivers the window input and what else is pending, and
+// lets the idle hook act (an operator script), looking again after each; wait mode 0 returns
+// after one turn, otherwise the turn ends in a blocking wait for more.
 int TakeUserEvent(int waitMode, int *panel, int *control) {
     ThreadQueue &q = MyQueue();
+    int number = 0;
     for (;;) {
-        for (int pass = 0; pass < 2; ++pass) {
-            {
-                std::lock_guard<std::mutex> hold(q.m);
-                if (!q.user.empty()) {
-                    UserEvent e = q.user.front();
-                    q.user.pop_front();
-                    if (panel != nullptr) *panel = e.panel;
-                    if (control != nullptr) *control = e.control;
-                    return e.number;
-                }
-            }
-            if (pass == 0) ProcessPendingOnce(false);
-        }
+        if (TakeQueued(q, &number, panel, control)) return number;
+        PumpMainThreadNow();
+        ProcessPendingOnce(false);
+        if (TakeQueued(q, &number, panel, control)) return number;
+        double resumeAt;
+        int acted = RunIdleHook(&resumeAt);
+        if (TakeQueued(q, &number, panel, control)) return number;
         if (waitMode == 0) return 0;
-        WaitForWork(q, NextTimerDue(q.id), true);
+        if (acted == 1) continue;
+        double deadline = NextTimerDue(q.id);
+        if (resumeAt >= 0 && resumeAt < deadline) deadline = resumeAt;
+        WaitForWork(q, deadline, true);
     }
 }
 

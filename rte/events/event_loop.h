@@ -11,6 +11,21 @@ namespace rte::internal {
 using IdleHook = int (*)(double *resumeAt);
 void SetIdleHook(IdleHook hook);
 
+// The idle hook also runs inside the event processing a program does itself while it is busy
+// in a callback (ProcessSystemEvents, GetUserEvent), as an operator's input would arrive there:
+// RunIdleHook calls it on the main thread unless an IdleHookHold of this thread is alive, and
+// returns its result (0 when it was not called, *resumeAt then negative). The operator-input
+// layer holds it while it processes the events its own actions caused, so one action never
+// starts the next.
+int RunIdleHook(double *resumeAt);
+class IdleHookHold {
+public:
+    IdleHookHold();
+    ~IdleHookHold();
+    IdleHookHold(const IdleHookHold &) = delete;
+    IdleHookHold &operator=(const IdleHookHold &) = delete;
+};
+
 // Processes what is pending on the calling thread once: deferred calls, due timers and, when
 // deliverUserEvents is set, queued user events. Returns whether anything ran.
 bool ProcessPendingOnce(bool deliverUserEvents);

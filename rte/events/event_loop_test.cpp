@@ -2,9 +2,11 @@
 // deferred calls on the calling thread.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "rte/engine.h"
@@ -122,6 +124,52 @@ TEST_F(EventLoop, UserEventsAndDeferredCallsReachTheLoop) {
     EXPECT_EQ(g_events, std::vector<std::string>{Ev(button, 1002)});
     EXPECT_EQ(PostDeferredCallToThread(nullptr, nullptr, CurrThreadId()), UIE_NULL_POINTER);
     EXPECT_EQ(PostDeferredCallToThread(QuitLater, &code, 0), UIE_NO_SUCH_THREAD);
+}
+
+TEST_F(EventLoop, CommitsOfControlsWithoutCallbackAreReportedToGetUserEvent) {
+    // A dialog's own loop: its buttons have no callbacks, and their commits come to GetUserEvent.
+    int ok = NewCtrl(panel, CTRL_COMMAND_BUTTON, "__OK", 100, 10);
+    int list = NewCtrl(panel, CTRL_LIST_BOX, "", 130, 10);
+    InsertListItem(panel, list, -1, "a", 1);
+    InsertListItem(panel, list, -1, "b", 2);
+    SetPanelAttribute(panel, ATTR_CLOSE_CTRL, ok);
+    int p = 0, c = 0;
+    EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
+    ASSERT_EQ(rte::testing::Press(panel, ok), 0);
+    ASSERT_EQ(rte::testing::Select(panel, list, "b"), 0);
+    ASSERT_EQ(rte::testing::ClosePanel(panel), 0);
+    ASSERT_EQ(rte::testing::Press(panel, button), 0);  // has a callback: not reported
+    const struct { int control; } expected[] = {{ok}, {list}, {ok}};
+    for (const auto &e : expected) {
+        EXPECT_EQ(GetUserEvent(0, &p, &c), EVENT_COMMIT);
+        EXPECT_EQ(p, panel);
+        EXPECT_EQ(c, e.control);
+    }
+    EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
+    // A report whose control is gone is dropped; the loop of RunUserInterface drops them all.
+    ASSERT_EQ(rte::testing::Press(panel, ok), 0);
+    DiscardCtrl(panel, ok);
+    EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
+    ASSERT_EQ(rte::testing::Select(panel, list, "a"), 0);
+    static int code = 3;
+    ASSERT_EQ(PostDeferredCallToThread(QuitLater, &code, CurrThreadId()), 0);
+    EXPECT_EQ(RunUserInterface(), 3);
+    EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
+    // Waiting for one: a timer's callback presses the button while GetUserEvent blocks.
+    rte::testing::UseManualClock(10.0);
+    int timer = NewCtrl(panel, CTRL_TIMER, "", 0, 0);
+    SetCtrlAttribute(panel, timer, ATTR_INTERVAL, 1.0);
+    InstallCtrlCallback(panel, timer, [](int p2, int, int event, void *, int, int) {
+        if (event == EVENT_TIMER_TICK) rte::testing::Press(p2, rte::testing::PanelCtrls(p2)[2]);
+        return 0;
+    }, nullptr);
+    std::thread advance([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        rte::testing::AdvanceClock(1.5);
+    });
+    EXPECT_EQ(GetUserEvent(1, &p, &c), EVENT_COMMIT);
+    advance.join();
+    EXPECT_EQ(c, list);
 }
 
 std::vector<std::string> g_discards;

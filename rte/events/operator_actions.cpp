@@ -4,8 +4,12 @@
 // it caused before it returns (rte/events/operator_input.h).
 #include <new>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/editing.h"
+#include "rte/events/event_loop.h"
 #include "rte/events/operator_input.h"
+#include "rte/model/color_choice.h"
+#include "rte/model/list_format.h"
 #include "rte/events/pointer.h"
 #include "rte/events/window_input.h"
 #include "rte/ui.h"
@@ -13,18 +17,25 @@
 namespace rte::internal {
 namespace {
 
+// The events an action caused are processed before it returns, but never the next script line
+// (the idle hook): one action does not start the next.
+void ProcessCausedEvents() {
+    IdleHookHold hold;
+    ProcessSystemEvents();
+}
+
 template <typename Action>
 int OutOfMemoryGuard(Action action) {
     try {
         return action();
     } catch (const std::bad_alloc &) {
-        ProcessSystemEvents();
+        ProcessCausedEvents();
         return UIE_OUT_OF_MEMORY;
     }
 }
 
 int Finish() {
-    ProcessSystemEvents();
+    ProcessCausedEvents();
     return 0;
 }
 
@@ -35,6 +46,12 @@ void TypeOver(int panel, int control, const std::string &text) {
         if (CallCtrl(panel, control, EVENT_KEYPRESS, static_cast<unsigned char>(ch), 0) == 0) accepted += ch;
     }
     InsertText(panel, control, accepted);
+}
+
+bool IsColorNumeric(int panel, int control) {
+    Lock hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c != nullptr && c->style == CTRL_COLOR_NUMERIC;
 }
 
 }  // namespace
@@ -63,7 +80,8 @@ int PressCtrl(int panel, int control) {
         if (!PassWindowInput(panel, in)) return Finish();
         if (CallCtrl(panel, control, EVENT_LEFT_CLICK, y, x) != 0) return Finish();
         if (CanFocus(panel, control)) FocusByOperator(panel, control);
-        ToggleAndCommit(panel, control);
+        if (IsColorNumeric(panel, control)) OpenColorChoice(panel, control);  // a click opens it
+        else ToggleAndCommit(panel, control);
         return Finish();
     });
 }
@@ -71,6 +89,19 @@ int PressCtrl(int panel, int control) {
 int TypeIntoCtrl(int panel, int control, const std::string &text) {
     int rc = CheckOperable(panel, control, false);
     if (rc < 0) return rc;
+    if (IsColorNumeric(panel, control)) {
+        // A colour typed as its colour choice's custom entry takes it.
+        int color = 0;
+        if (!ParseColorText(text, &color)) return UIE_BAD_VALUE;
+        return OutOfMemoryGuard([&] {
+            FocusByOperator(panel, control);
+            if (!ChooseColor(panel, control, color)) {
+                Finish();
+                return UIE_BAD_VALUE;
+            }
+            return Finish();
+        });
+    }
     {
         Lock hold(ModelLock());
         Control *c = FindControl(FindPanel(panel), control);
@@ -114,6 +145,10 @@ int SelectInCtrl(int panel, int control, const std::string &label) {
         if (c->mode == VAL_INDICATOR) return UIE_BAD_VALUE;
         for (size_t i = 0; i < c->items.size() && found < 0; ++i) {
             if (c->items[i].label == label) found = static_cast<int>(i);
+        }
+        // As the operator reads it: without its formatting codes.
+        for (size_t i = 0; i < c->items.size() && found < 0; ++i) {
+            if (VisibleListText(c->items[i].label) == label) found = static_cast<int>(i);
         }
     }
     if (found < 0) return UIE_BAD_VALUE;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/editing.h"
 #include "rte/events/pointer.h"
 #include "rte/events/window_input.h"
@@ -72,6 +73,19 @@ int ControlAt(int panel, int x, int y, int *style) {
     return 0;
 }
 
+// The visible, undimmed control whose shortcut key (ATTR_SHORTCUT_KEY) is keyCode, or 0.
+int ShortcutTarget(int panel, int keyCode) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr || keyCode == 0) return 0;
+    for (auto &c : p->ctrls) {
+        int shortcut = 0;
+        if (!c->visible || c->dimmed || c->style == CTRL_TIMER) continue;
+        if (GetAttr(p, c.get(), ATTR_SHORTCUT_KEY, &shortcut) == 0 && shortcut == keyCode) return c->id;
+    }
+    return 0;
+}
+
 // What a left click does to a control after the focus moved to it.
 void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
     switch (style) {
@@ -116,6 +130,9 @@ void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
     }
     case CTRL_RING: case CTRL_MENU_RING: case CTRL_PICTURE_RING:
         OpenRingPopup(panel, control);
+        break;
+    case CTRL_COLOR_NUMERIC:
+        OpenColorChoice(panel, control);
         break;
     case CTRL_STRING:
         PlaceCaret(panel, control, x, clicks >= 2);
@@ -228,9 +245,13 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
         RingPopupKey(panel, keyCode);
         return;
     }
+    if (ColorChoiceOpen(panel)) {
+        ColorChoiceKey(panel, keyCode);
+        return;
+    }
     int key = keyCode & 0xFFFF;
     bool character = IsCharacterKey(keyCode);
-    bool ring = false, button = false, list = false;
+    bool ring = false, button = false, list = false, colour = false;
     {
         Lock hold(ModelLock());
         Panel *p = FindPanel(panel);
@@ -239,12 +260,19 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
             ring = IsRing(*c);
             button = IsButton(c->style);
             list = IsListStyle(c->style);
+            colour = c->style == CTRL_COLOR_NUMERIC;
         }
     }
     // Space, F4 and Alt+Down open the list of a ring.
     if (ring && ((key == ' ' && character) || key == VAL_F4_VKEY ||
                  (key == VAL_DOWN_ARROW_VKEY && (keyCode & VAL_ALT_MODIFIER)))) {
         OpenRingPopup(panel, control);
+        return;
+    }
+    // Space, Enter, F4 and Alt+Down open the colour choice of a colour numeric.
+    if (colour && ((key == ' ' && character) || key == VAL_ENTER_VKEY || key == VAL_F4_VKEY ||
+                   (key == VAL_DOWN_ARROW_VKEY && (keyCode & VAL_ALT_MODIFIER)))) {
+        OpenColorChoice(panel, control);
         return;
     }
     // Space presses a button; the key's text then gives the button its EVENT_KEYPRESS.
@@ -254,6 +282,24 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
     }
     if (character) return;  // its text comes as TypeText
     if (control > 0 && CallCtrl(panel, control, EVENT_KEYPRESS, keyCode, 0) != 0) return;
+    // A control's shortcut key presses it wherever the focus is (a dialog's Enter and Escape),
+    // except that Enter on a focused button presses that button.
+    if (!(button && key == VAL_ENTER_VKEY)) {
+        if (int target = ShortcutTarget(panel, keyCode)) {
+            bool typing;
+            {
+                Lock hold(ModelLock());
+                Panel *p = FindPanel(panel);
+                typing = p != nullptr && control > 0 && p->view.numericCtrl == control;
+            }
+            if (typing) {
+                CommitNumericEdit(panel);  // the typed number counts before the dialog acts
+                BeginEdit(panel, control);
+            }
+            ToggleAndCommit(panel, target);
+            return;
+        }
+    }
     bool shift = (keyCode & VAL_SHIFT_MODIFIER) != 0, ctrl = (keyCode & VAL_MENUKEY_MODIFIER) != 0;
     switch (key) {
     case VAL_TAB_VKEY:
@@ -295,6 +341,10 @@ void TypeText(int panel, int control, const std::string &typed) {
         if (PassWindowInput(panel, in)) text += ch;
     }
     if (text.empty()) return;
+    if (ColorChoiceOpen(panel)) {
+        ColorChoiceText(panel, text);  // hex digits for its custom entry
+        return;
+    }
     bool entry;
     {
         Lock hold(ModelLock());
@@ -333,6 +383,7 @@ void PointerMoved(int panel, int x, int y, bool leftDown, bool rightDown) {
     if (!PassWindowInput(panel, in)) return;
     if (!leftDown && !rightDown) t_captureButtons = t_capturePanel = 0;  // released out of sight
     panel = PointerTarget(panel, &x, &y);
+    ColorChoicePointer(panel, x, y);
     bool popup = RingPopupOpen(panel);
     int item = popup ? RingPopupItem(panel, x, y) : -1;
     Lock hold(ModelLock());
@@ -365,6 +416,11 @@ void ButtonDown(int panel, int x, int y, bool right, int clicks) {
             if (Panel *p = FindPanel(panel)) p->view.ringHover = item;
         }
         CloseRingPopup(panel, !right);
+        return;
+    }
+    if (ColorChoiceOpen(panel)) {
+        if (right) CloseColorChoice(panel);
+        else ColorChoiceClick(panel, x, y);
         return;
     }
     int style = 0;
@@ -412,6 +468,7 @@ void ButtonUp(int panel, int x, int y, bool right) {
 }
 
 void WheelTurned(int panel, int x, int y, int lines) {
+    if (!PanelTakesInput(panel)) return;
     RteWindowInput in = Input(RTE_INPUT_WHEEL, x, y);
     in.wheelLines = lines;
     if (!PassWindowInput(panel, in)) return;
@@ -437,18 +494,24 @@ void WindowFocusChanged(int panel, bool hasFocus) {
         p->view.hasFocus = hasFocus;
         if (!hasFocus) p->view.selecting = 0;
     }
-    if (!hasFocus) CloseRingPopup(panel, false);
+    if (!hasFocus) {
+        CloseRingPopup(panel, false);
+        CloseColorChoice(panel);
+    }
 }
 
 void CloseByOperator(int panel) {
+    if (!PanelTakesInput(panel)) return;
     if (!PassWindowInput(panel, Input(RTE_INPUT_CLOSE))) return;
-    int closeCtrl = 0;
+    int closeCtrl = 0, closeItem = 1;
     {
         Lock hold(ModelLock());
         Panel *p = FindPanel(panel);
         if (p == nullptr) return;
         GetAttr(p, nullptr, ATTR_CLOSE_CTRL, &closeCtrl);
+        GetAttr(p, nullptr, ATTR_CLOSE_ITEM_VISIBLE, &closeItem);
     }
+    if (closeItem == 0) return;  // the panel offers no way to close it (a progress dialog)
     if (CallPanel(panel, EVENT_CLOSE, 0, 0) == 0 && closeCtrl > 0) CallCtrl(panel, closeCtrl, EVENT_COMMIT, 0, 0);
 }
 

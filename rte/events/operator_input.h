@@ -44,9 +44,13 @@ int TabNeighbour(int panel, int from, bool backwards);
 //   - While a ring's list is open, the keys are its own: Up, Down, Home, End mark an item, Enter
 //     or Space chooses it (EVENT_VAL_CHANGED when it differs, EVENT_COMMIT), Esc and Tab close it.
 //   - Space, F4 and Alt+Down open the list of a ring; Space presses a command button
-//     (EVENT_COMMIT; not again while the key repeats).
+//     (EVENT_COMMIT; not again while the key repeats). Space, Enter, F4 and Alt+Down open the
+//     colour choice of a colour numeric, whose keys are then its own (rte/events/color_choice.h).
 //   - A character without Ctrl or Alt does nothing more here: its text comes as TypeText.
-//   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, Tab and Shift+Tab move the
+//   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, a key that is a visible,
+//     undimmed control's ATTR_SHORTCUT_KEY presses that control (toggle, EVENT_COMMIT; a numeric
+//     entry's typed text is committed first), except Enter on a focused command button, which
+//     presses that button. Otherwise Tab and Shift+Tab move the
 //     focus, Enter commits a numeric entry's typed text and sends EVENT_COMMIT, Up and Down move
 //     a list's or ring's choice, and Backspace, Delete, Left, Right, Home, End and Ctrl+A edit
 //     an entry (with Shift: extend the selection). EVENT_VAL_CHANGED follows each change of a
@@ -86,7 +90,8 @@ void WheelTurned(int panel, int x, int y, int lines);
 // The window got or lost the keyboard; losing it closes an open ring list unchosen.
 void WindowFocusChanged(int panel, bool hasFocus);
 // The operator closes the panel's window: EVENT_CLOSE to the panel callback, and, unless that
-// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set.
+// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set. Nothing happens for a panel behind
+// a modal popup, or one that shows no close item (ATTR_CLOSE_ITEM_VISIBLE 0).
 void CloseByOperator(int panel);
 
 // ---- Whole actions (operator scripts, tests): 0 or a negative code -------------------------
@@ -97,11 +102,14 @@ void CloseByOperator(int panel);
 
 // A click on the control and its release over it: EVENT_LEFT_CLICK at its centre; unless
 // swallowed the focus moves to it (when it can take the focus), a toggle button toggles
-// (EVENT_VAL_CHANGED), and EVENT_COMMIT follows.
+// (EVENT_VAL_CHANGED), and EVENT_COMMIT follows; a colour numeric opens its colour choice
+// instead (rte/events/color_choice.h), whose choice commits.
 int PressCtrl(int panel, int control);
 // Focus as a click would, select the whole text, type text over it (one EVENT_KEYPRESS per byte,
 // cut to the maximum entry length; the selection is replaced by what was accepted, also by
-// nothing when every key was swallowed), then Enter (KeyDown). A string or numeric entry only.
+// nothing when every key was swallowed), then Enter (KeyDown). A string or numeric entry, or a
+// colour numeric, whose text is a colour ("#RRGGBB", "0xRRGGBB", "RRGGBB") chosen as its colour
+// choice's custom entry chooses it (UIE_BAD_VALUE for text that is no colour).
 int TypeIntoCtrl(int panel, int control, const std::string &text);
 // Focus as a click would, choose the first item with this label (EVENT_VAL_CHANGED when the
 // choice changed), then EVENT_COMMIT.

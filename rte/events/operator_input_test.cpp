@@ -230,7 +230,32 @@ extern "C" int ScriptQuit(int, int, int event, void *, int, int) {
     if (event == EVENT_COMMIT) QuitUserInterface(0);
     return 0;
 }
-const RteSymbol kScriptSymbols[] = {{"scriptQuit", reinterpret_cast<void *>(&ScriptQuit), 1}};
+// A dialog made in code, run by its own loop over GetUserEvent while it counts up: what the
+// operator pressed, and at which count, goes to PANEL_NOTE.
+extern "C" int ScriptDialog(int panel, int, int event, void *, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    int dialog = NewPanel(0, "Counting", 0, 0, 120, 200);
+    int count = NewCtrl(dialog, CTRL_NUMERIC, "Progress", 20, 10);
+    SetCtrlAttribute(dialog, count, ATTR_DATA_TYPE, VAL_INTEGER);
+    int ok = NewCtrl(dialog, CTRL_COMMAND_BUTTON, "__OK", 60, 10);
+    int cancel = NewCtrl(dialog, CTRL_COMMAND_BUTTON, "  __Cancel  ", 60, 100);
+    InstallPopup(dialog);
+    std::string outcome = "nothing";
+    for (int i = 0; i <= 100 && outcome == "nothing"; ++i) {
+        SetCtrlVal(dialog, count, i);
+        int p = 0, c = 0;
+        if (GetUserEvent(0, &p, &c) == EVENT_COMMIT && p == dialog) {
+            if (c == ok) outcome = "ok at " + std::to_string(i);
+            if (c == cancel) outcome = "cancel at " + std::to_string(i);
+        }
+    }
+    DiscardPanel(dialog);
+    SetCtrlVal(panel, 4, outcome.c_str());
+    return 0;
+}
+
+const RteSymbol kScriptSymbols[] = {{"scriptQuit", reinterpret_cast<void *>(&ScriptQuit), 1},
+                                    {"scriptDialog", reinterpret_cast<void *>(&ScriptDialog), 1}};
 
 const char kScriptPanel[] =
     "uir 1\n"
@@ -249,6 +274,11 @@ const char kScriptPanel[] =
     "    label Quit\n"
     "    callback scriptQuit\n"
     "  end\n"
+    "  control PANEL_DIALOG 6 command\n"
+    "    label Dialog\n"
+    "    top 40\n"
+    "    callback scriptDialog\n"
+    "  end\n"
     "end\n";
 
 // Scratch files named for this test process (made before any death test forks), so test
@@ -265,7 +295,7 @@ const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()
     std::freopen("/dev/null", "w", stdout);  // show and dump print there
     setenv("RTE_DISPLAY", "headless", 1);
     setenv("RTE_SCRIPT", kScriptFile.c_str(), 1);
-    RteSetSymbolTable(kScriptSymbols, 1);
+    RteSetSymbolTable(kScriptSymbols, 2);
     if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
     int panel = LoadPanel(0, kPanelFile.c_str(), 1);
     if (panel < 0) std::exit(2);
@@ -312,6 +342,32 @@ TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndCheckin
                            "wait 0.01\n"
                            "button LEFT Up\n"),
                 ::testing::ExitedWithCode(0), "");
+    std::remove(kPanelFile.c_str());
+    std::remove(kScriptFile.c_str());
+}
+
+TEST(OperatorScriptDeathTest, DrivesADialogLoopByLabelsWhileItRuns) {
+    // The popup's controls have no constant names: the script names them by their labels, and
+    // plays inside the dialog's own loop, acting at the count it awaited.
+    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\n"
+                           "await \"Progress\" 40\n"
+                           "press \"OK\"\n"
+                           "expect PANEL_NOTE ok at 40\n"
+                           "press PANEL_DIALOG\n"
+                           "await Progress 7\n"
+                           "press Cancel\n"
+                           "expect PANEL_NOTE cancel at 7\n"
+                           "press PANEL_QUIT\n"),
+                ::testing::ExitedWithCode(0), "");
+    // Behind the popup the panel takes no input; a label no control has is no name.
+    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\npress PANEL_QUIT\n"), ::testing::ExitedWithCode(3),
+                "script:2: press PANEL_QUIT: the operator cannot do that now");
+    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\npress \"Nope\"\n"), ::testing::ExitedWithCode(3),
+                "script:2: no control named Nope");
+    // Quoted names are checked when the script is read.
+    EXPECT_EXIT(PlayScript("press \"OK\n"), ::testing::ExitedWithCode(1), "script:1: missing closing quote");
+    EXPECT_EXIT(PlayScript("press \"OK\"x\n"), ::testing::ExitedWithCode(1),
+                "script:1: a blank must follow the closing quote of a name");
     std::remove(kPanelFile.c_str());
     std::remove(kScriptFile.c_str());
 }

@@ -3,10 +3,13 @@
 // buttons, a button held and released; and the key names of operator scripts.
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "rte/events/color_choice.h"
 #include "rte/events/operator_input.h"
+#include "rte/model/color_choice.h"
 #include "rte/events/operator_script.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -152,6 +155,146 @@ TEST(OperatorScriptKeys, KeysAreNamedAsTheKeyboardNamesThem) {
         EXPECT_FALSE(rte::internal::ParseOperatorScript(bad, "s", &lines, &error)) << bad;
         EXPECT_EQ(error.rfind("s:1: key", 0), 0u) << error;
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> g_commits;
+int RecordCommit(int, int control, int event, void *, int, int) {
+    if (event == EVENT_COMMIT) g_commits.push_back(std::to_string(control));
+    return 0;
+}
+
+// A dialog's keys: Enter presses the confirming button and Escape the cancelling one wherever
+// the focus is, except that Enter on a focused button presses that button.
+TEST_F(OperatorKeys, ShortcutKeysPressTheirControls) {
+    int ok = NewCtrl(panel, CTRL_COMMAND_BUTTON, "__OK", 200, 10);
+    int cancel = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Cancel", 200, 100);
+    SetCtrlAttribute(panel, ok, ATTR_SHORTCUT_KEY, VAL_ENTER_VKEY);
+    SetCtrlAttribute(panel, cancel, ATTR_SHORTCUT_KEY, VAL_ESC_VKEY);
+    for (int c : PanelCtrls(panel)) InstallCtrlCallback(panel, c, RecordCommit, nullptr);
+    const struct {
+        int focus, key;
+        std::string pressed;
+    } cases[] = {
+        {text, VAL_ENTER_VKEY, std::to_string(ok)},     {text, VAL_ESC_VKEY, std::to_string(cancel)},
+        {ring, VAL_ENTER_VKEY, std::to_string(ok)},     {cancel, VAL_ENTER_VKEY, std::to_string(cancel)},
+        {button, VAL_ESC_VKEY, std::to_string(cancel)}, {text, VAL_ENTER_VKEY | VAL_SHIFT_MODIFIER, std::to_string(text)},
+    };
+    for (const auto &c : cases) {
+        g_commits.clear();
+        ASSERT_EQ(Focus(panel, c.focus), 0);
+        ASSERT_EQ(KeyPress(panel, c.focus, c.key), 0);
+        EXPECT_EQ(g_commits, std::vector<std::string>{c.pressed}) << c.focus << " " << c.key;
+    }
+    // A number being typed counts before the dialog acts on it.
+    ASSERT_EQ(Focus(panel, number), 0);
+    Keys(number, {'5', VAL_ENTER_VKEY});
+    EXPECT_EQ(ValueText(panel, number), "5");
+    // A dimmed button's key does nothing of its own: Enter commits the entry then.
+    SetCtrlAttribute(panel, ok, ATTR_DIMMED, 1);
+    g_commits.clear();
+    ASSERT_EQ(Focus(panel, text), 0);
+    Keys(text, {VAL_ENTER_VKEY});
+    EXPECT_EQ(g_commits, std::vector<std::string>{std::to_string(text)});
+}
+
+// While a modal popup is up, the other panels take no keys and cannot be closed; a panel that
+// shows no close item cannot be closed either.
+TEST_F(OperatorKeys, AModalPopupKeepsInputToItself) {
+    int popup = NewPanel(0, "Popup", 0, 0, 100, 100);
+    int close = NewCtrl(popup, CTRL_COMMAND_BUTTON, "Close", 10, 10);
+    InstallCtrlCallback(popup, close, RecordCommit, nullptr);
+    SetPanelAttribute(popup, ATTR_CLOSE_CTRL, close);
+    InstallCtrlCallback(panel, button, RecordCommit, nullptr);
+    SetPanelAttribute(panel, ATTR_CLOSE_CTRL, button);
+    ASSERT_EQ(InstallPopup(popup), 0);
+    g_commits.clear();
+    in::KeyDown(panel, button, ' ', false);
+    in::CloseByOperator(panel);
+    EXPECT_TRUE(g_commits.empty());
+    EXPECT_EQ(ClosePanel(popup), 0);
+    EXPECT_EQ(g_commits, std::vector<std::string>{std::to_string(close)});
+    SetPanelAttribute(popup, ATTR_CLOSE_ITEM_VISIBLE, 0);
+    EXPECT_EQ(ClosePanel(popup), 0);
+    EXPECT_EQ(g_commits.size(), 1u);
+    RemovePopup(popup);
+    EXPECT_EQ(ClosePanel(panel), 0);
+    EXPECT_EQ(g_commits.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> g_colorEvents;
+int RecordColor(int panel, int control, int event, void *, int, int) {
+    if (event == EVENT_VAL_CHANGED || event == EVENT_COMMIT) {
+        g_colorEvents.push_back(std::to_string(event) + "=" + ValueText(panel, control));
+    }
+    return 0;
+}
+
+// The colour choice a colour numeric opens: by the pointer, by the keys (the grid and the
+// custom entry), and closed without a choice.
+TEST_F(OperatorKeys, AColourNumericChoosesFromItsColourChoice) {
+    int colour = NewCtrl(panel, CTRL_COLOR_NUMERIC, "Colour", 180, 150);
+    SetCtrlVal(panel, colour, 0x000000);
+    InstallCtrlCallback(panel, colour, RecordColor, nullptr);
+    auto open = [&] {
+        g_colorEvents.clear();
+        ASSERT_EQ(Press(panel, colour), 0);
+        ASSERT_TRUE(in::ColorChoiceOpen(panel));
+        EXPECT_TRUE(g_colorEvents.empty());  // opening commits nothing
+    };
+    // The grid's third swatch is light grey, the fifth red (rte/model/color_choice.cpp).
+    open();
+    in::ButtonDown(panel, 0, 0, false, 1);  // outside: closes, nothing chosen
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    EXPECT_TRUE(g_colorEvents.empty());
+    open();
+    Keys(colour, {VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY, VAL_RIGHT_ARROW_VKEY,
+                  VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xFF0000", "1=0xFF0000"}));
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    // Hex digits into the custom entry; Backspace takes one back; other characters are ignored.
+    open();
+    Keys(colour, {'1', '2', 'x', '3', '4', '5', '6', '7', VAL_BACKSPACE_VKEY, 'a', VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0x12345A", "1=0x12345A"}));
+    // The same colour again: committed, but no change.
+    open();
+    Keys(colour, {'1', '2', '3', '4', '5', 'a', VAL_ENTER_VKEY});
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"1=0x12345A"}));
+    // The pointer: hovering marks, a click on a swatch chooses it.
+    open();
+    {
+        std::lock_guard<std::recursive_mutex> hold(in::ModelLock());
+        in::Panel *p = in::FindPanel(panel);
+        in::ColorChoiceGeometry g;
+        in::ColorChoicePlace(*p, *in::FindControl(p, colour), &g);
+        int x = g.left + in::kColorMargin + 2 * in::kColorCell + 5, y = g.top + in::kColorMargin + 5;
+        in::PointerMoved(panel, x, y, false, false);
+        EXPECT_EQ(p->view.colorHover, 2);
+        in::ButtonDown(panel, x, y, false, 1);
+    }
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xCCCCCC", "1=0xCCCCCC"}));
+    // Escape closes; typing a colour as a script does chooses it at once.
+    open();
+    Keys(colour, {VAL_ESC_VKEY});
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
+    EXPECT_EQ(Type(panel, colour, "#ff8000"), 0);
+    EXPECT_EQ(Type(panel, colour, "0x00FF00"), 0);
+    EXPECT_EQ(Type(panel, colour, "80"), 0);
+    EXPECT_EQ(Type(panel, colour, "red"), UIE_BAD_VALUE);
+    EXPECT_EQ(Type(panel, colour, "#1234567"), UIE_BAD_VALUE);
+    EXPECT_EQ(g_colorEvents, (std::vector<std::string>{"2=0xFF8000", "1=0xFF8000", "2=0x00FF00", "1=0x00FF00",
+                                                        "2=0x000080", "1=0x000080"}));
+    // An indicator opens nothing.
+    SetCtrlAttribute(panel, colour, ATTR_CTRL_MODE, VAL_INDICATOR);
+    in::OpenColorChoice(panel, colour);
+    EXPECT_FALSE(in::ColorChoiceOpen(panel));
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 // Every command acts through the engine's one path of operator input
 // (rte/events/operator_input.h), the same that the screen display feeds, so keys played here do
 // what the same keys do on the screen.
-// Each command runs from the main thread's event loop when nothing else is pending, and the
-// events it causes are processed before the next one. A command the operator could not do (a
+// Each command runs from the main thread's event loop when nothing else is pending, or from the
+// event processing a program does itself inside a callback (ProcessSystemEvents, GetUserEvent:
+// its own dialog loop), one command each time, as an operator's input would arrive there. The
+// events a command causes are processed before the next one. A command the operator could not do (a
 // dimmed control, a label not in the list, an unknown name) stops the program with exit code 3
 // and a message naming the script line, as does a script that ends while the event loop still
 // runs. Values print with newlines and carriage returns written as \n and \r so that each
@@ -18,6 +20,7 @@
 // does.
 #include "rte/events/operator_script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -43,6 +46,10 @@ std::string g_fileName;                 // touched by the main thread only
 std::vector<ScriptLine> g_lines;
 size_t g_next = 0;
 double g_waitUntil = -1;
+const ScriptLine *g_awaiting = nullptr; // an await line not yet satisfied
+double g_awaitDeadline = 0;
+constexpr double kAwaitSeconds = 60;
+constexpr double kAwaitPoll = 0.05;     // how often an await looks again while nothing happens
 int g_pointerPanel = 0;                 // the top-level panel the pointer was last moved on
 
 [[noreturn]] void Stop(const ScriptLine &line, const char *message) {
@@ -154,6 +161,17 @@ void Dump() {
     std::fflush(stdout);
 }
 
+// A constant name, else a label (see the top of this file).
+bool FindControlNamed(const std::string &name, int *panel, int *control) {
+    return FindCtrlByNameAnywhere(name, panel, control) || FindCtrlByLabel(name, panel, control);
+}
+
+// Whether the awaited control shows its text now.
+bool AwaitMet(const ScriptLine &line) {
+    int panel = 0, control = 0;
+    return FindControlNamed(line.name, &panel, &control) && CtrlValueText(panel, control) == line.text;
+}
+
 const char *Why(int code) {
     switch (code) {
     case UIE_BAD_VALUE: return "the operator cannot do that now (hidden, dimmed or indicator control, or bad number)";
@@ -202,7 +220,7 @@ void MovePointer(const ScriptLine &line) {
         if (panel == 0) Stop(line, "no panel is shown for the pointer to move on");
     } else {
         int control = 0;
-        if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+        if (!FindControlNamed(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
         {
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
             Control *c = FindControl(FindPanel(panel), control);
@@ -262,6 +280,7 @@ void RunLine(const ScriptLine &line) {
     if (line.command == "move" || line.command == "button") {
         if (line.command == "move") MovePointer(line);
         else PressPointerButton(line);
+        IdleHookHold hold;  // the events of this input, not the next line
         ProcessSystemEvents();
         return;
     }
@@ -276,6 +295,7 @@ void RunLine(const ScriptLine &line) {
         int control = ActiveControl(panel);
         if (line.command == "key") Keystroke(panel, control, line.keyCode);
         else TypeText(panel, control, line.text);
+        IdleHookHold hold;  // the events of these keys, not the next line
         ProcessSystemEvents();
         return;
     }
@@ -291,7 +311,7 @@ void RunLine(const ScriptLine &line) {
         }
         return;
     }
-    if (!FindCtrlByNameAnywhere(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
+    if (!FindControlNamed(line.name, &panel, &control)) Stop(line, "no control named " + line.name);
     int rc = 0;
     if (line.command == "press") rc = PressCtrl(panel, control);
     else if (line.command == "type") rc = TypeIntoCtrl(panel, control, line.text);
@@ -310,27 +330,54 @@ void RunLine(const ScriptLine &line) {
     if (rc < 0) Stop(line, line.command + " " + line.name + ": " + Why(rc));
 }
 
-// Runs the next script line when the loop is idle (see IdleHook).
+// Runs the next script line when the loop is idle (see IdleHook). An await whose text is shown
+// lets the line after it run in the same step, so it acts on what the await saw.
 int ScriptStep(double *resumeAt) {
-    if (g_waitUntil >= 0) {
-        if (Timer() < g_waitUntil) {
-            *resumeAt = g_waitUntil;
-            return 0;
+    for (;;) {
+        if (g_waitUntil >= 0) {
+            if (Timer() < g_waitUntil) {
+                *resumeAt = g_waitUntil;
+                return 0;
+            }
+            g_waitUntil = -1;
         }
-        g_waitUntil = -1;
+        if (g_awaiting != nullptr) {
+            const ScriptLine &line = *g_awaiting;
+            bool met;
+            try {
+                met = AwaitMet(line);
+            } catch (const std::bad_alloc &) {
+                Stop(line, "out of memory");
+            }
+            if (!met) {
+                double now = Timer();
+                if (now >= g_awaitDeadline) {
+                    Stop(line, "await " + line.name + ": \"" + OneLine(line.text) + "\" was not shown within " +
+                                   std::to_string(static_cast<int>(kAwaitSeconds)) + " seconds");
+                }
+                *resumeAt = std::min(now + kAwaitPoll, g_awaitDeadline);
+                return 0;
+            }
+            g_awaiting = nullptr;
+        }
+        if (g_next >= g_lines.size()) {
+            ScriptLine end;
+            end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
+            Stop(end, "the script ended while the program was still running");
+        }
+        const ScriptLine &line = g_lines[g_next++];
+        if (line.command == "await") {
+            g_awaiting = &line;
+            g_awaitDeadline = Timer() + kAwaitSeconds;
+            continue;
+        }
+        try {
+            RunLine(line);
+        } catch (const std::bad_alloc &) {
+            Stop(line, "out of memory");
+        }
+        return 1;
     }
-    if (g_next >= g_lines.size()) {
-        ScriptLine end;
-        end.lineNumber = g_lines.empty() ? 0 : g_lines.back().lineNumber;
-        Stop(end, "the script ended while the program was still running");
-    }
-    const ScriptLine &line = g_lines[g_next++];
-    try {
-        RunLine(line);
-    } catch (const std::bad_alloc &) {
-        Stop(line, "out of memory");
-    }
-    return 1;
 }
 
 std::string Lower(std::string text) {
@@ -448,11 +495,12 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
                 return bad("wait needs a number of seconds, not " + word);
             }
         } else if (cmd == "press" || cmd == "focus" || cmd == "show") {
-            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
-            if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
-        } else if (cmd == "type" || cmd == "select" || cmd == "expect") {
-            if (!NextWord(raw, &pos, &line.name)) return bad(cmd + " needs a control name");
             std::string why;
+            if (!NextName(raw, &pos, &line.name, &why)) return bad(why.empty() ? cmd + " needs a control name" : why);
+            if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
+        } else if (cmd == "type" || cmd == "select" || cmd == "expect" || cmd == "await") {
+            std::string why;
+            if (!NextName(raw, &pos, &line.name, &why)) return bad(why.empty() ? cmd + " needs a control name" : why);
             if (!ParseText(raw, pos, &line.text, &why)) return bad(why);
         } else if (cmd == "key") {
             std::string word;
@@ -501,7 +549,7 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             line.down = Lower(how) == "down";
         } else {
             return bad("unknown command " + cmd +
-                       " (press, type, select, focus, key, keys, move, button, wait, show, dump, expect, tray, menu, drop)");
+                       " (press, type, select, focus, key, keys, move, button, wait, await, show, dump, expect, tray, menu, drop)");
         }
         lines->push_back(std::move(line));
     }

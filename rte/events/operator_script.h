@@ -10,7 +10,7 @@ namespace rte::internal {
 
 struct ScriptLine {
     int lineNumber = 0;
-    std::string command;  // press type select focus key keys move button wait show dump expect tray menu drop
+    std::string command;  // press type select focus key keys move button wait await show dump expect tray menu drop
     std::string name;
     std::string text;
     double seconds = 0;

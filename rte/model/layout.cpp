@@ -8,6 +8,7 @@
 
 #include "rte/gfx/fonts.h"
 #include "rte/model/labels.h"
+#include "rte/model/list_format.h"
 
 namespace rte::internal {
 
@@ -41,7 +42,7 @@ bool RingPopupPlace(const Panel &p, const Control &c, const ViewState *view, Rin
     int widest = 0;
     for (const ListItem &item : c.items) {
         int w = 0;
-        MeasureText(font, item.label, nullptr, &w);
+        MeasureText(font, VisibleListText(item.label), nullptr, &w);
         widest = std::max(widest, w);
     }
     g->width = std::max(c.width, widest + 2 * kListInset + 8);

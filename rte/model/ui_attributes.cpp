@@ -347,7 +347,10 @@ int SetAttr(Panel *p, Control *c, int a, const AttrArg &v) {
             return 0;
         case ATTR_MAX_VALUE:
         case ATTR_MIN_VALUE: {
-            double value = kind == 'd' ? v.d : static_cast<double>(v.i);
+            // An unsigned int travels as the same bits as an int.
+            double value = kind == 'd' ? v.d
+                           : c->dataType == VAL_UNSIGNED_INTEGER ? static_cast<double>(static_cast<unsigned>(v.i))
+                                                                 : static_cast<double>(v.i);
             double lo = a == ATTR_MIN_VALUE ? value : c->minValue;
             double hi = a == ATTR_MAX_VALUE ? value : c->maxValue;
             if (lo > hi) return UIE_BAD_VALUE;

@@ -79,7 +79,7 @@ TEST_F(UiMemory, MakingPanelsAndControls) {
                 ScopedNewFaults faults;
                 ctrl = NewCtrl(panel, style, kLong, 10, 10);
             }
-            EXPECT_EQ(ctrl, injected ? UIE_OUT_OF_MEMORY : 1) << style;
+            EXPECT_EQ(ctrl, injected ? UIE_OUT_OF_MEMORY : 2) << style;  // the first ID is 2
             EXPECT_EQ(rte::testing::PanelCtrls(panel).size(), ctrl > 0 ? 1u : 0u);
             // Later controls are made whole, and nothing of a failed one lingers.
             NewCtrl(panel, CTRL_STRING, "", 0, 0);

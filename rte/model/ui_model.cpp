@@ -28,6 +28,8 @@ struct Model {
 std::atomic<PanelVisibilityHook> g_panelShown{nullptr};
 std::atomic<PanelVisibilityHook> g_panelHidden{nullptr};
 
+std::atomic<ScreenAreaHook> g_screenArea{nullptr};
+
 void NotifyShown(int panel) {
     if (PanelVisibilityHook hook = g_panelShown.load()) hook(panel);
 }
@@ -157,6 +159,8 @@ void SetVisible(Panel &p, bool visible) {
 }
 
 }  // namespace
+
+void SetScreenAreaHook(ScreenAreaHook hook) { g_screenArea.store(hook); }
 
 // Z-order: every panel carries a key, lower in front, compared only among siblings (the panels
 // of one parent; the top-level panels). A new panel gets a key below every key given before,
@@ -365,6 +369,7 @@ int CreatePanel(int parent, const char *title, int top, int left, int height, in
         p->zKey = m.frontKey - 1;  // in front of its siblings
         m.panels[p->handle] = std::move(p);
         --m.frontKey;
+        NoteModelChange();
         return m.nextHandle++;
     } catch (const std::bad_alloc &) {
         return UIE_OUT_OF_MEMORY;
@@ -379,7 +384,9 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
     Panel *p = FindPanel(panel);
     if (p == nullptr) return UIE_BAD_PANEL;
     if (id <= 0) {
-        id = 1;
+        // IDs start at 2: lists of control IDs given as variable arguments end at the first
+        // value of 1 or less, so no control may carry 1.
+        id = 2;
         for (auto &c : p->ctrls) id = std::max(id, c->id + 1);
     } else if (FindControl(p, id) != nullptr) {
         return UIE_BAD_CONTROL;
@@ -406,14 +413,21 @@ int CreateCtrl(int panel, int style, const char *label, int top, int left, int i
 int CallCtrl(int panel, int control, int event, int data1, int data2) {
     CtrlCallbackPtr cb = nullptr;
     void *data = nullptr;
+    unsigned owner = 0;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        Control *c = FindControl(FindPanel(panel), control);
+        Panel *p = FindPanel(panel);
+        Control *c = FindControl(p, control);
         if (c == nullptr) return 0;
         cb = c->callback;
         data = c->callbackData;
+        owner = p->thread;
     }
-    return cb != nullptr ? cb(panel, control, event, data, data1, data2) : 0;
+    if (cb != nullptr) return cb(panel, control, event, data, data1, data2);
+    // A commit nobody is called for is reported to GetUserEvent of the panel's thread. A queue
+    // that cannot take it loses only the report.
+    if (event == EVENT_COMMIT) PushUserEvent(owner, {EVENT_COMMIT, panel, control});
+    return 0;
 }
 
 int CallPanel(int panel, int event, int data1, int data2) {
@@ -444,6 +458,7 @@ bool MoveOperatorFocus(int panel, int control, const std::function<void(int old)
         Panel *p = FindPanel(panel);
         if (p == nullptr || FindControl(p, control) == nullptr) return false;
         p->activeCtrl = control;
+        NoteModelChange();
     }
     CallCtrl(panel, control, EVENT_GOT_FOCUS, old, 0);
     return true;
@@ -596,6 +611,8 @@ extern "C" int InstallPopup(int panel) {
         return Fail("InstallPopup", UIE_OUT_OF_MEMORY);
     }
     SetVisible(*p, true);
+    NoteModelChange();
+    NotifyShown(panel);  // the display brings it to the front, modal over the others
     return 0;
 }
 
@@ -610,6 +627,7 @@ extern "C" int RemovePopup(int panel) {
     if (p == nullptr) return Fail("RemovePopup", UIE_BAD_PANEL);
     popups.erase(std::remove(popups.begin(), popups.end(), panel), popups.end());
     SetVisible(*p, false);
+    NoteModelChange();
     return 0;
 }
 
@@ -618,13 +636,21 @@ extern "C" int SetPanelPos(int panel, int top, int left) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetPanelPos", UIE_BAD_PANEL);
-    int areaHeight = 768, areaWidth = 1024;  // the headless screen
+    int areaTop = 0, areaLeft = 0, areaHeight = 768, areaWidth = 1024;  // the headless screen
     if (Panel *parent = FindPanel(p->parent)) {
         areaHeight = parent->height;
         areaWidth = parent->width;
+    } else if (ScreenAreaHook screen = g_screenArea.load()) {
+        int t, l, h, w;
+        if (screen(&t, &l, &h, &w)) {
+            areaTop = t;
+            areaLeft = l;
+            areaHeight = h;
+            areaWidth = w;
+        }
     }
-    p->top = top == VAL_AUTO_CENTER ? (areaHeight - p->height) / 2 : top;
-    p->left = left == VAL_AUTO_CENTER ? (areaWidth - p->width) / 2 : left;
+    p->top = top == VAL_AUTO_CENTER ? areaTop + (areaHeight - p->height) / 2 : top;
+    p->left = left == VAL_AUTO_CENTER ? areaLeft + (areaWidth - p->width) / 2 : left;
     return 0;
 }
 

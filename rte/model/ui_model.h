@@ -154,6 +154,11 @@ double CoerceNumber(const Control &c, double value);
 void NoteModelChange();
 unsigned long ModelChangeCount();
 
+// The area in which SetPanelPos centres a top-level panel, in panel pixels: the screen of the
+// display in use (set by it; false or no hook: the headless display's 1024 x 768 at 0, 0).
+using ScreenAreaHook = bool (*)(int *top, int *left, int *height, int *width);
+void SetScreenAreaHook(ScreenAreaHook hook);
+
 // The display in use learns here when a top-level panel is shown or hidden (it sets the hooks
 // when it starts; null hooks do nothing, as on the headless display). Hooks run with
 // ModelLock() held and call no callback.
@@ -181,6 +186,10 @@ void SetWindowRecreatedHook(WindowRecreatedHook hook);
 // FindCtrlByNameAnywhere searches shown panels first, then hidden ones, lowest handle first.
 int FindCtrlByName(int panel, const std::string &constantName);
 bool FindCtrlByNameAnywhere(const std::string &constantName, int *panel, int *control);
+// A control without a constant name whose label, as the operator reads it (the accelerator
+// escape removed, blanks around it ignored), is label: on the topmost popup first, then the
+// active panel, the other shown panels and the hidden ones (rte/model/label_lookup.cpp).
+bool FindCtrlByLabel(const std::string &label, int *panel, int *control);
 std::vector<int> PanelCtrlIDs(int panel);  // in tab order
 // What a display shows of a control: its value as text (ValueAsText; empty for a bad panel or
 // control), whether it is a list control, and its items' labels.

@@ -16,6 +16,7 @@
 
 #include "rte/ui.h"
 #include "rte/model/labels.h"
+#include "rte/model/list_format.h"
 #include "rte/model/ui_model.h"
 
 namespace rte::internal {
@@ -129,7 +130,7 @@ double CoerceNumber(const Control &c, double value) {
 
 std::string ValueAsText(const Control &c) {
     if (IsStringStyle(c.style)) return c.text;
-    if (IsListStyle(c.style)) return c.index >= 0 ? c.items[static_cast<size_t>(c.index)].label : "";
+    if (IsListStyle(c.style)) return c.index >= 0 ? VisibleListText(c.items[static_cast<size_t>(c.index)].label) : "";
     if (c.style == CTRL_COLOR_NUMERIC) {
         char buf[16];
         std::snprintf(buf, sizeof buf, "0x%06X", static_cast<unsigned>(c.number));
@@ -178,7 +179,7 @@ std::vector<std::string> CtrlItemLabels(int panel, int control) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     std::vector<std::string> out;
     if (Control *c = FindControl(FindPanel(panel), control)) {
-        for (auto &item : c->items) out.push_back(item.label);
+        for (auto &item : c->items) out.push_back(VisibleListText(item.label));
     }
     return out;
 }
@@ -188,7 +189,7 @@ std::vector<std::string> CtrlItemLabels(int panel, int control) {
 using namespace rte::internal;
 
 extern "C" int SetCtrlVal(int panel, int control, ...) {
-    NoteModelChange();
+    // Counted as a change only when the value changes: a value set again draws nothing.
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = nullptr;
     Control *c = nullptr;
@@ -203,6 +204,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
         if (c->items.empty()) return Fail("SetCtrlVal", UIE_LIST_EMPTY);
         for (size_t i = 0; i < c->items.size(); ++i) {
             if (ItemHasValue(*c, c->items[i], v)) {
+                if (c->index != static_cast<int>(i)) NoteModelChange();
                 c->index = static_cast<int>(i);
                 return 0;
             }
@@ -211,6 +213,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     }
     if (c->dataType == VAL_STRING) {
         if (v.text == nullptr) return Fail("SetCtrlVal", UIE_NULL_POINTER);
+        if (c->text == v.text) return 0;  // unchanged: nothing to redraw
         try {
             SetValueFromText(*c, v.text);
         } catch (const std::bad_alloc &) {
@@ -220,7 +223,9 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     }
     if (c->style == CTRL_COLOR_NUMERIC && (v.number < 0 || v.number > 0xFFFFFF)) return Fail("SetCtrlVal", UIE_BAD_VALUE);
     if (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) v.number = v.number != 0;
-    c->number = CoerceNumber(*c, v.number);
+    double number = CoerceNumber(*c, v.number);
+    if (number != c->number) NoteModelChange();  // unchanged: nothing to redraw
+    c->number = number;
     return 0;
 }
 

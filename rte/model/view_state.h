@@ -1,9 +1,9 @@
 // rte/model/view_state.h - what the operator sees of a panel beyond its values (internal, C++):
 // the caret and selection of the entry being edited, the text typed into a numeric entry before
-// it is committed, the button held down, where each list box is scrolled to, and the open list
-// of a ring. The operator-input layer (rte/events/operator_input.h) keeps it, the same for
-// scripts, tests and the screen; the renderer draws a window with it. Display bitmaps draw
-// without it. Guarded by ModelLock() with the panel that holds it.
+// it is committed, the button held down, where each list box is scrolled to, the open list of a
+// ring and the open colour choice of a colour numeric. The operator-input layer
+// (rte/events/operator_input.h) keeps it, the same for scripts, tests and the screen; the
+// renderer draws a window with it. Display bitmaps draw without it. Guarded by ModelLock() with the panel that holds it.
 #ifndef RTE_MODEL_VIEW_STATE_H
 #define RTE_MODEL_VIEW_STATE_H
 
@@ -25,6 +25,9 @@ struct ViewState {
     std::map<int, int> listTop;   // first visible line of a list box, by control ID
     int ringPopup = 0;            // the ring whose list of items is open over the panel (0: none)
     int ringHover = -1;           // the item of that list under the pointer or the arrow keys
+    int colorChoice = 0;          // the colour numeric whose colour choice is open (0: none)
+    int colorHover = -1;          // the swatch of that choice under the pointer or the arrow keys
+    std::string colorTyped;       // the hex digits typed into its custom entry
 
     // Forgets a control that is gone.
     void Forget(int control) {
@@ -38,6 +41,11 @@ struct ViewState {
         if (ringPopup == control) {
             ringPopup = 0;
             ringHover = -1;
+        }
+        if (colorChoice == control) {
+            colorChoice = 0;
+            colorHover = -1;
+            colorTyped.clear();
         }
         listTop.erase(control);
     }

@@ -26,6 +26,8 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view);
 
 // Draws the open list of a ring (view->ringPopup) over the panel, if there is one.
 void RenderRingPopup(cairo_t *cr, Panel &p, const ViewState *view);
+// Draws the open colour choice of a colour numeric (view->colorChoice), if there is one.
+void RenderColorChoice(cairo_t *cr, Panel &p, const ViewState *view);
 
 // A bitmap of a panel's whole client area drawn with a screen's view state (locks the model
 // itself). 0, UIE_BAD_PANEL, UIE_BAD_VALUE (a panel of no pixels), UIE_OUT_OF_MEMORY.

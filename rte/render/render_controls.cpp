@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "rte/model/images.h"
+#include "rte/model/list_format.h"
 #include "rte/graphics.h"
 #include "rte/render/render.h"
 
@@ -251,6 +252,33 @@ void DrawTextMessage(cairo_t *cr, Ctx &k) {
     cairo_restore(cr);
 }
 
+// One line of a list box at (x, top): its text, or, for a label with formatting codes
+// (rte/model/list_format.h), its segments: texts in their colours (a selected line's in the
+// highlight colour), at their columns, and filled boxes.
+void DrawListLine(cairo_t *cr, Ctx &k, const std::string &label, int x, int top, int color, bool selected) {
+    int th, tw;
+    TextSize(k.font, "X", &th, &tw);
+    double ty = top + (kListLineHeight - th) / 2.0;
+    if (!HasFormatCodes(label)) {
+        DrawText(cr, k.font, label, x, ty, color);
+        return;
+    }
+    int pen = 0;
+    for (const LineSegment &seg : ParseListLine(label)) {
+        if (seg.column >= 0) pen = seg.column;
+        if (seg.box) {
+            FillRect(cr, x + pen, top + 2, seg.width, kListLineHeight - 4, seg.color);
+            pen += seg.width;
+            continue;
+        }
+        int segColor = seg.color >= 0 && !selected ? seg.color : color;
+        DrawText(cr, k.font, seg.text, x + pen, ty, segColor);
+        int h, w;
+        TextSize(k.font, seg.text, &h, &w);
+        pen += w;
+    }
+}
+
 void DrawListBox(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
     int x = c.left, y = c.top, w = c.width, h = c.height;
@@ -269,10 +297,7 @@ void DrawListBox(cairo_t *cr, Ctx &k) {
             FillRect(cr, x + kListInset, ly, textWidth, kListLineHeight, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
             color = c.dimmed ? kDimmedText : RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
         }
-        int th, tw;
-        TextSize(k.font, "X", &th, &tw);
-        DrawText(cr, k.font, c.items[static_cast<size_t>(i)].label, x + kListInset + 2,
-                 ly + (kListLineHeight - th) / 2.0, color);
+        DrawListLine(cr, k, c.items[static_cast<size_t>(i)].label, x + kListInset + 2, ly, color, i == c.index);
         if (i == c.index && k.focused) FocusRect(cr, x + kListInset, ly, textWidth, kListLineHeight);
     }
     cairo_restore(cr);
@@ -303,7 +328,7 @@ void DrawRing(cairo_t *cr, Ctx &k) {
     bool menu = c.style == CTRL_MENU_RING;
     int bg = menu ? face : IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE);
     FillRect(cr, x, y, w, h, bg);
-    std::string text = c.index >= 0 ? c.items[static_cast<size_t>(c.index)].label : "";
+    std::string text = c.index >= 0 ? VisibleListText(c.items[static_cast<size_t>(c.index)].label) : "";
     int th, tw;
     TextSize(k.font, text, &th, &tw);
     cairo_save(cr);
@@ -328,12 +353,41 @@ void DrawColorNumeric(cairo_t *cr, Ctx &k) {
     if (k.focused) FocusRect(cr, c.left + 2, c.top + 2, c.width - 4, c.height - 4);
 }
 
+// A slide's marker at position (mx, my) along its track, pointing across it.
+void DrawMarker(cairo_t *cr, int style, bool vertical, double mx, double my, int trackW, int trackH, int face,
+                int color) {
+    if (style == 1) {  // a pointer beside the track
+        SetSourceColor(cr, color);
+        if (vertical) {
+            cairo_move_to(cr, mx + trackW + 1, my);
+            cairo_line_to(cr, mx + trackW + 7, my - 5);
+            cairo_line_to(cr, mx + trackW + 7, my + 5);
+        } else {
+            cairo_move_to(cr, mx, my + trackH + 1);
+            cairo_line_to(cr, mx - 5, my + trackH + 7);
+            cairo_line_to(cr, mx + 5, my + trackH + 7);
+        }
+        cairo_close_path(cr);
+        cairo_fill(cr);
+    } else if (style == 2) {  // a raised thumb across the track
+        int tw = vertical ? trackW + 4 : 8, th = vertical ? 8 : trackH + 4;
+        int tx = static_cast<int>(vertical ? mx - 2 : mx - 4), ty = static_cast<int>(vertical ? my - 4 : my - 2);
+        FillRect(cr, tx, ty, tw, th, face);
+        Bevel(cr, tx, ty, tw, th, face, true);
+    }
+}
+
+// A slide or indicator: its track, the value marked by its marker style (ATTR_MARKER_STYLE: 0 the
+// track filled up to the value, 1 a pointer, 2 a thumb, 3 a progress bar of blocks), its ticks
+// (ATTR_TICK_STYLE: 1 at the ends, 2 at every tenth, 3 the value in per cent inside the track),
+// and its digital display below it.
 void DrawSlide(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
     bool vertical = c.style == CTRL_VERTICAL_SLIDE;
     int x = c.left, y = c.top, w = c.width, h = c.height;
     int back = IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY);
     bool digital = IntAttr(k.p, &c, ATTR_SHOW_DIGITAL_DISPLAY, 1) != 0;
+    int marker = IntAttr(k.p, &c, ATTR_MARKER_STYLE, 0), ticks = IntAttr(k.p, &c, ATTR_TICK_STYLE, 0);
     std::string text = ValueAsText(c);
     int th = 0, tw = 0;
     if (digital) TextSize(k.font, text, &th, &tw);
@@ -344,17 +398,61 @@ void DrawSlide(cairo_t *cr, Ctx &k) {
     FillRect(cr, tx, ty, trackW, trackH, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
     double span = c.maxValue - c.minValue;
     double share = span > 0 ? std::clamp((c.number - c.minValue) / span, 0.0, 1.0) : 0.0;
+    // The filled part: ATTR_FILL_COLOR; transparent leaves a marker alone, and a plain bar takes
+    // the highlight colour.
+    int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
     int fill = IntAttr(k.p, &c, ATTR_FILL_COLOR, 0x0000FF);
-    if (vertical) {
-        int fh = static_cast<int>(std::lround((trackH - 4) * share));
-        FillRect(cr, tx + 2, ty + trackH - 2 - fh, trackW - 4, fh, fill);
-    } else {
-        int fw = static_cast<int>(std::lround((trackW - 4) * share));
-        FillRect(cr, tx + 2, ty + 2, fw, trackH - 4, fill);
+    if (marker == 0 && IsTransparent(fill)) fill = highlight;
+    if (marker == 3) fill = VAL_TRANSPARENT;  // the blocks are the fill
+    int innerW = trackW - 4, innerH = trackH - 4;
+    int filled = static_cast<int>(std::lround((vertical ? innerH : innerW) * share));
+    if (vertical) FillRect(cr, tx + 2, ty + 2 + innerH - filled, innerW, filled, fill);
+    else FillRect(cr, tx + 2, ty + 2, filled, innerH, fill);
+    if (marker == 3 && filled > 0) {
+        // Blocks of about the track's thickness, two pixels apart; the last one may be cut.
+        int block = std::max(4, (vertical ? innerW : innerH) - 2);
+        for (int at = 0; at < filled; at += block + 2) {
+            int len = std::min(block, filled - at);
+            if (vertical) FillRect(cr, tx + 2, ty + 2 + innerH - at - len, innerW, len, highlight);
+            else FillRect(cr, tx + 2 + at, ty + 2, len, innerH, highlight);
+        }
     }
     Bevel(cr, tx, ty, trackW, trackH, back, false);
+    double mx = vertical ? tx : tx + 2 + filled, my = vertical ? ty + 2 + innerH - filled : ty;
+    DrawMarker(cr, marker, vertical, mx, my, trackW, trackH, FaceColor(k), k.textColor);
+    if (ticks == 1 || ticks == 2) {
+        int n = ticks == 1 ? 1 : 10;
+        for (int i = 0; i <= n; ++i) {
+            int at = 2 + (vertical ? innerH : innerW) * i / n;
+            if (vertical) FillRect(cr, tx - 5, ty + at, 4, 1, k.textColor);
+            else FillRect(cr, tx + at, ty + trackH + 1, 1, 4, k.textColor);
+        }
+    } else if (ticks == 3 && !vertical) {
+        // The value in per cent of the range, centred in the track: in the text colour over the
+        // empty part and the highlight text colour over the filled part.
+        char percent[16];
+        std::snprintf(percent, sizeof percent, "%d%%", static_cast<int>(std::lround(share * 100)));
+        FontSpec small = k.font;
+        small.size = std::max(6, std::min(small.size, trackH - 2));
+        int ph = 0, pw = 0;
+        MeasureText(small, percent, &ph, &pw);
+        double px = tx + (trackW - pw) / 2.0, py = ty + (trackH - ph) / 2.0;
+        cairo_save(cr);
+        cairo_rectangle(cr, tx + 2, ty + 2, innerW, innerH);
+        cairo_clip(cr);
+        DrawText(cr, small, percent, px, py, k.textColor);
+        cairo_restore(cr);
+        int over = marker == 0 || marker == 3 ? filled : 0;
+        if (over > 0) {
+            cairo_save(cr);
+            cairo_rectangle(cr, tx + 2, ty + 2, over, innerH);
+            cairo_clip(cr);
+            DrawText(cr, small, percent, px, py, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT));
+            cairo_restore(cr);
+        }
+    }
     if (digital) {
-        double dx = vertical ? x + (w - tw) / 2.0 : x + (w - tw) / 2.0;
+        double dx = x + (w - tw) / 2.0;
         double dy = vertical ? y + trackH + 2 : ty + trackH + 2;
         DrawText(cr, k.font, text, dx, dy, k.textColor);
     }
@@ -435,7 +533,7 @@ void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
         }
         int th = 0;
         MeasureText(font, "X", &th, nullptr);
-        DrawText(cr, font, c.items[static_cast<size_t>(i)].label, g.left + kListInset + 4,
+        DrawText(cr, font, VisibleListText(c.items[static_cast<size_t>(i)].label), g.left + kListInset + 4,
                  ly + (kListLineHeight - th) / 2.0, color);
     }
     cairo_restore(cr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rte/graphics.h"
+#include "rte/model/color_choice.h"
 #include "rte/render/render.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -227,4 +228,91 @@ TEST_F(Render, RingListOpensBelowOrAboveWithTheMarkedItem) {
     int top = 170 - (3 * 15 + 4);
     EXPECT_EQ(pic.At(30 + 90, top + 2 + 15 + 1), highlight);
     EXPECT_EQ(pic.At(30 + 90, top - 3), 0xC0C0C0);
+}
+
+// A list line's formatting codes: the swatch is drawn at its column in its colour, the name's
+// text before it, and codes the engine does not know show nothing.
+TEST_F(Render, ListLinesDrawTheirFormattingCodes) {
+    int list = NewCtrl(panel, CTRL_LIST_BOX, "", 10, 10);
+    SetCtrlAttribute(panel, list, ATTR_WIDTH, 280);
+    InsertListItem(panel, list, -1, "Red\033p150l\033fgCCCCCC\033drawfilledbox001CCCCCC\033fg00ff00\033drawfilledbox100ff0000", 1);
+    InsertListItem(panel, list, -1, "\033zz\033fg12\033", 2);  // unknown and cut-short codes only
+    InsertListItem(panel, list, -1, "plain", 3);
+    SetCtrlIndex(panel, list, 2);  // the first lines are not highlighted
+    Picture pic = PanelPicture(panel);
+    int x0 = 10 + 2 + 2, y0 = 10 + 2;  // the line's text start, the first line's top
+    EXPECT_EQ(pic.At(x0 + 150, y0 + 7), 0xCCCCCC);  // the 1-pixel separator
+    for (int dx : {1, 50, 100}) EXPECT_EQ(pic.At(x0 + 150 + dx, y0 + 7), 0xFF0000) << dx;
+    EXPECT_EQ(pic.At(x0 + 150 + 102, y0 + 7), 0xFFFFFF);  // past the swatch: the list's white
+    EXPECT_GT(pic.CountNot(0xFFFFFF, y0, x0, 15, 40), 10);  // "Red" is drawn
+    EXPECT_EQ(pic.CountNot(0xFFFFFF, y0, x0 + 40, 15, 100), 0);  // nothing between name and swatch
+    EXPECT_EQ(pic.CountNot(0xFFFFFF, y0 + 15, x0, 15, 260), 0);  // the second line shows nothing
+    // Operators and scripts read the text alone.
+    EXPECT_EQ(rte::testing::ItemLabels(panel, list), (std::vector<std::string>{"Red", "", "plain"}));
+    ASSERT_EQ(SetCtrlIndex(panel, list, 0), 0);
+    EXPECT_EQ(rte::testing::ValueText(panel, list), "Red");
+    DisplayPanel(panel);
+    EXPECT_EQ(rte::testing::Select(panel, list, "plain"), 0);
+    EXPECT_EQ(rte::testing::Select(panel, list, "Red"), 0);
+    int value = 0;
+    GetCtrlVal(panel, list, &value);
+    EXPECT_EQ(value, 1);
+}
+
+// The open colour choice: the grid of colours and the custom entry's swatch, over the panel.
+TEST_F(Render, TheColourChoiceShowsItsColours) {
+    int colour = NewCtrl(panel, CTRL_COLOR_NUMERIC, "Colour", 20, 20);
+    SetCtrlVal(panel, colour, 0x123456);
+    rte::internal::ViewState view;
+    view.colorChoice = colour;
+    view.colorHover = 4;
+    Picture pic = ViewPicture(panel, view);
+    int gx = 20 + rte::internal::kColorMargin, gy = 20 + 22 + rte::internal::kColorMargin;  // below the control
+    EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell + 10, gy + 10), 0xFF0000);  // the fifth swatch
+    EXPECT_EQ(pic.At(gx + 1 * rte::internal::kColorCell + 10, gy + 10), 0x808080);
+    EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell, gy + 10), 0x000000);  // the marked swatch's frame
+    int customTop = gy + 4 * rte::internal::kColorCell + rte::internal::kColorMargin;  // with the row of greys
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x123456);
+    view.colorTyped = "ff";
+    pic = ViewPicture(panel, view);
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far
+}
+
+// An indicator set up as a progress bar: the track is filled up to the value, by blocks of the
+// highlight colour (marker 3) or as one fill (marker 0, with a transparent fill colour the
+// highlight colour too), and nothing past it.
+TEST_F(Render, SlidesShowTheirValueAsTheirMarkerStyleSays) {
+    const int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
+    for (int marker : {0, 3}) {
+        int bar = NewCtrl(panel, CTRL_HORIZONTAL_SLIDE, "", 40, 20);
+        SetCtrlAttribute(panel, bar, ATTR_WIDTH, 200);
+        SetCtrlAttribute(panel, bar, ATTR_HEIGHT, 14);
+        SetCtrlAttribute(panel, bar, ATTR_SHOW_DIGITAL_DISPLAY, 0);
+        SetCtrlAttribute(panel, bar, ATTR_SHOW_INCDEC_ARROWS, 0);
+        SetCtrlAttribute(panel, bar, ATTR_MARKER_STYLE, marker);
+        SetCtrlAttribute(panel, bar, ATTR_TICK_STYLE, marker == 3 ? 3 : 0);
+        SetCtrlAttribute(panel, bar, ATTR_FILL_COLOR, VAL_TRANSPARENT);
+        SetCtrlVal(panel, bar, 40.0);
+        Picture pic = PanelPicture(panel);
+        // 40 % of the 196 inner pixels is 78: filled before, white after.
+        int filled = 0, white = 0;
+        for (int x = 22; x < 22 + 196; ++x) {
+            int color = pic.At(x, 40 + 3);
+            filled += color == highlight;
+            white += color == 0xFFFFFF;
+        }
+        EXPECT_NEAR(filled, marker == 3 ? 78 - 2 * 78 / 12 : 78, 12) << marker;
+        EXPECT_EQ(pic.At(22 + 150, 40 + 3), 0xFFFFFF) << marker;
+        EXPECT_GT(white, 90) << marker;
+        if (marker == 3) {
+            // The value in per cent is written in the middle of the bar, past the filled part:
+            // dark pixels on the white.
+            int dark = 0;
+            for (int yy = 42; yy < 52; ++yy) {
+                for (int xx = 104; xx < 136; ++xx) dark += pic.At(xx, yy) != 0xFFFFFF && pic.At(xx, yy) != highlight;
+            }
+            EXPECT_GT(dark, 5);
+        }
+        DiscardCtrl(panel, bar);
+    }
 }

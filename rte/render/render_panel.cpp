@@ -80,6 +80,7 @@ void RenderPanel(cairo_t *cr, Panel &p, const ViewState *view) {
         if ((*it)->visible) DrawChildPanel(cr, **it, view != nullptr);
     }
     RenderRingPopup(cr, p, view);
+    RenderColorChoice(cr, p, view);
     cairo_restore(cr);
 }
 

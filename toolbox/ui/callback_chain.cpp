@@ -18,6 +18,7 @@
 // on to whatever is still chained behind it, and not at all when the object was discarded
 // meanwhile (the links behind have then already seen EVENT_DISCARD).
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/callback_base_internal.h"
 
 #include "rte/alloc.h"
 #include "toolbox/core/errors.h"
@@ -348,4 +349,36 @@ extern "C" int UnchainPanelCallback(int panel, const char *typeName) { return Un
 
 extern "C" int CallPanelCallback(int panel, int event, int eventData1, int eventData2, int *callbackResult) {
     return CallInstalled({panel, 0}, event, eventData1, eventData2, callbackResult);
+}
+
+// ---- The base callback (callback_base_internal.h) ----
+
+namespace {
+
+// Replaces the function of the pair at the end of the chain: the oldest link's previous pair,
+// or the object's own attributes when it has no links.
+int SetBase(Target t, void *callback) {
+    int held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
+    void *installed = nullptr, *data = nullptr;
+    int status = ReadInstalled(t, &installed, &data);
+    CallbackLink *oldest = nullptr;
+    while (status >= 0 && installed == Dispatcher(t) && data) {
+        oldest = static_cast<CallbackLink *>(data);
+        installed = oldest->prevCallback;
+        data = oldest->prevCallbackData;
+    }
+    if (status >= 0 && oldest) oldest->prevCallback = callback;
+    else if (status >= 0) status = Install(t, callback, data);
+    if (held) held = ReleaseToolboxLock(CALLBACK_CHAIN_LOCK);
+    return status < 0 ? status : 0;
+}
+
+}  // namespace
+
+extern "C" int SetBaseCtrlCallback(int panel, int control, CtrlCallbackPtr callback) {
+    return SetBase({panel, control}, FunctionAddress(callback));
+}
+
+extern "C" int SetBasePanelCallback(int panel, PanelCallbackPtr callback) {
+    return SetBase({panel, 0}, FunctionAddress(callback));
 }

@@ -7,6 +7,7 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/windows/deferred_calls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,142 @@
+// A real progress dialog on a virtual screen (Xvfb with a window manager; the pointer and keys
+// sent by xdotool): a click on its Cancel button, and then the Escape key, are seen by the
+// reports that follow them. Each session runs in a child process (this test program again,
+// filtered to ProgressScreenSession), because the display is chosen once per process. Skipped
+// when the tools are not installed.
+#include "toolbox/ui/progress_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "rte/engine.h"
+#include "rte/ui.h"
+
+namespace {
+
+bool Installed(const char *tool) {
+    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// A process started without a shell; killed and reaped by the destructor.
+struct Child {
+    pid_t pid = -1;
+    explicit Child(const std::vector<std::string> &argv) {
+        std::vector<char *> args;
+        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        pid = fork();
+        if (pid == 0) {
+            execvp(args[0], args.data());
+            _exit(127);
+        }
+    }
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+// Reports until the dialog says it was cancelled; how many reports came after the operator's
+// action was sent (-1: none cancelled within a minute).
+int ReportsUntilCancelled(int dialog, const std::atomic<bool> &sent) {
+    int after = 0;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+        bool wasSent = sent.load();
+        if (UpdateProgressDialog(dialog, i % 101, 1) == 1) return after;
+        if (wasSent) ++after;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The session, run only as the child of the test below: a click on Cancel, then Escape.
+TEST(ProgressScreenSession, SeesTheOperatorsCancel) {
+    const char *out = std::getenv("PROGRESS_SCREEN_OUT");
+    if (out == nullptr) GTEST_SKIP() << "runs as the child of the screen test";
+    ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
+    int dialog = CreateProgressDialog("Progress On Screen", "Working", 1, 3, "Cancel");
+    ASSERT_GT(dialog, 0);
+    int cancel = 0, top = 0, left = 0, height = 0, width = 0;
+    GetPanelAttribute(dialog, ATTR_PANEL_FIRST_CTRL, &cancel);
+    GetCtrlAttribute(dialog, cancel, ATTR_NEXT_CTRL, &cancel);
+    GetCtrlBoundingRect(dialog, cancel, &top, &left, &height, &width);
+    std::string find = "W=; for i in $(seq 200); do"
+                       "   w=$(xdotool search --onlyvisible --name '^Progress On Screen$' 2>/dev/null | head -1);"
+                       "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.2; done; [ -n \"$W\" ] || exit 1;";
+    std::string click = find + " sleep 0.5; xdotool mousemove --window $W " + std::to_string(left + width / 2) + " " +
+                        std::to_string(top + height / 2) + " click 1 && sleep 0.3";
+    std::string escape = find + " xdotool windowactivate --sync $W >/dev/null 2>&1; sleep 0.3; xdotool key Escape && sleep 0.3";
+    std::ofstream results(out);
+    for (const std::string &action : {click, escape}) {
+        std::atomic<bool> sent{false};
+        int driven = -1;
+        std::thread driver([&] {
+            driven = std::system(action.c_str());
+            sent.store(true);
+        });
+        int after = ReportsUntilCancelled(dialog, sent);
+        driver.join();
+        results << "driven=" << driven << " after=" << after << "\n";
+    }
+    DiscardProgressDialog(dialog);
+    CloseRTE();
+}
+
+TEST(ProgressDialogScreen, ACancelOnTheScreenIsSeenByTheNextReport) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    close(fds[1]);
+    char number[16] = {};
+    ssize_t got = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    ASSERT_GT(got, 0) << "Xvfb did not start";
+    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
+    std::string out = "progress_screen_" + std::to_string(getpid()) + ".out";
+    std::string text;
+    int status;
+    {
+        Child wm({"env", "DISPLAY=" + display, "openbox"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        char self[4096] = {};
+        ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+        std::string command = "DISPLAY=" + display + " RTE_DISPLAY=sdl PROGRESS_SCREEN_OUT=" + out +
+                              " timeout -s KILL 150 '" + self + "' --gtest_filter=ProgressScreenSession.* 2>&1";
+        FILE *pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, pipe)) text += buf;
+        status = pclose(pipe);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    std::ifstream in(out);
+    std::stringstream results;
+    results << in.rdbuf();
+    std::remove(out.c_str());
+    // Each action was sent, and the dialog reported the cancel no later than the first report
+    // after the action had reached the screen (or already before).
+    EXPECT_EQ(results.str(), "driven=0 after=0\ndriven=0 after=0\n") << text;
+}
