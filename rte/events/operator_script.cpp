@@ -266,6 +266,7 @@ void RunLine(const ScriptLine &line) {
     if (line.command == "drop") return RunDrop(line);
     if (line.command == "tray") {
         if (!ClickTrayIcon(line.name, line.keyCode)) Stop(line, "no icon " + line.name + " in the notification area");
+        IdleHookHold hold;  // the events of this click, not the next line (a menu it opens waits for one)
         ProcessSystemEvents();
         return;
     }

@@ -48,6 +48,8 @@ struct MsgCallbackWindow {
     LONG previousWindowProc;   // token of the replaced procedure; 0 after a failed subclassing
 };
 
+// A message copied for a deferred callback. Until its delayed call runs it is on the pending
+// list, so that the copies of calls that never run (the program quit first) are freed at exit.
 struct DeferredWinMsg {
     int panel;
     int message;
@@ -55,12 +57,16 @@ struct DeferredWinMsg {
     unsigned int lParam;
     WinMsgCallbackPtr function;
     void *callbackData;
+    DeferredWinMsg *prev;
+    DeferredWinMsg *next;
 };
 
 const char kChainType[] = "WT_TYPE";
 
 std::recursive_mutex g_lock;
 ListHandle msgCallbackWindows = nullptr;  // MsgCallbackWindow items; under g_lock
+DeferredWinMsg *g_pending = nullptr;      // copies posted and not yet run; under g_lock
+bool g_pendingCleanupRegistered = false;  // under g_lock
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
@@ -228,12 +234,49 @@ int AddEntry(MsgCallbackWindow *record, int message, WinMsgCallbackPtr function,
 
 // ---- What runs on the panel's thread ----
 
+void RunDeferredWinMsgCallback(void *data);
+
+// Takes the copy off the pending list. Under g_lock.
+void UnlinkPending(DeferredWinMsg *copy) {
+    if (copy->prev != nullptr) copy->prev->next = copy->next;
+    else g_pending = copy->next;
+    if (copy->next != nullptr) copy->next->prev = copy->prev;
+}
+
+// Process exit: the delayed calls still queued will never run; their copies are freed here.
+void FreePendingCopies() {
+    Lock hold(g_lock);
+    while (g_pending != nullptr) {
+        DeferredWinMsg *copy = g_pending;
+        g_pending = copy->next;
+        std::free(copy);
+    }
+}
+
+// Posts the copy's delayed call to this thread; on failure the copy is freed.
+void PostCopy(DeferredWinMsg *copy) {
+    {
+        Lock hold(g_lock);
+        if (!g_pendingCleanupRegistered) g_pendingCleanupRegistered = RegisterExitCleanup(FreePendingCopies) >= 0;
+        copy->prev = nullptr;
+        copy->next = g_pending;
+        if (g_pending != nullptr) g_pending->prev = copy;
+        g_pending = copy;
+    }
+    if (PostDeferredCallToThread(RunDeferredWinMsgCallback, copy, CurrThreadId()) < 0) {
+        Lock hold(g_lock);
+        UnlinkPending(copy);
+        std::free(copy);
+    }
+}
+
 void RunDeferredWinMsgCallback(void *data) {
     auto *copy = static_cast<DeferredWinMsg *>(data);
     bool live;
     {
         // A panel discarded, or a callback removed, since the message was posted: nothing runs.
         Lock hold(g_lock);
+        UnlinkPending(copy);
         MsgCallbackEntry *entry = EntryOf(RecordOfPanel(copy->panel), copy->message);
         live = entry != nullptr && entry->function == copy->function;
     }
@@ -323,8 +366,8 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         auto *copy = static_cast<DeferredWinMsg *>(RteMalloc(sizeof(DeferredWinMsg)));
         if (copy != nullptr) {
             *copy = {panel, static_cast<int>(message), static_cast<unsigned int>(wParam),
-                     static_cast<unsigned int>(lParam), entry.function, entry.callbackData};
-            if (PostDeferredCallToThread(RunDeferredWinMsgCallback, copy, CurrThreadId()) < 0) std::free(copy);
+                     static_cast<unsigned int>(lParam), entry.function, entry.callbackData, nullptr, nullptr};
+            PostCopy(copy);
         }
     }
     auto procedure = reinterpret_cast<WNDPROC>(static_cast<uintptr_t>(static_cast<uint32_t>(previous)));
