@@ -9,7 +9,7 @@
  *
  *     EnableExtendedMouseEvents(panel, PANEL_PLOT, 0.05);
  *     ...
- *     int CVICALLBACK PlotCallback(int panel, int control, int event, void *data, int y, int x)
+ *     int PlotCallback(int panel, int control, int event, void *data, int y, int x)
  *     {
  *         if (event == EVENT_MOUSE_MOVE) ConvertMouseCoordinates(panel, control, 1, 1, &x, &y);
  *         ...
