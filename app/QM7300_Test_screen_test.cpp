@@ -7,6 +7,7 @@
 // program use the headless one. The test is skipped when those tools are not installed.
 #include "app/panel_callbacks_testing.h"
 #include "qm7300/QM7300.h"
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/engine.h"
 #include "rte/graphics.h"
 #include "rte/testing.h"
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,11 +33,6 @@
 namespace {
 
 namespace rt = rte::testing;
-
-bool Installed(const char *tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
 
 int g_closeEvents = 0;
 int CountClose(int, int event, void *, int, int) {
@@ -73,27 +68,6 @@ std::string At(int panel, const char *name, int dx = -1, int dy = -1, int contro
     GetCtrlAttribute(panel, id, ATTR_HEIGHT, &h);
     return std::to_string(left + (dx < 0 ? w / 2 : dx)) + " " + std::to_string(top + (dy < 0 ? h / 2 : dy));
 }
-
-// A process started without a shell; killed and reaped by the destructor.
-struct Child {
-    pid_t pid = -1;
-    explicit Child(const std::vector<std::string> &argv) {
-        std::vector<char *> args;
-        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 }  // namespace
 
@@ -230,27 +204,15 @@ TEST(ScreenSession, OperatorUsesThePanel) {
 class ScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char *tool : {"Xvfb", "openbox", "xdotool", "wmctrl"}) {
-            if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+        if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool", "wmctrl"})) {
+            GTEST_SKIP() << tool << " is not installed";
         }
-        // A display number of our own; Xvfb reports it when ready.
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        xvfb_ = std::make_unique<Child>(std::vector<std::string>{
-            "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        close(fds[1]);
-        char number[16] = {};
-        ssize_t got = read(fds[0], number, sizeof number - 1);
-        close(fds[0]);
-        ASSERT_GT(got, 0) << "Xvfb did not start";
-        std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
-        setenv("DISPLAY", display.c_str(), 1);
-        wm_ = std::make_unique<Child>(std::vector<std::string>{"openbox"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        screen_ = std::make_unique<rte::testing::VirtualScreen>();
+        ASSERT_FALSE(screen_->display().empty()) << "Xvfb did not start";
+        setenv("DISPLAY", screen_->display().c_str(), 1);
     }
     void TearDown() override {
-        wm_.reset();
-        xvfb_.reset();
+        screen_.reset();
         unsetenv("DISPLAY");
     }
     // Runs a shell command line to its end; its exit status and everything it printed.
@@ -261,16 +223,12 @@ protected:
         while (std::fgets(buf, sizeof buf, out)) *text += buf;
         return pclose(out);
     }
-    std::unique_ptr<Child> xvfb_, wm_;
+    std::unique_ptr<rte::testing::VirtualScreen> screen_;
 };
 
 TEST_F(ScreenTest, PanelWorksWithMouseKeyboardAndWindowManager) {
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    setenv("QM7300_SCREEN_SESSION", "1", 1);
     std::string text;
-    int status = Run("timeout -s KILL 90 '" + std::string(self) + "' --gtest_filter=ScreenSession.*", &text);
-    unsetenv("QM7300_SCREEN_SESSION");
+    int status = screen_->RunSession("ScreenSession.*", "QM7300_SCREEN_SESSION=1", &text, 90);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     EXPECT_NE(text.find("[  PASSED  ] 1 test"), std::string::npos) << text;
 }

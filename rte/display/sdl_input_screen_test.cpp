@@ -7,7 +7,6 @@
 // are not installed.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -138,32 +138,6 @@ extern "C" int KeysDone(int, int, int event, void *, int, int) {
 }
 const RteSymbol kSymbols[] = {{"keysDone", reinterpret_cast<void *>(&KeysDone), 1}};
 
-bool Installed(const char *tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-// A process started without a shell; killed and reaped by the destructor.
-struct Child {
-    pid_t pid = -1;
-    explicit Child(const std::vector<std::string> &argv) {
-        std::vector<char *> args;
-        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
 std::string ReadFile(const std::string &path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -171,9 +145,9 @@ std::string ReadFile(const std::string &path) {
     return text.str();
 }
 
-// Runs this program's KeysSession in a child with the given environment; its exit status and
-// everything it printed.
-int RunSession(const std::string &environment, std::string *text) {
+// Runs this program's KeysSession in a child with the given environment, on no screen; its exit
+// status and everything it printed.
+int RunHeadless(const std::string &environment, std::string *text) {
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return -1;
     std::string command = environment + " timeout -s KILL 120 '" + self + "' --gtest_filter=KeysSession.* 2>&1";
@@ -252,7 +226,7 @@ protected:
     }
     std::string PlayScript() {
         std::string text;
-        int status = RunSession("RTE_DISPLAY=headless RTE_SCRIPT='" + scriptFile_ + "' RTE_KEYS_PANEL='" +
+        int status = RunHeadless("RTE_DISPLAY=headless RTE_SCRIPT='" + scriptFile_ + "' RTE_KEYS_PANEL='" +
                                     panelFile_ + "' RTE_KEYS_OUT='" + scriptOut_ + "'",
                                 &text);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
@@ -272,29 +246,15 @@ TEST_F(KeysCompared, TheScriptEditsAsAnOperatorWould) {
 }
 
 TEST_F(KeysCompared, TheScreenGivesWhatTheScriptGives) {
-    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
-        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool"})) {
+        GTEST_SKIP() << tool << " is not installed";
     }
     std::string scripted = PlayScript();
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    close(fds[1]);
-    char number[16] = {};
-    ssize_t got = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string text;
-    int status;
-    {
-        std::string wmDisplay = "DISPLAY=" + display;
-        Child wm({"env", wmDisplay, "openbox"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        status = RunSession("DISPLAY=" + display + " RTE_DISPLAY=sdl RTE_KEYS_PANEL='" + panelFile_ +
-                                "' RTE_KEYS_OUT='" + screenOut_ + "'",
-                            &text);
-    }
+    int status = screen.RunSession(
+        "KeysSession.*", "RTE_KEYS_PANEL='" + panelFile_ + "' RTE_KEYS_OUT='" + screenOut_ + "'", &text, 120);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     EXPECT_EQ(ReadFile(screenOut_), scripted) << text;
 }

@@ -9,8 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <thread>
 
@@ -18,6 +19,14 @@ namespace rte::testing {
 
 inline bool ToolInstalled(const char *tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The first of the tools that is not installed, or null when all are.
+inline const char *MissingTool(std::initializer_list<const char *> tools) {
+    for (const char *tool : tools) {
+        if (!ToolInstalled(tool)) return tool;
+    }
+    return nullptr;
 }
 
 // Starts Xvfb (1024 x 768) and openbox on it; display() is empty when Xvfb did not start. Both
@@ -34,11 +43,13 @@ public:
             _exit(127);
         }
         close(fds[1]);
-        char number[16] = {};
-        ssize_t got = read(fds[0], number, sizeof number - 1);
+        // Xvfb writes the number and a line end when it is ready; the write may come in parts.
+        std::string number;
+        char ch;
+        while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
         close(fds[0]);
-        if (got <= 0) return;
-        display_ = ":" + std::string(number, number + std::strcspn(number, "\n"));
+        if (number.empty()) return;
+        display_ = ":" + number;
         wm_ = fork();
         if (wm_ == 0) {
             setenv("DISPLAY", display_.c_str(), 1);
@@ -58,13 +69,22 @@ public:
     const std::string &display() const { return display_; }
 
     // Runs this program's tests matching filter on the screen, with the engine on the SDL
-    // display at scale 1 and the extra environment given; the exit status of std::system.
-    int RunSession(const std::string &filter, const std::string &environment) const {
+    // display at scale 1 and the extra environment given ("NAME=value ...", may be empty), killed
+    // after `seconds`; the exit status of std::system. With output, what the session printed on
+    // both streams is kept there.
+    int RunSession(const std::string &filter, const std::string &environment, std::string *output = nullptr,
+                   int seconds = 60) const {
         char self[4096] = {};
         if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return -1;
         std::string command = "DISPLAY=" + display_ + " RTE_DISPLAY=sdl RTE_SCALE=1 " + environment +
-                              " timeout -s KILL 60 '" + self + "' --gtest_filter='" + filter + "' >/dev/null 2>&1";
-        return std::system(command.c_str());
+                              " timeout -s KILL " + std::to_string(seconds) + " '" + self + "' --gtest_filter='" +
+                              filter + "'";
+        if (output == nullptr) return std::system((command + " >/dev/null 2>&1").c_str());
+        FILE *out = popen((command + " 2>&1").c_str(), "r");
+        if (out == nullptr) return -1;
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, out)) *output += buf;
+        return pclose(out);
     }
 
 private:

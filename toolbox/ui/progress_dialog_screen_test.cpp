@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,36 +21,11 @@
 #include <thread>
 #include <vector>
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/engine.h"
 #include "rte/ui.h"
 
 namespace {
-
-bool Installed(const char *tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-// A process started without a shell; killed and reaped by the destructor.
-struct Child {
-    pid_t pid = -1;
-    explicit Child(const std::vector<std::string> &argv) {
-        std::vector<char *> args;
-        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 // Reports until the dialog says it was cancelled; how many reports came after the operator's
 // action was sent (-1: none cancelled within a minute).
@@ -103,34 +77,14 @@ TEST(ProgressScreenSession, SeesTheOperatorsCancel) {
 }
 
 TEST(ProgressDialogScreen, ACancelOnTheScreenIsSeenByTheNextReport) {
-    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
-        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool"})) {
+        GTEST_SKIP() << tool << " is not installed";
     }
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    close(fds[1]);
-    char number[16] = {};
-    ssize_t got = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    std::string display = ":" + std::string(number, number + std::strcspn(number, "\n"));
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string out = "progress_screen_" + std::to_string(getpid()) + ".out";
     std::string text;
-    int status;
-    {
-        Child wm({"env", "DISPLAY=" + display, "openbox"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        char self[4096] = {};
-        ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-        std::string command = "DISPLAY=" + display + " RTE_DISPLAY=sdl PROGRESS_SCREEN_OUT=" + out +
-                              " timeout -s KILL 150 '" + self + "' --gtest_filter=ProgressScreenSession.* 2>&1";
-        FILE *pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, pipe)) text += buf;
-        status = pclose(pipe);
-    }
+    int status = screen.RunSession("ProgressScreenSession.*", "PROGRESS_SCREEN_OUT=" + out, &text, 150);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     std::ifstream in(out);
     std::stringstream results;

@@ -8,12 +8,12 @@
 // It is skipped when the tools are not installed.
 #include "toolbox/ui/tool_tips.h"
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/engine.h"
 #include "rte/graphics.h"
 #include "rte/ui.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,11 +31,6 @@
 #include <X11/Xutil.h>
 
 namespace {
-
-bool Installed(const char *tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
 
 // Pixels of the colour (0x00RRGGBB) on the screen, within `reach` pixels of the pointer (-1: on
 // the whole screen), as the X server has them; -1 when the screen cannot be read.
@@ -70,27 +65,6 @@ int ScreenPixels(int color, int reach) {
     XCloseDisplay(display);
     return count;
 }
-
-// A process started without a shell; killed and reaped by the destructor.
-struct Child {
-    pid_t pid = -1;
-    explicit Child(const std::vector<std::string> &argv) {
-        std::vector<char *> args;
-        for (auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 const char kFindWindow[] =
     "W=; for i in $(seq 100); do"
@@ -133,40 +107,18 @@ TEST(TipScreenSession, RestsOnTheButtonThenLeavesTheWindow) {
 }
 
 TEST(ToolTipOnScreen, AppearsNearThePointerAfterRestingAndGoesWhenItLeaves) {
-    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
-        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool"})) {
+        GTEST_SKIP() << tool << " is not installed";
     }
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    Child xvfb({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    close(fds[1]);
-    // Xvfb writes the number and a line end: read up to the line end before closing the pipe.
-    std::string number;
-    char ch;
-    while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
-    close(fds[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    std::string display = "DISPLAY=:" + number;
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    // The session's leaks are not looked for: the headless tests look for the tips' own, and
+    // LeakSanitizer's end-of-process scan now and then fails on the screen libraries' threads,
+    // which would fail this test for nothing it checks.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    std::string options = std::string("ASAN_OPTIONS='") + (asan ? asan : "") + ":detect_leaks=0' RTE_TIP_SESSION=1";
     std::string text;
-    int status;
-    {
-        Child wm({"env", display, "openbox"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        char self[4096] = {};
-        ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-        // The session's leaks are not looked for: the headless tests look for the tips' own, and
-        // LeakSanitizer's end-of-process scan now and then fails on the screen libraries'
-        // threads, which would fail this test for nothing it checks.
-        const char *asan = std::getenv("ASAN_OPTIONS");
-        std::string options = std::string("ASAN_OPTIONS='") + (asan ? asan : "") + ":detect_leaks=0' ";
-        std::string command = display + " " + options + "RTE_DISPLAY=sdl RTE_SCALE=1 RTE_TIP_SESSION=1 timeout -s KILL 120 '" +
-                              self + "' --gtest_filter=TipScreenSession.* 2>&1";
-        FILE *out = popen(command.c_str(), "r");
-        ASSERT_NE(out, nullptr);
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, out)) text += buf;
-        status = pclose(out);
-    }
+    int status = screen.RunSession("TipScreenSession.*", options, &text, 120);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     int onto = -1, away = -1, before = -1, shown = -1, hidden = -1;
     size_t at = text.find("tip session:");
