@@ -157,7 +157,9 @@ TEST(DropSession, TakesTheDrop) {
 }
 
 TEST(ScreenDrop, FilesDraggedFromAFileManagerArrive) {
-    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox"})) GTEST_SKIP() << tool << " is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox"})) {
+        GTEST_SKIP() << tool << " is not installed";
+    }
     rte::testing::VirtualScreen screen;
     ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string result = "drop_screen_" + std::to_string(getpid()) + ".out";

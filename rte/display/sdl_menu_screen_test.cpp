@@ -50,7 +50,9 @@ TEST(MenuSession, ChoosesOnTheScreen) {
 }
 
 TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
-    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool"})) GTEST_SKIP() << tool << " is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox", "xdotool"})) {
+        GTEST_SKIP() << tool << " is not installed";
+    }
     rte::testing::VirtualScreen screen;
     ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
     std::string result = "menu_screen_" + std::to_string(getpid()) + ".out";
