@@ -1,10 +1,9 @@
 // toolbox/ui/layout_attributes.cpp - one attribute across a group of controls (largest and
 // smallest value, one value for all, the group's extreme for all) and the sides of a control's
 // bounding rectangle as attributes (layout.h).
-#include <stdarg.h>
-
 #include "rte/ui.h"
 #include "toolbox/core/check_internal.h"
+#include "toolbox/ui/ctrl_list_internal.h"
 #include "toolbox/ui/layout.h"
 
 namespace {
@@ -21,12 +20,6 @@ int WriteAttribute(int panel, int control, int attribute, int value) {
         return SetCtrlBoundRectAttribute(panel, control, attribute, value);
     }
     return SetCtrlAttribute(panel, control, attribute, value);
-}
-
-int CtrlAt(ListHandle list, int position) {
-    int control = 0;
-    ListGetItem(list, &control, position);
-    return control;
 }
 
 }  // namespace
@@ -88,14 +81,10 @@ extern "C" int AttrMaxAndMinForList(int panel, ListHandle ctrlList, int attribut
 
 extern "C" int AttributeMaxAndMin(int panel, int attribute, int numCtrls, int *maxValue, int *maxCtrl, int *minValue,
                                   int *minCtrl, ...) {
-    ListHandle list = nullptr;
     va_list args;
     va_start(args, minCtrl);
-    int rc = GetIntListFromParmInfo(args, numCtrls, &list);
+    int rc = WithCtrlList(args, numCtrls, [&](ListHandle list) { return AttrMaxAndMinForList(panel, list, attribute, maxValue, maxCtrl, minValue, minCtrl); });
     va_end(args);
-    if (rc < 0) return rc;
-    rc = AttrMaxAndMinForList(panel, list, attribute, maxValue, maxCtrl, minValue, minCtrl);
-    ListDispose(list);
     return rc;
 }
 
@@ -109,14 +98,10 @@ extern "C" int SetAttributeForList(int panel, ListHandle ctrlList, int attribute
 }
 
 extern "C" int SetAttributeForCtrls(int panel, int attribute, int value, int numCtrls, ...) {
-    ListHandle list = nullptr;
     va_list args;
     va_start(args, numCtrls);
-    int rc = GetIntListFromParmInfo(args, numCtrls, &list);
+    int rc = WithCtrlList(args, numCtrls, [&](ListHandle list) { return SetAttributeForList(panel, list, attribute, value); });
     va_end(args);
-    if (rc < 0) return rc;
-    rc = SetAttributeForList(panel, list, attribute, value);
-    ListDispose(list);
     return rc;
 }
 
@@ -128,13 +113,9 @@ extern "C" int SetAttributeToExtremeForList(int panel, ListHandle ctrlList, int 
 }
 
 extern "C" int SetCtrlsToAttributeExtreme(int panel, int attribute, int useMinimum, int numCtrls, ...) {
-    ListHandle list = nullptr;
     va_list args;
     va_start(args, numCtrls);
-    int rc = GetIntListFromParmInfo(args, numCtrls, &list);
+    int rc = WithCtrlList(args, numCtrls, [&](ListHandle list) { return SetAttributeToExtremeForList(panel, list, attribute, useMinimum); });
     va_end(args);
-    if (rc < 0) return rc;
-    rc = SetAttributeToExtremeForList(panel, list, attribute, useMinimum);
-    ListDispose(list);
     return rc;
 }

@@ -1,17 +1,10 @@
 // toolbox/ui/layout_position.cpp - placing controls: labels on the left, even spacing, one
 // control relative to another, a right edge, centring in an area (layout.h).
-#include <stdarg.h>
-
 #include "rte/ui.h"
+#include "toolbox/ui/ctrl_list_internal.h"
 #include "toolbox/ui/layout.h"
 
 namespace {
-
-int CtrlAt(ListHandle list, int position) {
-    int control = 0;
-    ListGetItem(list, &control, position);
-    return control;
-}
 
 struct Box {
     int top = 0, left = 0, height = 0, width = 0;
@@ -65,14 +58,10 @@ extern "C" int PutLabelsOnLeftForList(int panel, ListHandle ctrlList, int gap) {
 }
 
 extern "C" int PutLabelsOnLeft(int panel, int gap, int numCtrls, ...) {
-    ListHandle list = nullptr;
     va_list args;
     va_start(args, numCtrls);
-    int rc = GetIntListFromParmInfo(args, numCtrls, &list);
+    int rc = WithCtrlList(args, numCtrls, [&](ListHandle list) { return PutLabelsOnLeftForList(panel, list, gap); });
     va_end(args);
-    if (rc < 0) return rc;
-    rc = PutLabelsOnLeftForList(panel, list, gap);
-    ListDispose(list);
     return rc;
 }
 
@@ -106,14 +95,10 @@ extern "C" int DistributeCtrlsInList(int panel, ListHandle ctrlList, int directi
 }
 
 extern "C" int DistributeCtrls(int panel, int direction, int mode, int *position, int value, int numCtrls, ...) {
-    ListHandle list = nullptr;
     va_list args;
     va_start(args, numCtrls);
-    int rc = GetIntListFromParmInfo(args, numCtrls, &list);
+    int rc = WithCtrlList(args, numCtrls, [&](ListHandle list) { return DistributeCtrlsInList(panel, list, direction, mode, position, value); });
     va_end(args);
-    if (rc < 0) return rc;
-    rc = DistributeCtrlsInList(panel, list, direction, mode, position, value);
-    ListDispose(list);
     return rc;
 }
 
