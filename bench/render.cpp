@@ -9,12 +9,10 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <cairo.h>
-#include <sys/resource.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <string>
 
+#include "bench/engine_bench.h"
 #include "rte/rte.h"
 #include "rte/testing.h"
 
@@ -36,10 +34,7 @@ const RteSymbol kSymbols[] = {{"close", (void *)Count, 1}, {"list", (void *)Coun
 // The test panel, shown; the engine started once (the screen display when one is reachable).
 int Panel() {
     static int panel = [] {
-        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-            setenv("RTE_DISPLAY", "headless", 1);
-        }
-        if (InitRTEEx(nullptr, nullptr, nullptr) != 1) std::exit(1);
+        StartEngine();
         RteSetSymbolTable(kSymbols, 5);
         // The build puts the panel file in its app folder, beside this program's folder.
         int p = LoadPanel(0, "../app/QM7300_Test.uir", 1);
@@ -49,11 +44,6 @@ int Panel() {
         return p;
     }();
     return panel;
-}
-
-bool OnScreen() {
-    const char *d = std::getenv("RTE_DISPLAY");
-    return d == nullptr || std::string(d) == "sdl";
 }
 
 void BM_DrawTestPanel(benchmark::State &state) {
@@ -137,19 +127,10 @@ void BM_IdleProcessorUse(benchmark::State &state) {
     double share = 0;
     for (auto _ : state) {
         SetCtrlAttribute(panel, timer, ATTR_ENABLED, 1);
-        rusage before{}, after{};
-        getrusage(RUSAGE_SELF, &before);
-        auto start = std::chrono::steady_clock::now();
-        RunUserInterface();
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        getrusage(RUSAGE_SELF, &after);
-        auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
-        double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
-        share = cpu / wall;
+        share = CoreShare([&] { RunUserInterface(); });
         SetCtrlAttribute(panel, timer, ATTR_ENABLED, 0);
     }
-    state.counters["core_percent"] = share * 100;
-    state.counters["on_screen"] = OnScreen() ? 1 : 0;
+    ReportIdle(state, share);
 }
 BENCHMARK(BM_IdleProcessorUse)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -8,36 +8,19 @@
 // On a screen (DISPLAY set; run under `xvfb-run -a build/bench/bench/bench_ui_dialogs`) the
 // dialogs are real windows; without one they run on the headless display.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <string>
 
+#include "bench/engine_bench.h"
 #include "rte/rte.h"
 #include "rte/testing.h"
 #include "toolbox/toolbox.h"
 
 namespace {
 
-void Start() {
-    static bool started = [] {
-        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-            setenv("RTE_DISPLAY", "headless", 1);
-        }
-        return InitRTEEx(nullptr, nullptr, nullptr) == 1;
-    }();
-    if (!started) std::exit(1);
-}
-
-bool OnScreen() {
-    const char *d = std::getenv("RTE_DISPLAY");
-    return d == nullptr || std::string(d) == "sdl";
-}
-
 int Dialog() {
     static int dialog = [] {
-        Start();
+        StartEngine();
         int d = CreateProgressDialog("Benchmark", "Working", 1, 3, "Cancel");
         if (d < 0) std::exit(2);
         UpdateProgressDialog(d, 50, 1);
@@ -94,21 +77,12 @@ void BM_ColourPopupIdleProcessorUse(benchmark::State &state) {
     double share = 0;
     for (auto _ : state) {
         SetCtrlAttribute(driver, timer, ATTR_ENABLED, 1);
-        rusage before{}, after{};
-        getrusage(RUSAGE_SELF, &before);
-        auto start = std::chrono::steady_clock::now();
-        ColorChangePopup("Idle", colors, 1, nullptr, nullptr);
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        getrusage(RUSAGE_SELF, &after);
-        auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
-        double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
-        share = cpu / wall;
+        share = CoreShare([&] { ColorChangePopup("Idle", colors, 1, nullptr, nullptr); });
         SetCtrlAttribute(driver, timer, ATTR_ENABLED, 0);
     }
     ListDispose(colors);
     DiscardPanel(driver);
-    state.counters["core_percent"] = share * 100;
-    state.counters["on_screen"] = OnScreen() ? 1 : 0;
+    ReportIdle(state, share);
 }
 BENCHMARK(BM_ColourPopupIdleProcessorUse)->Iterations(1)->Unit(benchmark::kSecond);
 

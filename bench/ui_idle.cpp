@@ -4,12 +4,9 @@
 // seconds of nothing happening, and the share is processor time over wall time. On the screen
 // when one is reachable: run under `xvfb-run -a build/bench/bench/bench_ui_idle`.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <string>
 
+#include "bench/engine_bench.h"
 #include "rte/rte.h"
 #include "toolbox/toolbox.h"
 
@@ -18,21 +15,6 @@ namespace {
 int QuitOnTick(int, int, int event, void *, int, int) {
     if (event == EVENT_TIMER_TICK) QuitUserInterface(0);
     return 0;
-}
-
-bool OnScreen() {
-    const char *d = std::getenv("RTE_DISPLAY");
-    return d == nullptr || std::string(d) == "sdl";
-}
-
-void Start() {
-    static bool started = [] {
-        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-            setenv("RTE_DISPLAY", "headless", 1);
-        }
-        return InitRTEEx(nullptr, nullptr, nullptr) == 1;
-    }();
-    if (!started) std::exit(1);
 }
 
 // A shown panel of 60 buttons; with extras, 50 of them have tips and 10 report mouse events.
@@ -49,7 +31,7 @@ int MakePanel(bool extras) {
 }
 
 void Idle(benchmark::State &state, bool extras) {
-    Start();
+    StartEngine();
     int panel = MakePanel(extras);
     int timer = NewCtrl(panel, CTRL_TIMER, "", 0, 0);
     SetCtrlAttribute(panel, timer, ATTR_INTERVAL, 3.0);
@@ -61,19 +43,10 @@ void Idle(benchmark::State &state, bool extras) {
     double share = 0;
     for (auto _ : state) {
         SetCtrlAttribute(panel, timer, ATTR_ENABLED, 1);
-        rusage before{}, after{};
-        getrusage(RUSAGE_SELF, &before);
-        auto start = std::chrono::steady_clock::now();
-        RunUserInterface();
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        getrusage(RUSAGE_SELF, &after);
-        auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
-        double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
-        share = cpu / wall;
+        share = CoreShare([&] { RunUserInterface(); });
         SetCtrlAttribute(panel, timer, ATTR_ENABLED, 0);
     }
-    state.counters["core_percent"] = share * 100;
-    state.counters["on_screen"] = OnScreen() ? 1 : 0;
+    ReportIdle(state, share);
     DiscardPanel(panel);
 }
 
