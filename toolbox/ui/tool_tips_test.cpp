@@ -35,13 +35,19 @@ protected:
         UseRealClock();
     }
     // One look of the tips' timer.
-    void Tick() {
-        AdvanceClock(0.4);
-        ProcessSystemEvents();
+    void Tick(int looks = 1) {
+        for (int i = 0; i < looks; ++i) {
+            AdvanceClock(0.4);
+            ProcessSystemEvents();
+        }
     }
     void RestOn(int x, int y) {
         MoveMouse(panel, x, y);
-        Tick();
+        Tick(2);
+    }
+    // Moves the pointer off every control and lets the tips see it.
+    void Leave() {
+        MoveMouse(panel, 250, 180);
         Tick();
     }
     // The newest child panel of a panel: the shared tip panel right after its first tip.
@@ -84,8 +90,7 @@ TEST_F(ToolTips, ATipAppearsAfterRestingForTwoLooksAndGoesWhenThePointerLeaves) 
     EXPECT_GT(r.width, 0);
     Tick();
     EXPECT_EQ(ShownTip(), "Writes both ports") << "it stays while the pointer does";
-    MoveMouse(panel, 250, 180);
-    Tick();
+    Leave();
     EXPECT_EQ(ShownTip(), "");
 }
 
@@ -95,8 +100,7 @@ TEST_F(ToolTips, APointerMovingThreePixelsOrMoreEachLookNeverShowsTheTip) {
         bool shows;
     } cases[] = {{3, 0, false}, {0, 3, false}, {-3, -3, false}, {0, -4, false}, {2, 2, true}, {-2, 0, true}, {0, 0, true}};
     for (const auto &k : cases) {
-        MoveMouse(panel, 250, 180);  // off the button: back to idle
-        Tick();
+        Leave();  // off the button: back to idle
         MoveMouse(panel, 60, 50);
         bool shown = false, moved = false;
         for (int look = 0; look < 6; ++look) {
@@ -120,15 +124,12 @@ TEST_F(ToolTips, ClicksAndKeysHideTheTipUntilThePointerHasLeftAndRestedAgain) {
             CallCtrlCallback(panel, button, EVENT_KEYPRESS, ' ', 0, nullptr);
         }
         EXPECT_EQ(ShownTip(), "");
-        Tick();
-        Tick();
+        Tick(2);
         EXPECT_EQ(ShownTip(), "") << "not again while the pointer stays";
-        MoveMouse(panel, 250, 180);
-        Tick();
+        Leave();
         RestOn(61, 51);
         EXPECT_EQ(ShownTip(), "Writes both ports");
-        MoveMouse(panel, 250, 180);
-        Tick();
+        Leave();
     }
 }
 
@@ -179,8 +180,7 @@ TEST_F(ToolTips, EmptyTextShowsNothingAndANewTextShowsFromTheNextAppearance) {
     EXPECT_EQ(SetCtrlToolTipAttribute(panel, button, ATTR_TOOLTIP_TEXT, ""), 0);
     EXPECT_EQ(ShownTip(), "") << "an empty text hides it at once";
     SetCtrlToolTipAttribute(panel, button, ATTR_TOOLTIP_TEXT, "Writes port 16 and 17");
-    MoveMouse(panel, 250, 180);
-    Tick();
+    Leave();
     RestOn(60, 50);
     EXPECT_EQ(ShownTip(), "Writes port 16 and 17");
 }
@@ -205,8 +205,7 @@ TEST_F(ToolTips, TheTipHidesWhenItsControlOrPanelCannotBeSeenOrUsed) {
         Tick();
         EXPECT_EQ(ShownTip(), "") << k.what;
         k.undo(panel, button, other);
-        MoveMouse(panel, 250, 180);
-        Tick();
+        Leave();
     }
 }
 
@@ -233,8 +232,7 @@ TEST_F(ToolTips, DiscardingAControlOrThePanelWhileATipIsShown) {
     ASSERT_EQ(ShownTip(), "Writes both ports");
     ASSERT_EQ(DiscardCtrl(panel, button), 0);
     EXPECT_EQ(ShownTip(), "");
-    Tick();
-    Tick();
+    Tick(2);
     // A top-level panel with a shown tip on a child panel's control, discarded whole: the
     // child's tips, the tip panel and the shared record all go (LeakSanitizer watches).
     size_t before = AllPanels().size();
@@ -246,8 +244,7 @@ TEST_F(ToolTips, DiscardingAControlOrThePanelWhileATipIsShown) {
     int topTips = NewestChild(top);
     SetCtrlToolTipAttribute(top, NewCtrl(top, CTRL_STRING, "", 170, 10), ATTR_TOOLTIP_TEXT, "Top tip");
     MoveMouse(top, 30, 25);
-    Tick();
-    Tick();
+    Tick(2);
     ASSERT_EQ(ShownTip(topTips), "Inner tip");
     EXPECT_EQ(DiscardPanel(top), 0);
     EXPECT_EQ(AllPanels().size(), before);
