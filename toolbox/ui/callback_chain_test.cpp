@@ -71,6 +71,13 @@ protected:
         if (result) *result = r;
         return log;
     }
+    // Chains the first `count` of A, B and C on the control, in that order: the last is the newest.
+    void ChainLinks(int count) {
+        Recorder *links[] = {&a, &b, &c};
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, links[i], links[i]->name.c_str()), 0);
+        }
+    }
     void *Installed(int attribute) {
         void *value = nullptr;
         GetCtrlAttribute(panel, control, attribute, &value);
@@ -79,8 +86,7 @@ protected:
 };
 
 TEST_F(CallbackChaining, EventsReachTheNewestLinkFirstAndANonZeroResultSwallowsThem) {
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
+    ChainLinks(2);
     struct {
         int bResult, aResult, baseResult;
         const char *expectedLog;
@@ -125,9 +131,7 @@ TEST_F(CallbackChaining, AnyLinkCanBeUnchainedAndTheRestStaysInOrder) {
         {{"C", "B", "A"}, "base:1"},
     };
     for (const auto &k : cases) {
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &c, "C"), 0);
+        ChainLinks(3);
         for (const char *type : k.remove) EXPECT_EQ(UnchainCtrlCallback(panel, control, type), 1) << type;
         EXPECT_EQ(Commit(), k.expectedLog);
         EXPECT_EQ(PanelLinkCountOf(panel), 3 - static_cast<int>(k.remove.size()));
@@ -140,8 +144,7 @@ TEST_F(CallbackChaining, AnyLinkCanBeUnchainedAndTheRestStaysInOrder) {
 }
 
 TEST_F(CallbackChaining, UnchainingTheOlderLinkLeavesTheNewerInstalledInFrontOfTheBase) {
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
+    ChainLinks(2);
     void *dispatcher = Installed(ATTR_CALLBACK_FUNCTION_POINTER);
     void *newest = Installed(ATTR_CALLBACK_DATA);
     EXPECT_NE(dispatcher, Address(RecordCtrl));
@@ -206,8 +209,7 @@ TEST_F(CallbackChaining, DiscardReachesEveryLinkNewestFirstAndFreesThem) {
     int other = NewCtrl(panel, CTRL_STRING, "other", 50, 10);
     InstallPanelCallback(panel, RecordPanel, &panelBase);
     a.result = b.result = c.result = 1;  // discarding is never swallowed
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
+    ChainLinks(2);
     ASSERT_EQ(ChainPanelCallback(panel, RecordPanel, &c, "C"), 0);
     ASSERT_EQ(ChainCtrlCallback(panel, other, nullptr, nullptr, "data only"), 0);
     EXPECT_EQ(PanelLinkCountOf(panel), 4);
@@ -338,9 +340,7 @@ TEST_F(CallbackChaining, ACallbackMayUnchainOrChainLinksWhileItRuns) {
         {"B chains D in front of C", ChainD, "C:1 B:1 A:1 base:1", "D:1 C:1 B:1 A:1 base:1"},
     };
     for (const auto &k : cases) {
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
-        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &c, "C"), 0);
+        ChainLinks(3);
         b.action = k.bAction;
         EXPECT_EQ(Commit(), k.firstLog) << k.what;
         b.action = nullptr;
@@ -352,9 +352,7 @@ TEST_F(CallbackChaining, ACallbackMayUnchainOrChainLinksWhileItRuns) {
 
 TEST_F(CallbackChaining, ACallbackThatDiscardsItsPanelEndsTheEvent) {
     InstallPanelCallback(panel, RecordPanel, &panelBase);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &b, "B"), 0);
-    ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &c, "C"), 0);
+    ChainLinks(3);
     a.action = DiscardOwnPanel;  // the older A discards while C and B are being dispatched
     EXPECT_EQ(Commit(), "C:1 B:1 A:1 C:16 B:16 A:16 base:16 panel:16");
     EXPECT_EQ(PanelLinkCountOf(panel), 0);
