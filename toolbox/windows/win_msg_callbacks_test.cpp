@@ -60,12 +60,16 @@ protected:
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BehindLibrary)));
     }
     void TearDown() override { rte::testing::DiscardAllPanels(); }
-    int panel = 0;
+    // Runs the event loop twice: once to post the deferred copies, once to deliver them.
+    static void Pump() {
+        ProcessSystemEvents();
+        ProcessSystemEvents();
+    }
+    int panel = 0, posting = 0;  // posting: the handle InstallWinMsgCallback reports
     HWND window = nullptr;
 };
 
 TEST_F(WinMsgCallbacks, SynchronousCallbacksMayKeepTheMessage) {
-    int posting = 0;
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, &posting, &posting), 0);
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<uintptr_t>(posting)), window);
     EXPECT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting),
@@ -114,15 +118,13 @@ TEST_F(WinMsgCallbacks, SynchronousCallbacksMayKeepTheMessage) {
 }
 
 TEST_F(WinMsgCallbacks, DeferredCallbacksGetACopyLater) {
-    int posting = 0;
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
     g_keep = 1;  // ignored for deferred callbacks
     EXPECT_TRUE(PostMessageA(window, WM_USER, 3, 4));
     SendMessageA(window, WM_USER, 8, 9);
     EXPECT_TRUE(g_calls.empty());
     EXPECT_EQ(g_panelSaw, std::vector<UINT>{WM_USER});  // the sent one went on at once
-    ProcessSystemEvents();
-    ProcessSystemEvents();
+    Pump();
     ASSERT_EQ(g_calls.size(), 2u);
     EXPECT_EQ(g_calls[0].wParam, 8u);  // sent first, then the posted one's copy
     EXPECT_EQ(g_calls[1].wParam, 3u);
@@ -137,7 +139,6 @@ TEST_F(WinMsgCallbacks, DeferredCallbacksGetACopyLater) {
 }
 
 TEST_F(WinMsgCallbacks, ANewWindowIsSubclassedAndEveryCallbackTold) {
-    int posting = 0;
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
     ASSERT_EQ(SetMsgCallbackAttribute(panel, WM_APP, ATTR_MSG_CALLBACK_ENABLED, 0), 0);
@@ -152,8 +153,7 @@ TEST_F(WinMsgCallbacks, ANewWindowIsSubclassedAndEveryCallbackTold) {
     }
     g_calls.clear();
     PostMessageA(fresh, WM_USER, 11, 0);
-    ProcessSystemEvents();
-    ProcessSystemEvents();
+    Pump();
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_EQ(g_calls[0].wParam, 11u);
 
@@ -171,13 +171,11 @@ int DiscardOwnPanel(int panel, int, unsigned int *, unsigned int *, void *) {
 }
 
 TEST_F(WinMsgCallbacks, APanelDiscardedInItsCallbackOrRemadeWhileAMessageWaits) {
-    int posting = 0;
     // A deferred copy queued before the window is re-created still arrives.
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
     SendMessageA(window, WM_USER, 21, 0);
     ASSERT_EQ(rte::internal::RecreatePanelWindow(panel), 0);
-    ProcessSystemEvents();
-    ProcessSystemEvents();
+    Pump();
     ASSERT_FALSE(g_calls.empty());
     EXPECT_EQ(g_calls[0].message, WM_USER);
     EXPECT_EQ(g_calls[0].wParam, 21u);
@@ -191,7 +189,6 @@ TEST_F(WinMsgCallbacks, APanelDiscardedInItsCallbackOrRemadeWhileAMessageWaits) 
 }
 
 TEST_F(WinMsgCallbacks, DiscardingThePanelTearsEverythingDown) {
-    int posting = 0;
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
     EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList() != nullptr, true);
@@ -201,7 +198,6 @@ TEST_F(WinMsgCallbacks, DiscardingThePanelTearsEverythingDown) {
 }
 
 TEST_F(WinMsgCallbacks, ArgumentsAreCheckedInOrder) {
-    int posting = 0;
     EXPECT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, nullptr), UIE_NULL_POINTER);
     EXPECT_EQ(InstallWinMsgCallback(panel, WM_APP, nullptr, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), UIE_NULL_POINTER);
     EXPECT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, 999, nullptr, &posting), TOOLBOX_ERR_MSG_CALLBACK_MODE);
@@ -218,7 +214,6 @@ TEST_F(WinMsgCallbacks, ArgumentsAreCheckedInOrder) {
 
 TEST_F(WinMsgCallbacks, AFailedInstallLeavesThePanelAsItWas) {
     rte::testing::ForEachAllocationFailure([&](bool injected) {
-        int posting = 0;
         int rc = InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting);
         if (injected && rc != 0) {
             EXPECT_EQ(rc, UIE_OUT_OF_MEMORY);
