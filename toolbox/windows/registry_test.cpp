@@ -21,6 +21,22 @@ protected:
     win32::testing::ScratchRegistry store_;
 };
 
+// Reads a text value of a key (or "<error N>"), as a caller with a buffer of 16 bytes does.
+std::string ReadText(const char *name, const char *key = kKey) {
+    char buffer[16];
+    unsigned int size = 0;
+    int rc = RegReadString(HKEY_CURRENT_USER, key, name, buffer, sizeof buffer, &size);
+    return rc == 0 ? buffer : "<error " + std::to_string(rc) + ">";
+}
+
+// Stores a value of kKey byte for byte, past the library's writers (any type, no zero added).
+void SetRaw(const char *name, DWORD type, const char *data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 }  // namespace
 
 TEST_F(Registry, PointerChecksComeFirstAndTouchNothing) {
@@ -130,15 +146,10 @@ TEST_F(Registry, StringsAreStoredWithTheirZeroAndReadSafely) {
     EXPECT_EQ(buffer[0], 'x') << "nothing copied into a buffer too small";
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "text", buffer, 6, &size), 0);
     EXPECT_STREQ(buffer, "hello");
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, nullptr, buffer, sizeof buffer, &size), 0);
-    EXPECT_STREQ(buffer, "default");
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "", buffer, sizeof buffer, &size), 0) << "\"\" is the default value too";
-    EXPECT_STREQ(buffer, "default");
+    EXPECT_EQ(ReadText(nullptr), "default");
+    EXPECT_EQ(ReadText(""), "default") << "\"\" is the default value too";
     // A text written without its zero (as a Windows NT writer stores it) still reads terminated.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "bare", 0, REG_SZ, reinterpret_cast<const BYTE *>("abc"), 3), ERROR_SUCCESS);
-    RegCloseKey(key);
+    SetRaw("bare", REG_SZ, "abc", 3);
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "bare", buffer, sizeof buffer, &size), 0);
     EXPECT_EQ(size, 3u);
@@ -153,13 +164,9 @@ TEST_F(Registry, StringArraysWriteInOrderAndStopAtTheFirstFailure) {
     EXPECT_EQ(RegQueryInfoOnKey(HKEY_CURRENT_USER, kKey, nullptr, nullptr, nullptr, nullptr, nullptr),
               TOOLBOX_ERR_REG_NO_KEY) << "a bad count creates no key";
     EXPECT_EQ(RegWriteStringArray(HKEY_CURRENT_USER, kKey, 3, names, texts), -65);
-    char buffer[16];
-    unsigned int size = 0;
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "one", buffer, sizeof buffer, &size), 0);
-    EXPECT_STREQ(buffer, "1");
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, nullptr, buffer, sizeof buffer, &size), 0);
-    EXPECT_STREQ(buffer, "default") << "values before the failure stay written";
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "three", buffer, sizeof buffer, &size), TOOLBOX_ERR_REG_NO_VALUE);
+    EXPECT_EQ(ReadText("one"), "1");
+    EXPECT_EQ(ReadText(nullptr), "default") << "values before the failure stay written";
+    EXPECT_EQ(ReadText("three"), "<error " + std::to_string(TOOLBOX_ERR_REG_NO_VALUE) + ">");
 }
 
 TEST_F(Registry, QueryInfoOnKeyCountsAndMeasures) {
@@ -184,10 +191,7 @@ TEST_F(Registry, QueryInfoOnKeyCountsAndMeasures) {
 TEST_F(Registry, EnumerateValueReportsNamesTypesAndSizes) {
     ASSERT_EQ(RegWriteString(HKEY_CURRENT_USER, kKey, "b text", "hi"), 0);
     ASSERT_EQ(RegWriteULong(HKEY_CURRENT_USER, kKey, "a number", 5, 0), 0);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "c odd", 0, 11, reinterpret_cast<const BYTE *>("12345678"), 8), ERROR_SUCCESS);
-    RegCloseKey(key);
+    SetRaw("c odd", 11, "12345678", 8);
 
     struct Row {
         const char *name;
@@ -262,17 +266,12 @@ TEST_F(Registry, KeyPathsOfEveryLength) {
     for (const auto &c : cases) {
         EXPECT_EQ(RegWriteString(HKEY_CURRENT_USER, c.path.c_str(), "v", "x"), c.expected) << c.path.size();
         if (c.expected == 0) {
-            char buffer[4];
-            unsigned size = 0;
-            EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, c.path.c_str(), "V", buffer, sizeof buffer, &size), 0);
+            EXPECT_EQ(ReadText("V", c.path.c_str()), "x");
         }
     }
     // A value name may hold '\': it is no path.
     EXPECT_EQ(RegWriteString(HKEY_CURRENT_USER, kKey, "a\\b", "slash"), 0);
-    char buffer[8];
-    unsigned size = 0;
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "a\\b", buffer, sizeof buffer, &size), 0);
-    EXPECT_STREQ(buffer, "slash");
+    EXPECT_EQ(ReadText("a\\b"), "slash");
 }
 
 TEST_F(Registry, ABrokenStoreGivesTheOpenCodesAndIsLeftAlone) {
