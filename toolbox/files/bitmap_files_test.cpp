@@ -18,7 +18,18 @@
 
 namespace {
 
-using BitmapFiles = toolbox::testing::TempDirTest;
+class BitmapFiles : public toolbox::testing::TempDirTest {
+protected:
+    // Makes a bitmap of the engine, saves it as `name` and returns the file's bytes.
+    std::string Saved(const char *name, int rowBytes, int depth, int width, int height, const int *colors,
+                      const unsigned char *bits) {
+        int id = 0;
+        EXPECT_EQ(NewBitmap(rowBytes, depth, width, height, colors, bits, nullptr, &id), 0);
+        EXPECT_EQ(SaveBitmapToFile(P(name).c_str(), id), 0) << name;
+        DiscardBitmap(id);
+        return Read(name);
+    }
+};
 
 // A bitmap of random pixels (and a random palette below 24 bits), kept beside its engine copy.
 struct Source {
@@ -109,11 +120,7 @@ TEST_F(BitmapFiles, HeadersPaddingAndRowOrderByteForByte) {
     // stays in the middle when the rows are turned bottom-up.
     const unsigned char pixels[] = {1, 2, 3, 4, 5, 6, 7, 8, 9,  11, 12, 13, 14, 15, 16, 17, 18, 19,
                                     21, 22, 23, 24, 25, 26, 27, 28, 29};
-    int id = 0;
-    ASSERT_EQ(NewBitmap(9, 24, 3, 3, nullptr, pixels, nullptr, &id), 0);
-    ASSERT_EQ(SaveBitmapToFile(P("a.bmp").c_str(), id), 0);
-    DiscardBitmap(id);
-    std::string f = Read("a.bmp");
+    std::string f = Saved("a.bmp", 9, 24, 3, 3, nullptr, pixels);
     ASSERT_EQ(f.size(), 54u + 3 * 12);
     EXPECT_EQ(f.substr(0, 2), "BM");
     EXPECT_EQ(Le32(f, 2), f.size());   // file size
@@ -131,20 +138,15 @@ TEST_F(BitmapFiles, HeadersPaddingAndRowOrderByteForByte) {
 
     // A 2 x 2 bitmap of 24 bits is 54 + 2 x 8 = 70 bytes long.
     unsigned char four[12] = {};
-    ASSERT_EQ(NewBitmap(-1, 24, 2, 2, nullptr, four, nullptr, &id), 0);
-    ASSERT_EQ(SaveBitmapToFile(P("b.bmp").c_str(), id), 0);
-    DiscardBitmap(id);
-    EXPECT_EQ(Read("b.bmp").size(), 70u);
-    EXPECT_EQ(Le32(Read("b.bmp"), 2), 70u);
+    f = Saved("b.bmp", -1, 24, 2, 2, nullptr, four);
+    EXPECT_EQ(f.size(), 70u);
+    EXPECT_EQ(Le32(f, 2), 70u);
 
     // 8 bits: 256 entries of blue, green, red, 0; colours used 256; the pixels follow the table.
     std::vector<int> palette(256);
     for (int i = 0; i < 256; ++i) palette[static_cast<size_t>(i)] = 0x010203 * (i % 64);
     unsigned char indexes[2] = {5, 200};
-    ASSERT_EQ(NewBitmap(-1, 8, 2, 1, palette.data(), indexes, nullptr, &id), 0);
-    ASSERT_EQ(SaveBitmapToFile(P("c.bmp").c_str(), id), 0);
-    DiscardBitmap(id);
-    f = Read("c.bmp");
+    f = Saved("c.bmp", -1, 8, 2, 1, palette.data(), indexes);
     EXPECT_EQ(Le32(f, 10), 54u + 1024);
     EXPECT_EQ(Le32(f, 46), 256u);
     EXPECT_EQ(f.size(), 54u + 1024 + 4);
@@ -154,11 +156,7 @@ TEST_F(BitmapFiles, HeadersPaddingAndRowOrderByteForByte) {
 
 TEST_F(BitmapFiles, ThirtyTwoBitPixelsKeepTheirFourthByte) {
     const unsigned char pixel[] = {0x11, 0x22, 0x33, 0x7F};
-    int id = 0;
-    ASSERT_EQ(NewBitmap(-1, 32, 1, 1, nullptr, pixel, nullptr, &id), 0);
-    ASSERT_EQ(SaveBitmapToFile(P("d.bmp").c_str(), id), 0);
-    DiscardBitmap(id);
-    std::string f = Read("d.bmp");
+    std::string f = Saved("d.bmp", -1, 32, 1, 1, nullptr, pixel);
     EXPECT_EQ(f.size(), 58u);  // no colour table
     EXPECT_EQ(f.substr(54), std::string("\x33\x22\x11\x7F", 4));
 }
