@@ -31,12 +31,6 @@ constexpr int kAlignments = 32;
 const int kNumericTypes[] = {DATA_TYPE_CHAR, DATA_TYPE_INT,    DATA_TYPE_SHORT, DATA_TYPE_FLOAT,
                              DATA_TYPE_DOUBLE, DATA_TYPE_USHORT, DATA_TYPE_UINT, DATA_TYPE_UCHAR};
 
-std::vector<Path> VectorPaths() {
-    std::vector<Path> paths = simd::SupportedPaths();
-    paths.erase(paths.begin());  // the plain path is the reference
-    return paths;
-}
-
 template <typename T>
 void Put(std::vector<unsigned char> &bytes, size_t i, T v) {
     std::memcpy(&bytes[i * sizeof v], &v, sizeof v);
@@ -114,7 +108,7 @@ TEST(ArrayConvertPaths, EveryPairConvertsAsThePlainPath) {
                 simd::ForcePath(Path::kPlain);
                 const std::vector<unsigned char> expected = Convert(source, from, to, kMaxLength, 0, 0);
                 const size_t tSize = GetDataTypeSize(to);
-                for (Path path : VectorPaths()) {
+                for (Path path : simd::VectorPaths()) {
                     simd::ForcePath(path);
                     for (int n = 0; n <= kMaxLength; ++n) {
                         // Every pair of offsets for short arrays, a different pair per length
@@ -150,7 +144,7 @@ TEST(ArrayConvertPaths, RoundingModesGiveThePlainPathsResult) {
             const std::vector<unsigned char> source = Elements(from, random, false);
             simd::ForcePath(Path::kPlain);
             const std::vector<unsigned char> expected = Convert(source, from, DATA_TYPE_FLOAT, kMaxLength, 0, 0);
-            for (Path path : VectorPaths()) {
+            for (Path path : simd::VectorPaths()) {
                 simd::ForcePath(path);
                 EXPECT_EQ(Convert(source, from, DATA_TYPE_FLOAT, kMaxLength, 0, 0), expected)
                     << simd::PathName(path) << ", type " << from << ", rounding mode " << mode;
@@ -188,26 +182,17 @@ TEST(ArrayConvertPaths, OverlappingArraysConvertAsThePlainPath) {
     simd::ClearForcedPath();
 }
 
-// Element i holds i in its bytes, low byte first (repeated past 4 bytes).
-std::vector<unsigned char> Numbered(int size, int count) {
-    std::vector<unsigned char> v(static_cast<size_t>(size) * count);
-    for (int i = 0; i < count; ++i)
-        for (int j = 0; j < size; ++j)
-            v[static_cast<size_t>(i) * size + j] = static_cast<unsigned char>(i >> (8 * (j % 4)));
-    return v;
-}
-
 TEST(ArrayConvertPaths, EveryShapeTransposesAsThePlainPath) {
     const int sizes[] = {1, 2, 3, 4, 5, 8, 12, 19};  // with vector tiles (1, 2, 4, 8) and without
     const int channelCounts[] = {2, 3, 4, 5, 7, 8, 9, 12, 16, 17, 31, 64, 100, 150, 299, 300};
     for (int size : sizes) {
         for (int channels : channelCounts) {
             for (int count = 0; count <= kMaxLength; ++count) {
-                const std::vector<unsigned char> in = Numbered(size, count);
+                const std::vector<unsigned char> in = toolbox::numeric::NumberedElements(size, count);
                 std::vector<unsigned char> expected = in;
                 simd::ForcePath(Path::kPlain);
                 toolbox::numeric::TransposeElements(expected.data(), size, count, channels);
-                for (Path path : VectorPaths()) {
+                for (Path path : simd::VectorPaths()) {
                     simd::ForcePath(path);
                     const int align = count % kAlignments;
                     std::vector<unsigned char> block(align + in.size());

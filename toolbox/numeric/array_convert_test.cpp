@@ -76,15 +76,6 @@ TEST(ArrayConvert, ConvertsInPlaceToASmallerOrEqualType) {
     EXPECT_EQ(std::vector<int16_t>(got, got + 4), (std::vector<int16_t>{1, -2, 300, 7}));
 }
 
-// Element i holds i in its bytes, low byte first (repeated past 4 bytes), so elements are
-// distinct as far as their size allows.
-std::vector<unsigned char> Elements(int size, int count) {
-    std::vector<unsigned char> v(static_cast<size_t>(size) * count);
-    for (int i = 0; i < count; ++i)
-        for (int j = 0; j < size; ++j) v[static_cast<size_t>(i) * size + j] = static_cast<unsigned char>(i >> (8 * (j % 4)));
-    return v;
-}
-
 // Channel-block order of interleaved indices, the plain way.
 std::vector<int> BlockOrder(int count, int channels) {
     std::vector<int> order;
@@ -101,7 +92,7 @@ TEST(ArrayConvert, TransposesOnBothPathsForEveryElementSize) {
     shapes.insert(shapes.end(), {{1000, 2}, {1001, 7}, {997, 500}, {4096, 64}});
     for (int size = 1; size <= 8; ++size) {
         for (auto [count, channels] : shapes) {
-            std::vector<unsigned char> in = Elements(size, count), want = in;
+            std::vector<unsigned char> in = toolbox::numeric::NumberedElements(size, count), want = in;
             if (channels >= 2) {
                 std::vector<int> order = BlockOrder(count, channels);
                 for (size_t k = 0; k < order.size(); ++k)

@@ -19,6 +19,13 @@ namespace toolbox::simd::testing {
 // Every path this machine runs, plain first.
 std::vector<Path> SupportedPaths();
 
+// Every path this machine runs but the plain one, which differential tests take as reference.
+inline std::vector<Path> VectorPaths() {
+    std::vector<Path> paths = SupportedPaths();
+    paths.erase(paths.begin());
+    return paths;
+}
+
 // "plain", "sse2" or "avx2".
 const char *PathName(Path path);
 

@@ -39,12 +39,6 @@ std::string Decode(const char *text) {
     return result;
 }
 
-std::vector<Path> VectorPaths() {
-    std::vector<Path> paths = simd::SupportedPaths();
-    paths.erase(paths.begin());  // the plain path is the reference
-    return paths;
-}
-
 // Each input in a block of exactly its own size at the given offset, so that AddressSanitizer
 // sees any read past its end.
 TEST(TextDataPaths, VectorPathsEncodeAsThePlainOne) {
@@ -56,7 +50,7 @@ TEST(TextDataPaths, VectorPathsEncodeAsThePlainOne) {
         inputs[2][i] = static_cast<unsigned char>(i % 3 == 0 ? 0xC0 : 0x3F);  // header of b0 only
         inputs[3][i] = static_cast<unsigned char>((i * 0x55) ^ (i >> 2));  // pairs in every place
     }
-    for (Path path : VectorPaths()) {
+    for (Path path : simd::VectorPaths()) {
         for (const auto &input : inputs) {
             for (int n = 0; n <= kMaxLength; ++n) {
                 simd::ForcePath(Path::kPlain);
@@ -82,7 +76,7 @@ TEST(TextDataPaths, VectorPathsDecodeAsThePlainOne) {
         texts[1][i] = static_cast<char>(1 + random() % 255);       // any byte but the terminator
         texts[2][i] = static_cast<char>(i % 4 == 0 ? 'o' : '0');  // every header bit set
     }
-    for (Path path : VectorPaths()) {
+    for (Path path : simd::VectorPaths()) {
         for (const auto &text : texts) {
             for (int n = 0; n <= kMaxLength; ++n) {  // also the lengths 4k + 1 and 4k + 2
                 const std::string prefix = text.substr(0, static_cast<size_t>(n));
