@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "rte/display/virtual_screen_testing.h"
@@ -87,46 +88,42 @@ const char kPanel[] =
 
 const char *const kNames[] = {"PANEL_NAME", "PANEL_COUNT", "PANEL_KIND", "PANEL_LIST", "PANEL_NOTE"};
 
-// One step: a key (as the script names it, and as xdotool names it) or text typed.
-struct Step {
-    const char *key;      // null for text
-    const char *xdotool;  // the same key for xdotool
-    const char *text;
-};
-
-// Editing with the caret and the selection, a numeric's typed text committed by leaving it, the
-// ring's keys and its open list, a list box's arrows, and focus moves both ways.
-const Step kSteps[] = {
-    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "hello world"},
-    {"Backspace", "BackSpace", nullptr}, {"Left", "Left", nullptr},
-    {"Left", "Left", nullptr},        {nullptr, nullptr, "X"},
-    {"Home", "Home", nullptr},        {nullptr, nullptr, "<"},
-    {"Right", "Right", nullptr},      {"Shift+Right", "shift+Right", nullptr},
-    {"Shift+Right", "shift+Right", nullptr}, {nullptr, nullptr, "Q"},
-    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "12.5"},
-    {"Backspace", "BackSpace", nullptr}, {nullptr, nullptr, "75"},
-    {"Tab", "Tab", nullptr},          {"Down", "Down", nullptr},
-    {"Space", "space", nullptr},      {"Down", "Down", nullptr},
-    {"Enter", "Return", nullptr},     {"Tab", "Tab", nullptr},
-    {"Down", "Down", nullptr},        {"Down", "Down", nullptr},
-    {"Down", "Down", nullptr},        {"Up", "Up", nullptr},
-    {"Tab", "Tab", nullptr},          {nullptr, nullptr, "first"},
-    {"Shift+Tab", "shift+Tab", nullptr}, {"Tab", "Tab", nullptr},
-    {nullptr, nullptr, "again"},      {"End", "End", nullptr},
-    {"Backspace", "BackSpace", nullptr},
+// The steps, each a key as the script names it ("key ...") or text typed ("keys ...").
+const char *const kSteps[] = {
+    // The name: typed, then edited with the caret and the selection.
+    "key Tab", "keys hello world", "key Backspace", "key Left", "key Left", "keys X", "key Home", "keys <",
+    "key Right", "key Shift+Right", "key Shift+Right", "keys Q",
+    // The count: typed text, taken when the focus leaves.
+    "key Tab", "keys 12.5", "key Backspace", "keys 75",
+    // The ring: a key, then its open list.
+    "key Tab", "key Down", "key Space", "key Down", "key Enter",
+    // The list box's arrows.
+    "key Tab", "key Down", "key Down", "key Down", "key Up",
+    // The note, with focus moves both ways.
+    "key Tab", "keys first", "key Shift+Tab", "key Tab", "keys again", "key End", "key Backspace",
 };
 
 std::string ScriptOfSteps() {
     std::string script;
-    for (const Step &s : kSteps) script += s.key ? std::string("key ") + s.key + "\n" : std::string("keys ") + s.text + "\n";
+    for (const char *step : kSteps) script += std::string(step) + "\n";
     return script + "press PANEL_DONE\n";
 }
 
+// The same steps as xdotool commands: the keys by xdotool's names, the texts typed.
 std::string XdotoolOfSteps() {
+    const std::pair<std::string, std::string> names[] = {
+        {"Backspace", "BackSpace"}, {"Enter", "Return"}, {"Space", "space"}, {"Shift+", "shift+"}};
     std::string cmds;
-    for (const Step &s : kSteps) {
-        cmds += s.key ? std::string(" xdotool key --delay 60 ") + s.xdotool + ";"
-                      : std::string(" xdotool type --delay 60 '") + s.text + "';";
+    for (std::string step : kSteps) {
+        if (step.rfind("keys ", 0) == 0) {
+            cmds += " xdotool type --delay 60 '" + step.substr(5) + "';";
+        } else {
+            step = step.substr(4);
+            for (const auto &[ours, theirs] : names) {
+                if (step.rfind(ours, 0) == 0) step = theirs + step.substr(ours.size());
+            }
+            cmds += " xdotool key --delay 60 " + step + ";";
+        }
         cmds += " sleep 0.15;";
     }
     return cmds;

@@ -309,104 +309,92 @@ const std::string kScriptFile = "operator_input_test_" + std::to_string(getpid()
     std::exit(RunUserInterface());
 }
 
-TEST(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndChecking) {
-    EXPECT_EXIT(PlayScript("# typing stops at the maximum entry length\n"
-                           "type PANEL_NAME \"say \\\"hi\\\" \\\\ there\"\n"
-                           "expect PANEL_NAME say \"hi\"\n"
-                           "type PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
-                           "expect PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
-                           "type PANEL_NOTE \"\"\n"
-                           "expect PANEL_NOTE \"\"\n"
-                           "select PANEL_LIST two words\n"
-                           "expect PANEL_LIST two words\n"
-                           "focus PANEL_NOTE\n"
-                           "wait 0.01\n"
-                           "show PANEL_LIST\n"
-                           "dump\n"
-                           "press PANEL_QUIT\n"),
-                ::testing::ExitedWithCode(0), "");
-    // Shown child panels without names (tool tips) go by their top-level panel's name.
-    EXPECT_EXIT(PlayScript("expect PANEL.child Press Quit to end\n"
-                           "show PANEL.child\n"
-                           "dump\n"
-                           "press PANEL_QUIT\n",
-                           "Press Quit to end"),
-                ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(PlayScript("expect PANEL.child \"\"\n"
-                           "press PANEL_QUIT\n"),
-                ::testing::ExitedWithCode(0), "");
-    // The pointer: a click is a press and a release over the button.
-    EXPECT_EXIT(PlayScript("move PANEL_NOTE\n"
-                           "move PANEL_QUIT\n"
-                           "button left down\n"
-                           "wait 0.01\n"
-                           "button LEFT Up\n"),
-                ::testing::ExitedWithCode(0), "");
-    std::remove(kPanelFile.c_str());
-    std::remove(kScriptFile.c_str());
+// Removes the scratch files of PlayScript at the end of each test.
+class OperatorScriptDeathTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        std::remove(kPanelFile.c_str());
+        std::remove(kScriptFile.c_str());
+    }
+};
+
+TEST_F(OperatorScriptDeathTest, PlaysTypingCutToTheMaximumLengthChoosingAndChecking) {
+    const struct {
+        const char *script, *hint;
+    } cases[] = {
+        {"# typing stops at the maximum entry length\n"
+         "type PANEL_NAME \"say \\\"hi\\\" \\\\ there\"\n"
+         "expect PANEL_NAME say \"hi\"\n"
+         "type PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
+         "expect PANEL_NOTE \"a\\tb\\nc\\\\\"\n"
+         "type PANEL_NOTE \"\"\n"
+         "expect PANEL_NOTE \"\"\n"
+         "select PANEL_LIST two words\n"
+         "expect PANEL_LIST two words\n"
+         "focus PANEL_NOTE\n"
+         "wait 0.01\n"
+         "show PANEL_LIST\n"
+         "dump\n"
+         "press PANEL_QUIT\n",
+         nullptr},
+        // Shown child panels without names (tool tips) go by their top-level panel's name.
+        {"expect PANEL.child Press Quit to end\nshow PANEL.child\ndump\npress PANEL_QUIT\n", "Press Quit to end"},
+        {"expect PANEL.child \"\"\npress PANEL_QUIT\n", nullptr},
+        // The pointer: a click is a press and a release over the button.
+        {"move PANEL_NOTE\nmove PANEL_QUIT\nbutton left down\nwait 0.01\nbutton LEFT Up\n", nullptr},
+        // The popup's controls have no constant names: the script names them by their labels, and
+        // plays inside the dialog's own loop, acting at the count it awaited.
+        {"press PANEL_DIALOG\n"
+         "await \"Progress\" 40\n"
+         "press \"OK\"\n"
+         "expect PANEL_NOTE ok at 40\n"
+         "press PANEL_DIALOG\n"
+         "await Progress 7\n"
+         "press Cancel\n"
+         "expect PANEL_NOTE cancel at 7\n"
+         "press PANEL_QUIT\n",
+         nullptr},
+    };
+    for (const auto &c : cases) EXPECT_EXIT(PlayScript(c.script, c.hint), ::testing::ExitedWithCode(0), "") << c.script;
 }
 
-TEST(OperatorScriptDeathTest, DrivesADialogLoopByLabelsWhileItRuns) {
-    // The popup's controls have no constant names: the script names them by their labels, and
-    // plays inside the dialog's own loop, acting at the count it awaited.
-    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\n"
-                           "await \"Progress\" 40\n"
-                           "press \"OK\"\n"
-                           "expect PANEL_NOTE ok at 40\n"
-                           "press PANEL_DIALOG\n"
-                           "await Progress 7\n"
-                           "press Cancel\n"
-                           "expect PANEL_NOTE cancel at 7\n"
-                           "press PANEL_QUIT\n"),
-                ::testing::ExitedWithCode(0), "");
-    // Behind the popup the panel takes no input; a label no control has is no name.
-    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\npress PANEL_QUIT\n"), ::testing::ExitedWithCode(3),
-                "script:2: press PANEL_QUIT: the operator cannot do that now");
-    EXPECT_EXIT(PlayScript("press PANEL_DIALOG\npress \"Nope\"\n"), ::testing::ExitedWithCode(3),
-                "script:2: no control named Nope");
-    // Quoted names are checked when the script is read.
-    EXPECT_EXIT(PlayScript("press \"OK\n"), ::testing::ExitedWithCode(1), "script:1: missing closing quote");
-    EXPECT_EXIT(PlayScript("press \"OK\"x\n"), ::testing::ExitedWithCode(1),
-                "script:1: a blank must follow the closing quote of a name");
-    std::remove(kPanelFile.c_str());
-    std::remove(kScriptFile.c_str());
-}
-
-TEST(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
-    struct Case {
-        const char *script;
+// A script that cannot be read or parsed stops the start-up (exit code 1); one that asks what
+// the operator cannot do stops the program where it stands (exit code 3).
+TEST_F(OperatorScriptDeathTest, StopsAtWhatTheOperatorCannotDo) {
+    const struct {
+        const char *script, *hint;
+        int code;
         const char *message;
     } cases[] = {
-        {"select PANEL_LIST three\n",
+        {"select PANEL_LIST three\n", nullptr, 3,
          "script:1: select PANEL_LIST: no item is labelled \"three\" \\(its items: \"one\", \"two words\"\\)"},
-        {"type PANEL_NAME x\nselect PANEL_LIST one\n", "script:2: the script ended"},
-        {"select PANEL_NAME one\n", "script:1: select PANEL_NAME: not a list control"},
-        {"type PANEL_QUIT x\n", "script:1: type PANEL_QUIT: this kind of control does not take typed text"},
-        {"\ntype PANEL_NAME ab\nexpect PANEL_NAME abc\n", "script:3: expect PANEL_NAME: wanted \"abc\", found \"ab\""},
-        {"press PANEL_NOPE\n", "script:1: no control named PANEL_NOPE"},
-        {"focus PANEL_NAME\n", "script:1: the script ended while the program was still running"},
+        {"type PANEL_NAME x\nselect PANEL_LIST one\n", nullptr, 3, "script:2: the script ended"},
+        {"select PANEL_NAME one\n", nullptr, 3, "script:1: select PANEL_NAME: not a list control"},
+        {"type PANEL_QUIT x\n", nullptr, 3, "script:1: type PANEL_QUIT: this kind of control does not take typed text"},
+        {"\ntype PANEL_NAME ab\nexpect PANEL_NAME abc\n", nullptr, 3,
+         "script:3: expect PANEL_NAME: wanted \"abc\", found \"ab\""},
+        {"press PANEL_NOPE\n", nullptr, 3, "script:1: no control named PANEL_NOPE"},
+        {"focus PANEL_NAME\n", nullptr, 3, "script:1: the script ended while the program was still running"},
+        {"move PANEL_NOPE\n", nullptr, 3, "script:1: no control named PANEL_NOPE"},
+        {"expect PANEL.child other\n", "tip", 3, "script:1: expect PANEL.child: wanted \"other\", found \"tip\""},
+        {"expect NOPE.child tip\n", "tip", 3, "script:1: no control named NOPE.child"},
+        // Behind the popup the panel takes no input; a label no control has is no name.
+        {"press PANEL_DIALOG\npress PANEL_QUIT\n", nullptr, 3,
+         "script:2: press PANEL_QUIT: the operator cannot do that now"},
+        {"press PANEL_DIALOG\npress \"Nope\"\n", nullptr, 3, "script:2: no control named Nope"},
+        {"jump PANEL_NAME\n", nullptr, 1, "script:1: unknown command jump"},
+        {"move\n", nullptr, 1, "script:1: move needs a control name, or X and Y"},
+        {"move 10 x\n", nullptr, 1, "script:1: move takes a control name, or two whole numbers X and Y"},
+        {"move 1 2 3\n", nullptr, 1, "script:1: move takes a control name, or two whole numbers X and Y"},
+        {"button middle down\n", nullptr, 1, "script:1: button needs left or right, then down or up"},
+        {"button left\n", nullptr, 1, "script:1: button needs left or right, then down or up"},
+        // Quoted names are checked when the script is read.
+        {"press \"OK\n", nullptr, 1, "script:1: missing closing quote"},
+        {"press \"OK\"x\n", nullptr, 1, "script:1: a blank must follow the closing quote of a name"},
     };
-    for (const Case &c : cases) EXPECT_EXIT(PlayScript(c.script), ::testing::ExitedWithCode(3), c.message) << c.script;
-    // A script that cannot be read or parsed stops the start-up.
-    EXPECT_EXIT(PlayScript("jump PANEL_NAME\n"), ::testing::ExitedWithCode(1), "script:1: unknown command jump");
-    struct Bad {
-        const char *script;
-        const char *message;
-    } bad[] = {
-        {"move\n", "script:1: move needs a control name, or X and Y"},
-        {"move 10 x\n", "script:1: move takes a control name, or two whole numbers X and Y"},
-        {"move 1 2 3\n", "script:1: move takes a control name, or two whole numbers X and Y"},
-        {"button middle down\n", "script:1: button needs left or right, then down or up"},
-        {"button left\n", "script:1: button needs left or right, then down or up"},
-    };
-    for (const Bad &b : bad) EXPECT_EXIT(PlayScript(b.script), ::testing::ExitedWithCode(1), b.message) << b.script;
-    EXPECT_EXIT(PlayScript("move PANEL_NOPE\n"), ::testing::ExitedWithCode(3), "script:1: no control named PANEL_NOPE");
-    EXPECT_EXIT(PlayScript("expect PANEL.child other\n", "tip"), ::testing::ExitedWithCode(3),
-                "script:1: expect PANEL.child: wanted \"other\", found \"tip\"");
-    EXPECT_EXIT(PlayScript("expect NOPE.child tip\n", "tip"), ::testing::ExitedWithCode(3),
-                "script:1: no control named NOPE.child");
-    std::remove(kPanelFile.c_str());
-    std::remove(kScriptFile.c_str());
+    for (const auto &c : cases) {
+        EXPECT_EXIT(PlayScript(c.script, c.hint), ::testing::ExitedWithCode(c.code), c.message) << c.script;
+    }
 }
 
 }  // namespace

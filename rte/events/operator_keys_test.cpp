@@ -127,21 +127,12 @@ TEST(OperatorScriptKeys, KeysAreNamedAsTheKeyboardNamesThem) {
         const char *name;
         int code;
     } cases[] = {
-        {"Tab", VAL_TAB_VKEY},
-        {"shift+tab", VAL_TAB_VKEY | VAL_SHIFT_MODIFIER},
+        {"Tab", VAL_TAB_VKEY}, {"shift+tab", VAL_TAB_VKEY | VAL_SHIFT_MODIFIER},
         {"Ctrl+Alt+Delete", VAL_FWD_DELETE_VKEY | VAL_MENUKEY_MODIFIER | VAL_ALT_MODIFIER},
-        {"Ctrl+a", 'a' | VAL_MENUKEY_MODIFIER},
-        {"F4", VAL_F4_VKEY},
-        {"F12", VAL_F12_VKEY},
-        {"Space", ' '},
-        {"+", '+'},
-        {"x", 'x'},
-        {"F13", 0},
-        {"F04", 0},
-        {"Hyper+x", 0},
-        {"Shift+", 0},
-        {"Ctrl+Bogus", 0},
-        {"\xC3\xA9", 0},
+        {"Ctrl+a", 'a' | VAL_MENUKEY_MODIFIER}, {"F4", VAL_F4_VKEY}, {"F12", VAL_F12_VKEY}, {"Space", ' '},
+        {"+", '+'}, {"x", 'x'},
+        // Names no key has.
+        {"F13", 0}, {"F04", 0}, {"Hyper+x", 0}, {"Shift+", 0}, {"Ctrl+Bogus", 0}, {"\xC3\xA9", 0},
     };
     for (const Case &c : cases) EXPECT_EQ(rte::internal::KeyCodeOf(c.name), c.code) << c.name;
 

@@ -67,6 +67,8 @@ TEST_F(UiFailures, PanelsAndControlsByHandle) {
         REFUSES(GetActiveCtrl(bad), UIE_BAD_PANEL),
         REFUSES(GetCtrlBoundingRect(bad, str, &t, &l, &h, &w), UIE_BAD_PANEL),
         REFUSES(GetCtrlBoundingRect(panel, bad, &t, &l, &h, &w), UIE_BAD_CONTROL),
+        REFUSES(NewCtrl(panel, 12345, "x", 0, 0), UIE_BAD_STYLE),
+        REFUSES(NewCtrl(panel, CTRL_STRING, nullptr, 0, 0), UIE_NULL_POINTER),
         REFUSES(MessagePopup(nullptr, "text"), UIE_NULL_POINTER),
         REFUSES(MessagePopup("title", nullptr), UIE_NULL_POINTER),
     });
@@ -90,6 +92,18 @@ TEST_F(UiFailures, AttributesAndValues) {
         REFUSES(SetPanelAttribute(panel, ATTR_BACKCOLOR, VAL_TRANSPARENT), UIE_BAD_VALUE),
         REFUSES(GetCtrlAttribute(bad, str, ATTR_DIMMED, &i), UIE_BAD_PANEL),
         REFUSES(GetCtrlAttribute(panel, bad, ATTR_DIMMED, &i), UIE_BAD_CONTROL),
+        REFUSES(SetCtrlAttribute(bad, str, ATTR_DIMMED, 1), UIE_BAD_PANEL),
+        REFUSES(SetCtrlAttribute(panel, bad, ATTR_DIMMED, 1), UIE_BAD_CONTROL),
+        REFUSES(GetCtrlAttribute(panel, str, 12345, &i), UIE_BAD_ATTRIBUTE),
+        REFUSES(GetCtrlAttribute(panel, str, ATTR_WIDTH, nullptr), UIE_NULL_POINTER),
+        REFUSES(SetCtrlAttribute(panel, str, ATTR_INTERVAL, 1.0), UIE_WRONG_ATTRIBUTE),  // not a timer
+        REFUSES(SetPanelAttribute(panel, ATTR_LABEL_TEXT, "x"), UIE_WRONG_ATTRIBUTE),    // control only
+        REFUSES(SetCtrlAttribute(panel, str, ATTR_LABEL_WIDTH, 5), UIE_READ_ONLY_ATTRIBUTE),
+        REFUSES(SetCtrlAttribute(panel, str, ATTR_DIMMED, 2), UIE_BAD_VALUE),
+        REFUSES(SetCtrlAttribute(panel, str, ATTR_TEXT_COLOR, 0x1000001), UIE_BAD_VALUE),
+        REFUSES(SetCtrlAttribute(panel, str, ATTR_MAX_ENTRY_LENGTH, -2), UIE_BAD_VALUE),
+        REFUSES(SetCtrlAttribute(panel, timer, ATTR_INTERVAL, -0.5), UIE_BAD_VALUE),
+        REFUSES(SetPanelAttribute(panel, ATTR_CLOSE_CTRL, 77), UIE_BAD_VALUE),  // no such control
         REFUSES(SetCtrlAttribute(panel, str, ATTR_TITLE, "x"), UIE_WRONG_ATTRIBUTE),
         REFUSES(SetCtrlAttribute(panel, button, ATTR_CTRL_MODE, VAL_HOT), UIE_WRONG_ATTRIBUTE),
         REFUSES(SetCtrlAttribute(panel, str, ATTR_VISIBLE_LINES, 3), UIE_WRONG_ATTRIBUTE),
@@ -106,12 +120,17 @@ TEST_F(UiFailures, AttributesAndValues) {
         REFUSES(GetCtrlVal(panel, str, nullptr), UIE_NULL_POINTER),
         REFUSES(SetCtrlVal(panel, timer, 1), UIE_NO_VALUE),
         REFUSES(GetCtrlVal(panel, timer, &i), UIE_NO_VALUE),
+        REFUSES(GetCtrlVal(panel, button, text), UIE_NO_VALUE),
+        REFUSES(SetCtrlVal(panel, button, 1), UIE_NO_VALUE),
+        REFUSES(SetCtrlVal(panel, str, static_cast<const char *>(nullptr)), UIE_NULL_POINTER),
         REFUSES(SetCtrlVal(panel, color, 0x1000000), UIE_BAD_VALUE),
         REFUSES(SetCtrlVal(panel, empty, 0), UIE_LIST_EMPTY),
         REFUSES(SetCtrlVal(panel, names, static_cast<const char *>(nullptr)), UIE_NULL_POINTER),
     });
     EXPECT_EQ(GetCtrlVal(panel, names, text), 0);
     EXPECT_STREQ(text, "1");
+    EXPECT_EQ(GetCtrlAttribute(panel, str, ATTR_DIMMED, &i), 0);  // failed sets left the old value
+    EXPECT_EQ(i, 0);
 }
 
 TEST_F(UiFailures, ListControls) {

@@ -3,6 +3,7 @@
 // repeat and screen saver on a virtual screen (Xvfb).
 #include "win32/winuser.h"
 
+#include "rte/display/virtual_screen_testing.h"
 #include "rte/graphics.h"
 #include "win32/registry_scratch_testing.h"
 #include "win32/user32/desktop_testing.h"
@@ -13,10 +14,6 @@
 #include <gio/gio.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -67,39 +64,31 @@ TEST(Keyboard, ReportsAnEnhancedPcKeyboard) {
 TEST(SystemParameters, WithoutADesktopTheRegistryModelKeepsEverySetting) {
     win32::testing::ScratchRegistry store;
     win32::desktop::testing::IgnoreDesktop(true);
-    int delay = -1, timeout = -1;
-    DWORD speed = 99;
-    BOOL active = TRUE;
-    // Defaults before anything was set.
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0));
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &speed, 0));
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0));
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0));
-    EXPECT_EQ(delay, 1);
-    EXPECT_EQ(speed, 31u);
-    EXPECT_FALSE(active);
-    EXPECT_EQ(timeout, 600);
-    // Every setter succeeds and its getter reads it back; the registry shows Windows' values.
-    EXPECT_TRUE(SystemParametersInfoA(SPI_SETKEYBOARDDELAY, 3, nullptr, 0));
-    EXPECT_TRUE(SystemParametersInfoA(SPI_SETKEYBOARDSPEED, 7, nullptr, 0));
-    EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_SENDWININICHANGE));
-    EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, 90, nullptr, 0));
+    // Each setting: its default before anything was set, then a value set and read back, and
+    // the registry's text for it as Windows keeps it.
+    const struct {
+        UINT get, set, byDefault, value;
+        const char *key, *name, *text;
+    } settings[] = {
+        {SPI_GETKEYBOARDDELAY, SPI_SETKEYBOARDDELAY, 1, 3, "Control Panel\\Keyboard", "KeyboardDelay", "3"},
+        {SPI_GETKEYBOARDSPEED, SPI_SETKEYBOARDSPEED, 31, 7, "Control Panel\\Keyboard", "KeyboardSpeed", "7"},
+        {SPI_GETSCREENSAVEACTIVE, SPI_SETSCREENSAVEACTIVE, FALSE, TRUE, "Control Panel\\Desktop", "ScreenSaveActive", "1"},
+        {SPI_GETSCREENSAVETIMEOUT, SPI_SETSCREENSAVETIMEOUT, 600, 90, "Control Panel\\Desktop", "ScreenSaveTimeOut", "90"},
+    };
+    for (const auto &s : settings) {
+        UINT got = 99;  // each getter writes a 32-bit number (int, DWORD or BOOL)
+        ASSERT_TRUE(SystemParametersInfoA(s.get, 0, &got, 0)) << s.name;
+        EXPECT_EQ(got, s.byDefault) << s.name;
+        EXPECT_TRUE(SystemParametersInfoA(s.set, s.value, nullptr, SPIF_SENDWININICHANGE)) << s.name;
+        ASSERT_TRUE(SystemParametersInfoA(s.get, 0, &got, 0)) << s.name;
+        EXPECT_EQ(got, s.value) << s.name;
+        EXPECT_EQ(Setting(s.key, s.name), s.text);
+    }
     EXPECT_TRUE(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char *>("/tmp/w.bmp"), 0));
-    SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
-    SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
-    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
-    SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
     char wallpaper[MAX_PATH];
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof wallpaper, wallpaper, 0));
-    EXPECT_EQ(delay, 3);
-    EXPECT_EQ(speed, 7u);
-    EXPECT_TRUE(active);
-    EXPECT_EQ(timeout, 90);
     EXPECT_STREQ(wallpaper, "/tmp/w.bmp");
-    EXPECT_EQ(Setting("Control Panel\\Keyboard", "KeyboardDelay"), "3");
-    EXPECT_EQ(Setting("Control Panel\\Keyboard", "KeyboardSpeed"), "7");
-    EXPECT_EQ(Setting("Control Panel\\Desktop", "ScreenSaveActive"), "1");
-    EXPECT_EQ(Setting("Control Panel\\Desktop", "ScreenSaveTimeOut"), "90");
+    int delay = -1;
     // Out of range, unknown actions and missing outputs are refused and change nothing.
     struct Case {
         UINT action, value;
@@ -142,55 +131,15 @@ TEST(SystemParameters, TheWallpaperGoesToGSettingsWhereTheSchemaIsInstalled) {
     g_settings_schema_unref(schema);
 }
 
-namespace {
-
-// A virtual X screen for the length of a test; DISPLAY names it. -noreset keeps the server's
-// settings when its last client disconnects, as a desktop session (with its window manager
-// connected) does.
-class VirtualScreen {
-public:
-    VirtualScreen() {
-        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        // Xvfb writes the number and then the line end: read both before closing the pipe, or
-        // its second write fails and it stops.
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return;
-        display_ = ":" + number;
-        setenv("DISPLAY", display_.c_str(), 1);
-    }
-    ~VirtualScreen() {
-        unsetenv("DISPLAY");
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ready() const { return !display_.empty(); }
-    const std::string &display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
-}  // namespace
-
+// On a virtual screen (Xvfb, kept from resetting between connections by its window manager).
 TEST(SystemParameters, KeyboardRepeatAndScreenSaverGoToTheXServer) {
-    VirtualScreen screen;
-    if (!screen.ready()) GTEST_SKIP() << "Xvfb is not installed";
+    if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox"})) GTEST_SKIP() << tool << " is not installed";
+    rte::testing::VirtualScreen screen;
+    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", screen.display().c_str(), 1);
+    struct Unset {
+        ~Unset() { unsetenv("DISPLAY"); }
+    } unset;
     win32::testing::ScratchRegistry store;
     // Every step of delay and speed goes to XKB and reads back the same.
     for (UINT delay = 0; delay <= 3; ++delay) {

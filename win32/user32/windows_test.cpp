@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rte/rte.h"
@@ -26,6 +27,14 @@ std::vector<Message> g_seen;
 WNDPROC g_previous = nullptr;
 UINT g_swallow = 0xFFFFFFFF;  // the message the subclass keeps from the panel's procedure
 std::vector<std::string> g_events;
+
+// What the subclass saw, as (message, wParam) pairs.
+using Messages = std::vector<std::pair<UINT, WPARAM>>;
+Messages Seen() {
+    Messages seen;
+    for (const Message &m : g_seen) seen.emplace_back(m.message, m.wParam);
+    return seen;
+}
 
 LRESULT Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_seen.push_back({message, wParam, lParam});
@@ -130,12 +139,7 @@ TEST_F(Windows, TheOperatorsInputArrivesAsMessagesAndMayBeKept) {
     ASSERT_EQ(rte::testing::Focus(panel, entry), 0);
     ASSERT_EQ(rte::testing::KeyPress(panel, entry, VAL_ENTER_VKEY), 0);
     ASSERT_EQ(rte::testing::KeyPress(panel, entry, 'q'), 0);
-    ASSERT_EQ(g_seen.size(), 3u);
-    EXPECT_EQ(g_seen[0].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(g_seen[0].wParam, static_cast<WPARAM>(VK_RETURN));
-    EXPECT_EQ(g_seen[1].wParam, static_cast<WPARAM>('Q'));
-    EXPECT_EQ(g_seen[2].message, static_cast<UINT>(WM_CHAR));
-    EXPECT_EQ(g_seen[2].wParam, static_cast<WPARAM>('q'));
+    EXPECT_EQ(Seen(), (Messages{{WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, 'Q'}, {WM_CHAR, 'q'}}));
     EXPECT_EQ(rte::testing::ValueText(panel, entry), "q");
 
     // Closing, a new size and dropped files on a window that accepts them.
@@ -167,8 +171,7 @@ TEST_F(Windows, SentAndPostedMessagesAndTheEndOfAWindow) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(PostMessageA(window, WM_USER + i, static_cast<WPARAM>(i), 0));
     EXPECT_TRUE(g_seen.empty());
     ProcessSystemEvents();
-    ASSERT_EQ(g_seen.size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(g_seen[static_cast<size_t>(i)].message, static_cast<UINT>(WM_USER + i));
+    EXPECT_EQ(Seen(), (Messages{{WM_USER, 0}, {WM_USER + 1, 1}, {WM_USER + 2, 2}}));
 
     UINT named = RegisterWindowMessageA("Tray Restart");
     EXPECT_GE(named, 0xC000u);
@@ -182,9 +185,7 @@ TEST_F(Windows, SentAndPostedMessagesAndTheEndOfAWindow) {
     g_seen.clear();
     EXPECT_TRUE(PostMessageA(window, WM_USER, 0, 0));
     ASSERT_EQ(rte::testing::RecreateWindow(panel), 0);
-    ASSERT_FALSE(g_seen.empty());
-    EXPECT_EQ(g_seen[0].message, static_cast<UINT>(WM_DESTROY));
-    EXPECT_EQ(g_seen.size(), 1u);
+    EXPECT_EQ(Seen(), (Messages{{WM_DESTROY, 0}}));
     EXPECT_FALSE(IsWindow(window));
     HWND fresh = nullptr;
     GetPanelAttribute(panel, ATTR_SYSTEM_WINDOW_HANDLE, &fresh);
@@ -196,8 +197,7 @@ TEST_F(Windows, SentAndPostedMessagesAndTheEndOfAWindow) {
     g_seen.clear();
     g_events.clear();
     DiscardPanel(panel);
-    ASSERT_EQ(g_seen.size(), 1u);
-    EXPECT_EQ(g_seen[0].message, static_cast<UINT>(WM_DESTROY));
+    EXPECT_EQ(Seen(), (Messages{{WM_DESTROY, 0}}));
     EXPECT_EQ(g_events.back(), "panel:" + std::to_string(EVENT_DISCARD));
     EXPECT_FALSE(IsWindow(fresh));
 }
@@ -254,9 +254,7 @@ TEST_F(Windows, MenusKeepTheirItemsAndTheEngineShowsThem) {
     g_seen.clear();
     EXPECT_EQ(TrackPopupMenu(menu, 0, 10, 10, 0, window, nullptr), TRUE);
     ProcessSystemEvents();
-    ASSERT_EQ(g_seen.size(), 1u);
-    EXPECT_EQ(g_seen[0].message, static_cast<UINT>(WM_COMMAND));
-    EXPECT_EQ(g_seen[0].wParam, 3u);
+    EXPECT_EQ(Seen(), (Messages{{WM_COMMAND, 3}}));
 
     // A disabled default item counts only with GMDI_USEDISABLED; none after (UINT)-1.
     state.fState = MFS_GRAYED | MFS_DEFAULT;
