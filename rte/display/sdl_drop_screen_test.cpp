@@ -30,6 +30,15 @@ int DropTarget(int, int event, void *, int, int) {
     return 0;
 }
 
+// X errors are counted, not fatal: a window found by its name may be replaced (the screen
+// display re-creates it, the window manager reparents it) before the next request reaches it,
+// and Xlib's own handler would end the whole test program from the dragging thread.
+int g_xErrors = 0;
+int CountXError(Display *, XErrorEvent *) {
+    ++g_xErrors;
+    return 0;
+}
+
 // The window named `name` below `w`, 0 when none.
 Window FindNamed(Display *d, Window w, const char *name) {
     char *title = nullptr;
@@ -65,6 +74,7 @@ void SendClient(Display *d, Window to, Atom type, long l0, long l1, long l2, lon
 std::string DropWithXdnd(const std::string &display, const char *name, const std::string &uris) {
     Display *d = XOpenDisplay(display.c_str());
     if (d == nullptr) return "cannot open the display";
+    XErrorHandler previousHandler = XSetErrorHandler(CountXError);
     Window target = 0;
     for (int i = 0; i < 100 && target == 0; ++i) {
         target = FindNamed(d, DefaultRootWindow(d), name);
@@ -85,9 +95,12 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
             int format;
             unsigned long items = 0, after;
             unsigned char *data = nullptr;
+            g_xErrors = 0;
             XGetWindowProperty(d, target, aware, 0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data);
+            XSync(d, False);
             if (data) XFree(data);
-            if (items > 0) break;
+            if (items > 0 && g_xErrors == 0) break;
+            if (g_xErrors > 0) target = FindNamed(d, DefaultRootWindow(d), name);  // it was replaced
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         int x = 0, y = 0;
@@ -136,6 +149,7 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
     if (why.empty() && !done) why = accepted ? "the drop was not finished" : "the window never answered";
     XDestroyWindow(d, source);
     XCloseDisplay(d);
+    XSetErrorHandler(previousHandler);
     return why;
 }
 
