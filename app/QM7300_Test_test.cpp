@@ -3,7 +3,7 @@
 // of the program itself are in QM7300_Test_process_test.cpp.
 #include "app/panel_callbacks_testing.h"
 #include "qm7300/QM7300.h"
-#include "qm7300/sim_test_util.h"
+#include "qm7300/devices_file_testing.h"
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -34,7 +34,7 @@ extern "C" int QM_CloseDIO(int handle)
 namespace {
 
 namespace rt = rte::testing;
-using qm7300::testing::ScopedSimFile;
+using qm7300::testing::ScopedDevicesFile;
 
 class Panel : public ::testing::Test {
 protected:
@@ -164,13 +164,13 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
 {
     Press("PANEL_LIST");  // default devices: count 2
     {
-        ScopedSimFile sim("fail list\n");
+        ScopedDevicesFile sim("fail list\n");
         Press("PANEL_LIST");
         EXPECT_EQ(Val("PANEL_STATUS"), "Error reading Devices");
         EXPECT_TRUE(Devices().empty());
         EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
     }
-    ScopedSimFile sim(
+    ScopedDevicesFile sim(
         "device Broken\n  fail open\n"
         "device Stuck\n  fail read 1 Port 1 of Stuck did not answer.\n  fail version\n"
         "device BadOut\n  fail write 16 Port 16 of BadOut is shorted.\n"
@@ -240,7 +240,7 @@ TEST_F(Panel, DeviceListTextIsSplitAsTheLibraryReportsIt)
         {"A,BBBBBBBBBBBBBBBBBBBBBBBBBBBBBB,C", {"A", "BBBBBBBBBBBBBBBBBBBBBBB", "C"}},
     };
     for (const Case &c : cases) {
-        ScopedSimFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
+        ScopedDevicesFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
         Set("PANEL_STATUS", "old");
         Press("PANEL_LIST");
         EXPECT_EQ(Devices(), c.items) << c.raw;
