@@ -107,6 +107,13 @@ bool SendAll(int fd, const unsigned char *data, size_t size)
         ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && errno == EAGAIN) {
+            // libmodbus's sockets do not block: wait for room.
+            struct pollfd p = {fd, POLLOUT, 0};
+            if (poll(&p, 1, -1) < 0 && errno != EINTR)
+                return false;
+            continue;
+        }
         if (n <= 0)
             return false;
         data += n;

@@ -105,15 +105,15 @@ public:
             port_ = std::stoi(match[2]);
     }
     ~PeerProcess() { Stop(); }
+    PeerProcess(const PeerProcess &) = delete;
+    PeerProcess &operator=(const PeerProcess &) = delete;
 
     int port() const { return port_; }  // 0 when it never said it listens
     // What it printed: its standard output so far and its standard error, for failure messages.
     std::string output() const
     {
-        std::ifstream err(errPath_);
-        std::stringstream text;
-        text << err.rdbuf();
-        return "standard output:\n" + stdout_ + "\nstandard error:\n" + text.str();
+        return "standard output:\n" + stdout_ + "\nstandard error:\n" +
+               (pid_ > 0 ? ReadErrors() : stderr_);
     }
     // Sends SIGTERM (or signal) and waits for the end: the exit status, or 128 + the signal.
     int Stop(int signal = SIGTERM)
@@ -128,17 +128,28 @@ public:
         if (out_ >= 0)
             close(out_);
         out_ = -1;
-        if (!errPath_.empty())
+        if (!errPath_.empty()) {
+            stderr_ = ReadErrors();
             unlink(errPath_.c_str());
+            errPath_.clear();
+        }
         return exit_;
     }
 
 private:
+    std::string ReadErrors() const
+    {
+        std::ifstream err(errPath_);
+        std::stringstream text;
+        text << err.rdbuf();
+        return text.str();
+    }
+
     pid_t pid_ = -1;
     int out_ = -1;
     int port_ = 0;
     int exit_ = -1;
-    std::string stdout_, errPath_;
+    std::string stdout_, stderr_, errPath_;
 };
 
 #ifdef QM7300_MODBUS_PEER

@@ -70,6 +70,23 @@ int ListenOn(const std::string &host, int port, std::string *error)
     return fd;
 }
 
+// Closes a client's connection so that it reads a clean end after what it was sent: a close
+// with unread bytes waiting would reset the connection instead, and could lose the answers
+// before it. What the client still sends is read and dropped, for a second at most.
+void CloseCleanly(int fd, int stopFd)
+{
+    shutdown(fd, SHUT_WR);
+    for (int waited = 0; waited < kRestOfFrameMs; waited += 100) {
+        struct pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        char buffer[512];
+        if (poll(fds, 2, 100) < 0 || fds[1].revents != 0)
+            break;
+        if (fds[0].revents != 0 && recv(fd, buffer, sizeof buffer, 0) <= 0)
+            break;
+    }
+    close(fd);
+}
+
 // One client's thread, and whether it has finished (so Run may join it).
 struct Client {
     std::thread thread;
@@ -156,7 +173,7 @@ void SimServer::Run()
             try {
                 client.thread = std::thread([this, fd, &client] {
                     ServeConnection(fd, units_, stopFd_, kRestOfFrameMs);
-                    close(fd);
+                    CloseCleanly(fd, stopFd_);
                     client.done = true;
                 });
             } catch (...) {
