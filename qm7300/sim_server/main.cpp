@@ -86,7 +86,10 @@ int main(int argc, char **argv)
     signal(SIGPIPE, SIG_IGN);
 
     const qm7300::SimUnits &units = server->Units();
-    printf("qm7300-sim: listening on %s, units 1-%d:", server->Address().c_str(), units.Count());
+    if (units.Count() == 1)
+        printf("qm7300-sim: listening on %s, unit 1:", server->Address().c_str());
+    else
+        printf("qm7300-sim: listening on %s, units 1-%d:", server->Address().c_str(), units.Count());
     for (int unit = 1; unit <= units.Count(); unit++)
         printf(" %s%s", units.Name(unit).c_str(), unit < units.Count() ? "," : "\n");
     fflush(stdout);
