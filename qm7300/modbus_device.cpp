@@ -9,6 +9,7 @@
 #include "qm7300/QM7300.h"
 #include "qm7300/modbus_frames.h"
 
+#include <arpa/inet.h>
 #include <modbus/modbus.h>
 #include <netdb.h>
 
@@ -44,9 +45,30 @@ const char *ExceptionName(int code)
     return code >= 1 && code <= 11 ? kNames[code] : kNames[0];
 }
 
+// Whether host is a name that does not resolve. libmodbus reports such a host as a refused
+// connection (or leaves errno alone), so a refusal from a named host is looked into.
+bool IsUnknownName(const std::string &host, std::string *why)
+{
+    unsigned char address[16];
+    if (inet_pton(AF_INET, host.c_str(), address) == 1 || inet_pton(AF_INET6, host.c_str(), address) == 1)
+        return false;
+    struct addrinfo hints = {}, *found = nullptr;
+    hints.ai_socktype = SOCK_STREAM;
+    int rc = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (found != nullptr)
+        freeaddrinfo(found);
+    if (rc == 0)
+        return false;
+    *why = std::string("the host name is not known (") + gai_strerror(rc) + ")";
+    return true;
+}
+
 // The cause of a failure, as the end of a sentence.
 std::string Cause(int error, int timeoutMs, const std::string &host)
 {
+    std::string unknown;
+    if ((error == ECONNREFUSED || error == 0) && IsUnknownName(host, &unknown))
+        return unknown;
     char text[256];
     if (IsException(error)) {
         int code = error - MODBUS_ENOBASE;
@@ -70,16 +92,8 @@ std::string Cause(int error, int timeoutMs, const std::string &host)
     }
     if (IsDropped(error))
         return "the module closed the connection";
-    if (error == 0) {
-        // libmodbus leaves errno alone when the host name does not resolve.
-        struct addrinfo *found = nullptr;
-        int rc = getaddrinfo(host.c_str(), nullptr, nullptr, &found);
-        if (found != nullptr)
-            freeaddrinfo(found);
-        if (rc != 0)
-            return std::string("the host is not known (") + gai_strerror(rc) + ")";
+    if (error == 0)
         return "the connection failed";
-    }
     std::string message = strerror(error);
     if (message.size() > 1 && isupper((unsigned char)message[0]) &&
         islower((unsigned char)message[1]))

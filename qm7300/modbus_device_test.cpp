@@ -154,13 +154,18 @@ TEST(ModbusDevice, RefusedAndSilentPeersFailInOneSentence)
     int shut = qm7300::testing::RefusingPort();
     qm7300::testing::SilentServer silent;
     ScopedDevicesFile rack(Device("shut", shut) +
-                           Device("mute", silent.port(), "timeout 200\n"));
+                           Device("mute", silent.port(), "timeout 200\n") +
+                           "device nameless\n  modbus no-such-host.invalid\n");
     int h = -1;
     char err[QM_ERROR_TEXT_SIZE];
     EXPECT_EQ(QM_OpenDIO("shut", &h), QM_ERR_DEVICE);
     EXPECT_EQ(h, -1);
     EXPECT_EQ(QM_GetLastError(err), QM_ERR_DEVICE);
     EXPECT_EQ(std::string(err), "Connecting to device shut" + At(shut) + "connection refused.");
+    EXPECT_EQ(QM_OpenDIO("nameless", &h), QM_ERR_DEVICE);
+    QM_GetLastError(err);
+    EXPECT_EQ(std::string(err).rfind("Connecting to device nameless at no-such-host.invalid:502 "
+                                     "failed: the host name is not known (", 0), 0u) << err;
 
     ASSERT_EQ(QM_OpenDIO("mute", &h), QM_OK);  // it accepts
     unsigned char value = 42;

@@ -29,7 +29,7 @@ long NowMs()
     return t.tv_sec * 1000L + t.tv_nsec / 1000000L;
 }
 
-// Waits until fd is readable: 1, 0 on time-out, -1 on failure, -2 when stopFd is readable.
+// Waits until fd is readable: 1, or kFrameTimeout, kFrameFailed, kFrameStopped.
 int WaitReadable(int fd, int stopFd, int timeoutMs)
 {
     struct pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
@@ -37,10 +37,12 @@ int WaitReadable(int fd, int stopFd, int timeoutMs)
     do
         rc = poll(fds, stopFd >= 0 ? 2 : 1, timeoutMs);
     while (rc < 0 && errno == EINTR);
-    if (rc <= 0)
-        return rc;
+    if (rc == 0)
+        return kFrameTimeout;
+    if (rc < 0)
+        return kFrameFailed;
     if (stopFd >= 0 && fds[1].revents != 0)
-        return -2;
+        return kFrameStopped;
     return 1;
 }
 
@@ -52,12 +54,8 @@ int ReadExactly(int fd, unsigned char *data, int size, long deadline, int stopFd
         if (deadline >= 0 && timeout < 0)
             timeout = 0;
         int ready = WaitReadable(fd, stopFd, timeout);
-        if (ready == -2)
-            return kFrameStopped;
-        if (ready == 0)
-            return kFrameTimeout;
-        if (ready < 0)
-            return kFrameFailed;
+        if (ready != 1)
+            return ready;
         ssize_t n = recv(fd, data + done, size - done, 0);
         if (n == 0 || (n < 0 && (errno == ECONNRESET || errno == ECONNABORTED)))
             return kFrameClosed;
@@ -83,12 +81,8 @@ void PutHeader(unsigned char *frame, uint16_t transaction, int pduLength, uint8_
 int ReceiveFrame(int fd, unsigned char *frame, int firstMs, int restMs, int stopFd)
 {
     int ready = WaitReadable(fd, stopFd, firstMs);
-    if (ready == -2)
-        return kFrameStopped;
-    if (ready == 0)
-        return kFrameTimeout;
-    if (ready < 0)
-        return kFrameFailed;
+    if (ready != 1)
+        return ready;
     long deadline = NowMs() + restMs;
     int rc = ReadExactly(fd, frame, kMbapLength, deadline, stopFd);
     if (rc != 1)
