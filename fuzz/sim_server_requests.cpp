@@ -29,8 +29,7 @@ qm7300::SimUnits &Units()
 
 int Word(const uint8_t *p) { return p[0] << 8 | p[1]; }
 
-// The length of the whole frame at data (size bytes left), or 0 when there is none: the server
-// answers such frames and stops at the first that is not one.
+// The length of the whole frame at data (size bytes left), or 0 when there is none.
 size_t FrameAt(const uint8_t *data, size_t size)
 {
     if (size < (size_t)kMbapLength || Word(data + 2) != 0)
@@ -41,12 +40,25 @@ size_t FrameAt(const uint8_t *data, size_t size)
     return 6 + length;
 }
 
+// The length of the request at data, or 0: the server answers requests and closes the
+// connection at the first frame that is none (a function code of an exception answer).
+size_t RequestAt(const uint8_t *data, size_t size)
+{
+    size_t frame = FrameAt(data, size);
+    return frame != 0 && data[kMbapLength] < 0x80 ? frame : 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // The whole input waits in the socket before the server reads it (a socket holds this much),
+    // and its end with it; a thread takes in the answers as they come.
+    if (size > 65536)
+        return 0;
     int fds[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0 ||
+        !qm7300::SendAll(fds[0], data, size) || shutdown(fds[0], SHUT_WR) != 0)
         abort();
     std::string answers;
     std::thread reader([&] {
@@ -55,25 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         while ((n = read(fds[0], chunk, sizeof chunk)) > 0)
             answers.append(chunk, (size_t)n);
     });
-    std::thread writer([&] {
-        qm7300::SendAll(fds[0], data, size);  // fails once the server has closed: that is fine
-        shutdown(fds[0], SHUT_WR);
-    });
     qm7300::ServeConnection(fds[1], Units(), -1, 60000);
     close(fds[1]);
-    writer.join();
     reader.join();
     close(fds[0]);
 
     // Each answer belongs to the request in the same place.
     const uint8_t *out = (const uint8_t *)answers.data();
     size_t left = answers.size();
-    for (size_t at = 0, frame; (frame = FrameAt(data + at, size - at)) != 0; at += frame) {
+    for (size_t at = 0, frame; (frame = RequestAt(data + at, size - at)) != 0; at += frame) {
         size_t answer = FrameAt(out, left);
         const uint8_t *request = data + at;
-        int function = out[kMbapLength] & 0x7F;
         if (answer == 0 || Word(out) != Word(request) || out[6] != request[6] ||
-            function != request[kMbapLength])
+            (out[kMbapLength] & 0x7F) != request[kMbapLength])
             abort();
         if ((out[kMbapLength] & 0x80) != 0 && (answer != kMbapLength + 2u || out[8] < 1 || out[8] > 11))
             abort();

@@ -5,9 +5,10 @@
 // network are left out). Discrete inputs 0-15 are ports 0 and 1, coils 0-15 ports 16 and 17,
 // bit 0 of a port at its lowest address; the device's loopback, fixed inputs and faults apply
 // (a failing port answers exception 4, a device that fails to open exception 11, for every
-// request). Read Device Identification gives the device's version as its revision. Requests go
-// to libmodbus's answering code against a table refreshed from the device; what this file does
-// itself is the framing, the checks of a request's shape and the identification.
+// request). Read Device Identification gives the device's version as its revision; registers
+// are not served (exception 1). Requests go to libmodbus's answering code against a table
+// refreshed from the device; what this file does itself is the framing, the checks of a
+// request's shape and the identification.
 #ifndef QM7300_SIM_SERVER_SIM_UNITS_H
 #define QM7300_SIM_SERVER_SIM_UNITS_H
 
@@ -34,7 +35,8 @@ public:
     int Count() const { return (int)units_.size(); }
     const std::string &Name(int unit) const { return units_[unit - 1].spec.name; }
 
-    // Answers one request frame on context's socket. False when the answer could not be sent.
+    // Answers one request frame on context's socket. False when the answer could not be sent,
+    // or the frame is no request (its function code is one of an exception answer).
     bool Answer(modbus_t *context, const unsigned char *frame, int length);
 
 private:
