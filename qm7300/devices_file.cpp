@@ -128,6 +128,13 @@ bool IsHostName(const std::string &host)
     return true;
 }
 
+// Sets *why and returns false: the end of a check that failed.
+bool Refuse(std::string *why, const std::string &text)
+{
+    *why = text;
+    return false;
+}
+
 // The state of a parse between lines.
 struct ParseState {
     bool deviceHasSimulatedLines = false;  // the current device has lines only simulation knows
@@ -431,20 +438,20 @@ bool ParseEndpoint(const std::string &text, int defaultPort, int lowestPort, std
         size_t close = text.find(']');
         unsigned char address[16];
         if (close == std::string::npos)
-            return *why = "\"" + text + "\" has no closing ]", false;
+            return Refuse(why, "\"" + text + "\" has no closing ]");
         name = text.substr(1, close - 1);
         if (inet_pton(AF_INET6, name.c_str(), address) != 1)
-            return *why = "\"" + name + "\" is not an IPv6 address", false;
+            return Refuse(why, "\"" + name + "\" is not an IPv6 address");
         if (close + 1 < text.size()) {
             if (text[close + 1] != ':')
-                return *why = "unexpected text after \"" + text.substr(0, close + 1) + "\"", false;
+                return Refuse(why, "unexpected text after \"" + text.substr(0, close + 1) + "\"");
             hasPort = true;
             portText = text.substr(close + 2);
         }
     } else {
         size_t colon = text.find(':');
         if (colon != std::string::npos && text.find(':', colon + 1) != std::string::npos)
-            return *why = "an IPv6 address is written in brackets, as in [" + text + "]", false;
+            return Refuse(why, "an IPv6 address is written in brackets, as in [" + text + "]");
         name = text.substr(0, colon);
         if (colon != std::string::npos) {
             hasPort = true;
@@ -454,14 +461,14 @@ bool ParseEndpoint(const std::string &text, int defaultPort, int lowestPort, std
                       name.find_first_not_of("0123456789.") == std::string::npos;
         unsigned char address[4];
         if (name.empty())
-            return *why = "a host is needed, as in 192.0.2.7 or [2001:db8::7]:1502", false;
+            return Refuse(why, "a host is needed, as in 192.0.2.7 or [2001:db8::7]:1502");
         if (dotted ? inet_pton(AF_INET, name.c_str(), address) != 1 : !IsHostName(name))
-            return *why = "\"" + name + "\" is not a host name or an IP address", false;
+            return Refuse(why, "\"" + name + "\" is not a host name or an IP address");
     }
     long n = defaultPort;
     if (hasPort && !ParseNumber(portText, lowestPort, 65535, &n))
-        return *why = "port \"" + portText + "\" is out of range (" + std::to_string(lowestPort) +
-                      "-65535)", false;
+        return Refuse(why, "port \"" + portText + "\" is out of range (" + std::to_string(lowestPort) +
+                      "-65535)");
     *host = name;
     *port = (int)n;
     return true;

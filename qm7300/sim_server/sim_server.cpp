@@ -154,11 +154,14 @@ void SimServer::Run()
             }
             continue;
         }
-        clients.remove_if([](Client &c) {
-            if (c.done)
-                c.thread.join();
-            return c.done.load();
-        });
+        for (auto it = clients.begin(); it != clients.end();) {
+            if (it->done) {
+                it->thread.join();
+                it = clients.erase(it);
+            } else {
+                ++it;
+            }
+        }
         if ((int)clients.size() >= maxClients_) {
             fprintf(stderr, "qm7300-sim: refused a client: %d are connected already\n", maxClients_);
             close(fd);
