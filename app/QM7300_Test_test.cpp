@@ -181,10 +181,10 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
     Type("PANEL_PORT0_WRITE", "7");
     Type("PANEL_PORT1_WRITE", "8");
 
-    // A failed open: no port is read or written, handle 0 is still closed, and the library's
-    // reason follows the panel's message.
+    // A failed open: no port is read or written, handle 0 is still closed, and the status line
+    // says so (the version command too, so that an old version text is not taken for this one).
     const std::string openFailed =
-        "Error Opening Device: Opening device Broken failed: the device did not answer.";
+        "Error Opening Device";
     Select("Broken");
     Set("PANEL_PORT0_READ", "old");
     EXPECT_EQ(Press("PANEL_READ"), std::vector<int>{0});
@@ -237,8 +237,8 @@ TEST_F(Panel, NetworkFaultsShowInTheStatusLine)
     struct Case {
         const char *device, *button, *status;
     } cases[] = {
-        {"rack", "PANEL_READ", "Error Opening Device: Connecting to device rack at @ failed: connection refused."},
-        {"rack", "PANEL_SWVERSION", "Error Opening Device: Connecting to device rack at @ failed: connection refused."},
+        {"rack", "PANEL_READ", "Error Opening Device"},
+        {"rack", "PANEL_SWVERSION", "Error Opening Device"},
         {"mute", "PANEL_READ", "Reading port 0 of device mute at @ failed: no answer within 100 ms."},
         {"mute", "PANEL_WRITE_FOCUS", "Writing port 16 of device mute at @ failed: no answer within 100 ms."},
         {"mute", "PANEL_SWVERSION", "Reading the version of device mute at @ failed: no answer within 100 ms."},
@@ -247,7 +247,8 @@ TEST_F(Panel, NetworkFaultsShowInTheStatusLine)
     Type("PANEL_PORT1_WRITE", "2");
     for (const Case &c : cases) {
         std::string status = c.status;
-        status.replace(status.find('@'), 1, c.device[0] == 'r' ? refused : mute);
+        if (size_t at = status.find('@'); at != std::string::npos)
+            status.replace(at, 1, c.device[0] == 'r' ? refused : mute);
         Select(c.device);
         Set("PANEL_STATUS", "");
         Press(c.button);
