@@ -1,11 +1,12 @@
 // rte/display/sdl_input.cpp - the screen display's input: each SDL event of a panel's window
 // becomes the matching call of the operator-input layer (rte/events/operator_input.h), in panel
 // coordinates and the engine's key codes. What the input does is decided there, the same for
-// the screen, operator scripts and tests.
+// the screen, operator scripts and tests. The entries' clipboard is the desktop's, through SDL.
 #include <string>
 #include <vector>
 
 #include "rte/display/sdl_display.h"
+#include "rte/events/clipboard.h"
 #include "rte/events/editing.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
@@ -68,7 +69,21 @@ void PointerLeft(int panel, SDL_Window *window) {
                  (buttons & SDL_BUTTON_RMASK) != 0);
 }
 
+// The desktop's clipboard, for the entries' cut, copy and paste.
+bool ReadClipboard(std::string *text) {
+    if (!SDL_HasClipboardText()) return false;
+    char *held = SDL_GetClipboardText();
+    if (held == nullptr) return false;
+    *text = held;
+    SDL_free(held);
+    return true;
+}
+
+void WriteClipboard(const std::string &text) { SDL_SetClipboardText(text.c_str()); }
+
 }  // namespace
+
+void StartInput() { SetClipboardHooks(ReadClipboard, WriteClipboard); }
 
 void HandleInput(const SDL_Event &e) {
     int menuKey = e.type == SDL_KEYDOWN ? KeyCode(e.key.keysym.sym, e.key.keysym.mod) : 0;

@@ -273,9 +273,9 @@ TEST_F(Render, TheColourChoiceShowsItsColours) {
     EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell, gy + 10), 0x000000);  // the marked swatch's frame
     int customTop = gy + 4 * rte::internal::kColorCell + rte::internal::kColorMargin;  // with the row of greys
     EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x123456);
-    view.colorTyped = "ff";
+    view.colorTyped = "00f";
     pic = ViewPicture(panel, view);
-    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far, once a colour
 }
 
 // An indicator set up as a progress bar: the track is filled up to the value, by blocks of the
