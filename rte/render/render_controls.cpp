@@ -457,8 +457,10 @@ int ContrastingColor(int color) {
 
 // The value in per cent, centred in the inside of a track: in the largest size up to the
 // control's whose digits fit with a pixel to spare above and below, in the text colour over the
-// empty track and in `onFill` over the filled parts, so every part of it reads.
-void DrawPercent(cairo_t *cr, Ctx &k, double share, Box inside, const std::vector<Box> &filled, int onFill) {
+// empty track and in a colour that contrasts with the fill over the filled parts, so every part
+// of it reads. Over a bar of blocks the gaps behind the digits are filled too (bridged), so the
+// digits stand on one fill and not on stripes.
+void DrawPercent(cairo_t *cr, Ctx &k, double share, Box inside, std::vector<Box> filled, int fill, bool bridged) {
     char percent[16];
     std::snprintf(percent, sizeof percent, "%d%%", static_cast<int>(std::lround(share * 100)));
     FontSpec small = k.font;
@@ -473,6 +475,15 @@ void DrawPercent(cairo_t *cr, Ctx &k, double share, Box inside, const std::vecto
     }
     double px = inside.x + (inside.w - ink.width) / 2.0 - ink.x;
     double py = inside.y + (inside.h - ink.height) / 2.0 - ink.y;
+    if (bridged && !filled.empty()) {
+        int from = static_cast<int>(std::floor(px + ink.x)) - 1;
+        int to = std::min(static_cast<int>(std::ceil(px + ink.x + ink.width)) + 1, filled.back().x + filled.back().w);
+        if (to > from) {
+            Box bridge{from, inside.y, to - from, inside.h};
+            FillRect(cr, bridge.x, bridge.y, bridge.w, bridge.h, fill);
+            filled.push_back(bridge);
+        }
+    }
     cairo_save(cr);
     cairo_rectangle(cr, inside.x, inside.y, inside.w, inside.h);
     cairo_clip(cr);
@@ -484,7 +495,7 @@ void DrawPercent(cairo_t *cr, Ctx &k, double share, Box inside, const std::vecto
         cairo_save(cr);
         for (const Box &b : filled) cairo_rectangle(cr, b.x, b.y, b.w, b.h);
         cairo_clip(cr);
-        SetSourceColor(cr, onFill);
+        SetSourceColor(cr, ContrastingColor(fill));
         cairo_move_to(cr, px, py);
         pango_cairo_show_layout(cr, layout);
         cairo_restore(cr);
@@ -536,7 +547,7 @@ void DrawSlide(cairo_t *cr, Ctx &k) {
         }
     } else if (ticks == 3 && !vertical) {
         // Over a pointer's or a thumb's fill the digits keep the text colour.
-        DrawPercent(cr, k, share, inside, marker == 0 || marker == 3 ? parts : std::vector<Box>(), ContrastingColor(fill));
+        DrawPercent(cr, k, share, inside, marker == 0 || marker == 3 ? parts : std::vector<Box>(), fill, marker == 3);
     }
     if (digital) {
         double dx = x + (w - tw) / 2.0;
