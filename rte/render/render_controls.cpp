@@ -87,6 +87,17 @@ void TextSize(const FontSpec &font, const std::string &text, int *h, int *w) {
     MeasureText(font, text, h, w);
 }
 
+// Where text starts (its layout's top) on a list line: the ink from the capitals' top to the
+// descenders' bottom is centred in the line, which is shorter than the font's line spacing, so
+// that no letter of the last line is cut.
+double ListTextTop(const FontSpec &font, int lineTop) {
+    PangoLayout *layout = NewTextLayout(nullptr, font, "Xgjpqy");
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout, &ink, nullptr);
+    g_object_unref(layout);
+    return lineTop + std::floor((kListLineHeight - ink.height) / 2.0) - ink.y;
+}
+
 void DownArrow(cairo_t *cr, double cx, double cy, int color) {
     SetSourceColor(cr, color);
     cairo_move_to(cr, cx - 4, cy - 2);
@@ -292,9 +303,7 @@ void DrawTextMessage(cairo_t *cr, Ctx &k) {
 // the next column, ends in an ellipsis.
 void DrawListLine(cairo_t *cr, Ctx &k, const std::string &label, int x, int top, int width, int color,
                   bool selected) {
-    int th, tw;
-    TextSize(k.font, "X", &th, &tw);
-    double ty = top + (kListLineHeight - th) / 2.0;
+    double ty = ListTextTop(k.font, top);
     if (!HasFormatCodes(label)) {
         DrawText(cr, k.font, label, x, ty, color, -1, TextWidth(k.c, label) > width ? width : 0);
         return;
@@ -632,10 +641,8 @@ void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
                      RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
             color = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
         }
-        int th = 0;
-        MeasureText(font, "X", &th, nullptr);
         DrawText(cr, font, VisibleListText(c.items[static_cast<size_t>(i)].label), g.left + kListInset + 4,
-                 ly + (kListLineHeight - th) / 2.0, color);
+                 ListTextTop(font, ly), color);
     }
     cairo_restore(cr);
     cairo_set_line_width(cr, 1);
