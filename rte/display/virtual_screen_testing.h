@@ -1,9 +1,15 @@
-// rte/display/virtual_screen_testing.h - a virtual screen for the display's tests (test-only):
-// Xvfb with the openbox window manager, and this test program run again as a child session on
-// it.
+// rte/display/virtual_screen_testing.h - a virtual screen for the screen and peer tests
+// (test-only): Xvfb with the openbox window manager, this test program run again as a child
+// session on it, and the waiting that such tests share.
+//
+// A screen test waits on the event it needs, never for a time that assumes a fast machine: the
+// machine may be busy with other builds and tests, the programs run under the sanitizers. Each
+// wait has a generous deadline (kPatience), and a wait that runs out fails saying what it saw:
+// the windows on the screen, the child's status and output.
 #ifndef RTE_DISPLAY_VIRTUAL_SCREEN_TESTING_H
 #define RTE_DISPLAY_VIRTUAL_SCREEN_TESTING_H
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +23,22 @@
 
 namespace rte::testing {
 
+// How long a test waits for something it needs before it fails: far beyond what any step takes
+// on a loaded machine, so that reaching it means the step will never come.
+inline constexpr std::chrono::seconds kPatience{60};
+
+// Calls ready() every `every` until it returns true or `patience` has passed; whether it did.
+template <class Ready>
+bool WaitFor(Ready &&ready, std::chrono::milliseconds patience = kPatience,
+             std::chrono::milliseconds every = std::chrono::milliseconds(20)) {
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(every);
+    }
+    return true;
+}
+
 inline bool ToolInstalled(const char *tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -29,17 +51,74 @@ inline const char *MissingTool(std::initializer_list<const char *> tools) {
     return nullptr;
 }
 
-// Starts Xvfb (1024 x 768) and openbox on it; display() is empty when Xvfb did not start. Both
-// are ended with the object.
+// Runs a shell command line to its end; its exit status (as std::system gives it), with what it
+// printed on both streams added to *text.
+inline int RunCommand(const std::string &command, std::string *text) {
+    FILE *out = popen((command + " 2>&1").c_str(), "r");
+    if (out == nullptr) return -1;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, out)) *text += buf;
+    return pclose(out);
+}
+
+// An exit status of std::system, pclose or waitpid in words, for failure messages.
+inline std::string DescribeStatus(int status) {
+    if (status == -1) return "not started";
+    if (WIFSIGNALED(status)) return "ended by signal " + std::to_string(WTERMSIG(status));
+    if (!WIFEXITED(status)) return "status " + std::to_string(status);
+    int code = WEXITSTATUS(status);
+    // timeout -s KILL reports a child it had to kill as 128 + 9.
+    if (code == 128 + SIGKILL) return "killed at its deadline (exit code 137)";
+    return "exit code " + std::to_string(code);
+}
+
+// Shell functions for xdotool scripts run on the screen. Each waits up to kPatience; when that
+// runs out it says on standard error what windows the screen has, and fails:
+//   wait_window TITLE   until a window titled exactly TITLE is visible; prints its id
+//   wait_windows N      until the program that runs the script (its parent) shows N windows
+// Use them as W=$(wait_window 'Title') || exit 1; wait_windows 2 || exit 1.
+inline std::string ShellWaits() {
+    std::string tries = std::to_string(kPatience.count() * 10), none = " wmctrl -lG >&2; return 1; };";
+    return "wait_window() { for i in $(seq " + tries +
+           "); do"
+           "  w=$(xdotool search --onlyvisible --name \"^$1\\$\" 2>/dev/null | head -1);"
+           "  [ -n \"$w\" ] && { echo \"$w\"; return 0; }; sleep 0.1; done;"
+           " echo \"no visible window '$1'; the screen has:\" >&2;" + none +
+           " wait_windows() { for i in $(seq " + tries +
+           "); do"
+           "  [ \"$(xdotool search --onlyvisible --pid $PPID 2>/dev/null | wc -l)\" -ge $1 ] && return 0; sleep 0.1; done;"
+           " echo \"the program did not show $1 windows; the screen has:\" >&2;" + none;
+}
+
+// Waits until a window titled exactly `title` is visible on the screen that $DISPLAY names; its
+// id for xdotool, or "" when none came within kPatience, with *seen (when given) telling which
+// windows there were instead.
+inline std::string WaitForWindow(const std::string &title, std::string *seen = nullptr) {
+    std::string text;
+    if (RunCommand(ShellWaits() + " wait_window '" + title + "'", &text) != 0) {
+        if (seen) *seen = text;
+        return "";
+    }
+    return text.substr(0, text.find('\n'));
+}
+
+// Starts Xvfb (1024 x 768) and openbox on it, and waits until openbox manages the screen;
+// display() is empty when either did not start, and problem() says why. Both are ended with the
+// object.
 class VirtualScreen {
 public:
     VirtualScreen() {
         int fds[2];
-        if (pipe(fds) != 0) return;
+        if (pipe(fds) != 0) {
+            problem_ = "no pipe for Xvfb";
+            return;
+        }
         xvfb_ = fork();
         if (xvfb_ == 0) {
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", static_cast<char *>(nullptr));
+            // Without -noreset the server starts afresh whenever its last client leaves, and a
+            // client connecting just then (the window manager) is turned away.
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-noreset", "-screen", "0",
+                   "1024x768x24", "-nolisten", "tcp", static_cast<char *>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -48,15 +127,47 @@ public:
         char ch;
         while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
         close(fds[0]);
-        if (number.empty()) return;
-        display_ = ":" + number;
+        if (number.empty()) {
+            problem_ = "Xvfb did not start";
+            return;
+        }
+        std::string display = ":" + number;
+        if (pipe(fds) != 0) {
+            problem_ = "no pipe for openbox";
+            return;
+        }
         wm_ = fork();
         if (wm_ == 0) {
-            setenv("DISPLAY", display_.c_str(), 1);
-            execlp("openbox", "openbox", static_cast<char *>(nullptr));
+            setenv("DISPLAY", display.c_str(), 1);
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            // openbox runs its start-up command once it has taken the screen, as it enters its
+            // event loop. A window mapped before then may be taken by it and never shown, and the
+            // program that mapped it waits for ever (SDL waits to see its window shown); so the
+            // screen is ready only when the command has spoken.
+            execlp("openbox", "openbox", "--startup", "echo virtual-screen-ready", static_cast<char *>(nullptr));
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        close(fds[1]);
+        wmOut_ = fds[0];  // open while openbox runs: it may write more
+        fcntl(wmOut_, F_SETFL, O_NONBLOCK);
+        std::string said;
+        bool gone = false;
+        bool ready = WaitFor([&] {
+            char buf[256];
+            ssize_t n = read(wmOut_, buf, sizeof buf);
+            if (n > 0) said.append(buf, static_cast<size_t>(n));
+            gone = n == 0;
+            return gone || said.find("virtual-screen-ready") != std::string::npos;
+        });
+        if (gone) {
+            problem_ = "openbox ended as it started";
+        } else if (!ready) {
+            problem_ = "openbox did not take the screen within " + std::to_string(kPatience.count()) + " s";
+        } else {
+            display_ = display;
+        }
     }
     ~VirtualScreen() {
         for (pid_t pid : {wm_, xvfb_}) {
@@ -65,8 +176,21 @@ public:
                 waitpid(pid, nullptr, 0);
             }
         }
+        if (wmOut_ >= 0) close(wmOut_);
     }
+    VirtualScreen(const VirtualScreen &) = delete;
+    VirtualScreen &operator=(const VirtualScreen &) = delete;
+
     const std::string &display() const { return display_; }
+    const std::string &problem() const { return problem_; }
+
+    // The windows the window manager has on the screen (id, desktop, place, size, host, title),
+    // one a line, for failure messages.
+    std::string Windows() const {
+        std::string text;
+        if (RunCommand("DISPLAY=" + display_ + " wmctrl -lG", &text) != 0) text += "(wmctrl could not list them)\n";
+        return text.empty() ? "(none)\n" : text;
+    }
 
     // Runs this program's tests matching filter on the screen, with the engine on the SDL
     // display at scale 1 and the extra environment given ("NAME=value ...", may be empty), killed
@@ -80,16 +204,20 @@ public:
                               " timeout -s KILL " + std::to_string(seconds) + " '" + self + "' --gtest_filter='" +
                               filter + "'";
         if (output == nullptr) return std::system((command + " >/dev/null 2>&1").c_str());
-        FILE *out = popen((command + " 2>&1").c_str(), "r");
-        if (out == nullptr) return -1;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, out)) *output += buf;
-        return pclose(out);
+        return RunCommand(command, output);
+    }
+
+    // What a session that failed leaves to read: its status in words, the windows on the screen
+    // now, and what it printed.
+    std::string Report(int status, const std::string &output) const {
+        return "session: " + DescribeStatus(status) + "\nwindows on the screen:\n" + Windows() +
+               "session output:\n" + output;
     }
 
 private:
     pid_t xvfb_ = -1, wm_ = -1;
-    std::string display_;
+    int wmOut_ = -1;
+    std::string display_, problem_;
 };
 
 }  // namespace rte::testing
