@@ -1,11 +1,8 @@
-// rte/display/virtual_screen_testing.h - a virtual screen for the screen and peer tests
-// (test-only): Xvfb with the openbox window manager, this test program run again as a child
-// session on it, and the waiting that such tests share.
-//
-// A screen test waits on the event it needs, never for a time that assumes a fast machine: the
-// machine may be busy with other builds and tests, the programs run under the sanitizers. Each
-// wait has a generous deadline (kPatience), and a wait that runs out fails saying what it saw:
-// the windows on the screen, the child's status and output.
+// rte/display/virtual_screen_testing.h - a virtual screen for the screen tests (test-only):
+// Xvfb with the openbox window manager, this test program run again as a child session on it,
+// an operator's xdotool steps beside the session's event loop, and the waits such tests share
+// (on the rules of waiting_testing.h: the event itself, a generous deadline, a failure that says
+// what it saw: the windows on the screen, the session's status and output).
 #ifndef RTE_DISPLAY_VIRTUAL_SCREEN_TESTING_H
 #define RTE_DISPLAY_VIRTUAL_SCREEN_TESTING_H
 
@@ -15,62 +12,18 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
+#include <mutex>
 #include <string>
 #include <thread>
 
+#include "rte/display/waiting_testing.h"
+#include "rte/engine.h"
+#include "rte/ui.h"
+
 namespace rte::testing {
-
-// How long a test waits for something it needs before it fails: far beyond what any step takes
-// on a loaded machine, so that reaching it means the step will never come.
-inline constexpr std::chrono::seconds kPatience{60};
-
-// Calls ready() every `every` until it returns true or `patience` has passed; whether it did.
-template <class Ready>
-bool WaitFor(Ready &&ready, std::chrono::milliseconds patience = kPatience,
-             std::chrono::milliseconds every = std::chrono::milliseconds(20)) {
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(every);
-    }
-    return true;
-}
-
-inline bool ToolInstalled(const char *tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// The first of the tools that is not installed, or null when all are.
-inline const char *MissingTool(std::initializer_list<const char *> tools) {
-    for (const char *tool : tools) {
-        if (!ToolInstalled(tool)) return tool;
-    }
-    return nullptr;
-}
-
-// Runs a shell command line to its end; its exit status (as std::system gives it), with what it
-// printed on both streams added to *text.
-inline int RunCommand(const std::string &command, std::string *text) {
-    FILE *out = popen((command + " 2>&1").c_str(), "r");
-    if (out == nullptr) return -1;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, out)) *text += buf;
-    return pclose(out);
-}
-
-// An exit status of std::system, pclose or waitpid in words, for failure messages.
-inline std::string DescribeStatus(int status) {
-    if (status == -1) return "not started";
-    if (WIFSIGNALED(status)) return "ended by signal " + std::to_string(WTERMSIG(status));
-    if (!WIFEXITED(status)) return "status " + std::to_string(status);
-    int code = WEXITSTATUS(status);
-    // timeout -s KILL reports a child it had to kill as 128 + 9.
-    if (code == 128 + SIGKILL) return "killed at its deadline (exit code 137)";
-    return "exit code " + std::to_string(code);
-}
 
 // Shell functions for xdotool scripts run on the screen. Each waits up to kPatience; when that
 // runs out it says on standard error what windows the screen has, and fails:
@@ -101,6 +54,48 @@ inline std::string WaitForWindow(const std::string &title, std::string *seen = n
     }
     return text.substr(0, text.find('\n'));
 }
+
+// An operator at the screen: runs a shell command line (xdotool steps) on a thread of its own
+// beside the calling thread's event loop. The script's last step should end the loop (a click on
+// a button that quits, a close); should the loop still run kPatience after the script ended, the
+// driver ends it, so that a session whose steps went astray still reports.
+//     rte::testing::ScreenDriver driver(script);
+//     RunUserInterface();
+//     EXPECT_EQ(driver.Finish(), 0);  // the script's exit status
+class ScreenDriver {
+public:
+    explicit ScreenDriver(const std::string &script) {
+        unsigned loopThread = CurrThreadId();
+        thread_ = std::thread([this, script, loopThread] {
+            status_ = std::system(script.c_str());
+            std::unique_lock<std::mutex> lock(m_);
+            if (!cv_.wait_for(lock, kPatience, [this] { return loopEnded_; })) {
+                PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, loopThread);
+            }
+        });
+    }
+    ~ScreenDriver() { Finish(); }
+    ScreenDriver(const ScreenDriver &) = delete;
+    ScreenDriver &operator=(const ScreenDriver &) = delete;
+
+    // Says the loop has ended and waits for the script; its exit status.
+    int Finish() {
+        {
+            std::lock_guard<std::mutex> hold(m_);
+            loopEnded_ = true;
+        }
+        cv_.notify_all();
+        if (thread_.joinable()) thread_.join();
+        return status_;
+    }
+
+private:
+    std::thread thread_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool loopEnded_ = false;
+    int status_ = -1;
+};
 
 // Starts Xvfb (1024 x 768) and openbox on it, and waits until openbox manages the screen;
 // display() is empty when either did not start, and problem() says why. Both are ended with the
