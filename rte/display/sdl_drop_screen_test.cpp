@@ -142,7 +142,9 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
         XEvent e;
         XNextEvent(d, &e);
         if (e.type == ClientMessage) seen += "got " + AtomName(d, e.xclient.message_type) + "; ";
-        else if (e.type == SelectionRequest) seen += "got SelectionRequest for " + AtomName(d, e.xselectionrequest.target) + "; ";
+        if (e.type == SelectionRequest) {
+            seen += "got SelectionRequest for " + AtomName(d, e.xselectionrequest.target) + "; ";
+        }
         if (e.type == ClientMessage && e.xclient.message_type == status && !accepted) {
             accepted = true;
             if (!(e.xclient.data.l[1] & 1)) why = "the window refused the drop";

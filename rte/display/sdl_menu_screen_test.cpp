@@ -71,8 +71,8 @@ TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
     };
     for (const Case &c : cases) {
         std::string text;
-        int status = screen.RunSession("MenuSession.*", "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'",
-                                       &text, 3 * rte::testing::kPatience.count());
+        std::string environment = "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'";
+        int status = screen.RunSession("MenuSession.*", environment, &text, 3 * rte::testing::kPatience.count());
         EXPECT_EQ(status, 0) << c.input << "\n" << screen.Report(status, text);
         std::ifstream in(result);
         std::string chosen;

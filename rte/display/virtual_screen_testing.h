@@ -39,7 +39,8 @@ inline std::string ShellWaits() {
            " echo \"no visible window '$1'; the screen has:\" >&2;" + none +
            " wait_windows() { for i in $(seq " + tries +
            "); do"
-           "  [ \"$(xdotool search --onlyvisible --pid $PPID 2>/dev/null | wc -l)\" -ge $1 ] && return 0; sleep 0.1; done;"
+           "  [ \"$(xdotool search --onlyvisible --pid $PPID 2>/dev/null | wc -l)\" -ge $1 ] && return 0;"
+           "  sleep 0.1; done;"
            " echo \"the program did not show $1 windows; the screen has:\" >&2;" + none;
 }
 
