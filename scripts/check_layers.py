@@ -40,6 +40,7 @@ TEST_HEADERS = {
     "rte/alloc_new_testing.h": set(),
     "rte/mbs_testing.h": {"rte/core/mbs.cpp"},
     "rte/ports_testing.h": {"rte/core/ports.cpp"},
+    "rte/waiting_testing.h": set(),
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(rte/[^"]+)"', re.M)
@@ -52,7 +53,8 @@ def layer_of(path):
 
 
 def is_test(path):
-    return path.endswith("_test.cpp")
+    """Test code: a test, or a test-only header that tests share."""
+    return path.endswith(("_test.cpp", "_testing.h"))
 
 
 def sources(root):

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "rte/display/waiting_testing.h"
+#include "rte/waiting_testing.h"
 #include "rte/engine.h"
 #include "rte/ui.h"
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "rte/display/waiting_testing.h"
+#include "rte/waiting_testing.h"
 #include "rte/rte.h"
 #include "rte/testing.h"
 #include "toolbox/toolbox.h"

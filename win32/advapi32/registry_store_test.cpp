@@ -3,7 +3,7 @@
 // another writer gives an error within the time limit instead of hanging.
 #include "win32/winreg.h"
 
-#include "rte/display/waiting_testing.h"
+#include "rte/waiting_testing.h"
 #include "win32/advapi32/registry_store_testing.h"
 #include "win32/registry_scratch_testing.h"
 

@@ -1,12 +1,12 @@
-// rte/display/waiting_testing.h - waiting in screen and peer tests (test-only).
+// rte/waiting_testing.h - waiting in screen and peer tests (test-only).
 //
 // A test that talks to another program (a virtual screen, a desktop panel, a browser, a Modbus
 // peer, a child session of itself) waits on the event it needs, never for a time that assumes a
 // fast machine: the machine may be busy with other builds and tests, and the programs run under
 // the sanitizers. Each wait has a generous deadline (kPatience); only what is safe to repeat is
 // repeated; a wait that runs out fails saying what it saw.
-#ifndef RTE_DISPLAY_WAITING_TESTING_H
-#define RTE_DISPLAY_WAITING_TESTING_H
+#ifndef RTE_WAITING_TESTING_H
+#define RTE_WAITING_TESTING_H
 
 #include <signal.h>
 #include <sys/wait.h>
