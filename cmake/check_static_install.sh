@@ -11,6 +11,8 @@ mkdir -p "$scratch"
 # it links and installs, and -O3 made this whole second build the longest test of the suite.
 cmake -S "$src" -B "$scratch/build" -G Ninja -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
-      -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build "$scratch/build" >/dev/null
+      -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >"$scratch/configure.log" 2>&1 ||
+  { cat "$scratch/configure.log"; echo "check_static_install: the static build does not configure" >&2; exit 1; }
+cmake --build "$scratch/build" >"$scratch/build.log" 2>&1 ||
+  { tail -n 60 "$scratch/build.log"; echo "check_static_install: the static build failed" >&2; exit 1; }
 exec "$src/cmake/check_install.sh" "$scratch/build" "$src" "$scratch/check" "" stripped
