@@ -124,7 +124,7 @@ program >/dev/null 2>"$scratch/noscreen.err" || status=$?
 # Headless without a script: one line saying no operator is attached; the program runs on.
 program RTE_DISPLAY=headless >/dev/null 2>"$scratch/nooperator.err" &
 pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do  # up to a minute: the machine may be busy
   grep -q . "$scratch/nooperator.err" && break
   sleep 0.1
 done

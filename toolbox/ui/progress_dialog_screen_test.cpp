@@ -34,7 +34,7 @@ namespace {
 // action was sent (-1: none cancelled within a minute).
 int ReportsUntilCancelled(int dialog, const std::atomic<bool> &sent) {
     int after = 0;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto end = std::chrono::steady_clock::now() + rte::testing::kPatience;
     for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
         bool wasSent = sent.load();
         if (UpdateProgressDialog(dialog, i % 101, 1) == 1) return after;
@@ -92,10 +92,8 @@ TEST(ProgressScreenSession, SeesTheOperatorsCancel) {
     GetPanelAttribute(dialog, ATTR_PANEL_FIRST_CTRL, &cancel);
     GetCtrlAttribute(dialog, cancel, ATTR_NEXT_CTRL, &cancel);
     GetCtrlBoundingRect(dialog, cancel, &top, &left, &height, &width);
-    std::string find = "W=; for i in $(seq 200); do"
-                       "   w=$(xdotool search --onlyvisible --name '^Progress On Screen$' 2>/dev/null | head -1);"
-                       "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.2; done; [ -n \"$W\" ] || exit 1;";
-    std::string click = find + " sleep 0.5; xdotool mousemove --window $W " + std::to_string(left + width / 2) + " " +
+    std::string find = rte::testing::ShellWaits() + " W=$(wait_window 'Progress On Screen') || exit 1;";
+    std::string click = find + " xdotool mousemove --window $W " + std::to_string(left + width / 2) + " " +
                         std::to_string(top + height / 2) + " click 1 && sleep 0.3";
     std::string escape = find + " xdotool windowactivate --sync $W >/dev/null 2>&1; sleep 0.3; xdotool key Escape && sleep 0.3";
     std::ofstream results(out);
@@ -136,16 +134,17 @@ TEST(ProgressDialogScreen, ACancelOnTheScreenIsSeenByTheNextReport) {
         GTEST_SKIP() << tool << " is not installed";
     }
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     std::string out = "progress_screen_" + std::to_string(getpid()) + ".out";
     std::string text;
-    int status = screen.RunSession("ProgressScreenSession.*", "PROGRESS_SCREEN_OUT=" + out, &text, 150);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    int status = screen.RunSession("ProgressScreenSession.*", "PROGRESS_SCREEN_OUT=" + out, &text,
+                                   4 * rte::testing::kPatience.count());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen.Report(status, text);
     std::ifstream in(out);
     std::stringstream results;
     results << in.rdbuf();
     std::remove(out.c_str());
     // Each action was sent, and the dialog reported the cancel no later than the first report
     // after the action had reached the screen (or already before).
-    EXPECT_EQ(results.str(), "percent=readable\ndriven=0 after=0\ndriven=0 after=0\n") << text;
+    EXPECT_EQ(results.str(), "percent=readable\ndriven=0 after=0\ndriven=0 after=0\n") << screen.Report(status, text);
 }

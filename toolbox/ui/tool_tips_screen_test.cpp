@@ -66,12 +66,6 @@ int ScreenPixels(int color, int reach) {
     return count;
 }
 
-const char kFindWindow[] =
-    "W=; for i in $(seq 100); do"
-    "  w=$(xdotool search --onlyvisible --name '^Tip Screen$' 2>/dev/null | head -1);"
-    "  [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.2; done;"
-    " [ -n \"$W\" ] || exit 1;";
-
 }  // namespace
 
 // The session, run only as the child of the test below. The button lies at (40, 50) of the
@@ -87,21 +81,25 @@ TEST(TipScreenSession, RestsOnTheButtonThenLeavesTheWindow) {
     Get3dBorderColors(background, nullptr, nullptr, nullptr, &border);  // a one-pixel frame's line
     unsigned mainThread = CurrThreadId();
     int before = -1, shown = -1, hidden = -1, onto = -1, away = -1, framed = -1;
+    std::string seen;
     std::thread driver([&] {
-        onto = std::system((std::string(kFindWindow) + " sleep 0.5; xdotool mousemove --window $W 60 60;"
-                                                       " sleep 0.05; xdotool mousemove --window $W 61 61")
-                               .c_str());
-        before = ScreenPixels(background, -1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1600));
-        shown = ScreenPixels(background, 100);
-        framed = ScreenPixels(border, 100);
-        away = std::system("xdotool mousemove 1000 740");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-        hidden = ScreenPixels(background, -1);
+        // Nothing of the tip before the pointer comes near the button; then the tip's pixels
+        // are waited for, and after the pointer has left, their going.
+        std::string window = rte::testing::WaitForWindow("Tip Screen", &seen);
+        if (!window.empty()) {
+            before = ScreenPixels(background, -1);
+            onto = std::system(
+                ("xdotool mousemove --window " + window + " 60 60 mousemove --window " + window + " 61 61").c_str());
+            rte::testing::WaitFor([&] { return (shown = ScreenPixels(background, 100)) > 500; });
+            framed = ScreenPixels(border, 100);
+            away = std::system("xdotool mousemove 1000 740");
+            rte::testing::WaitFor([&] { return (hidden = ScreenPixels(background, -1)) == 0; });
+        }
         PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
     });
     EXPECT_EQ(RunUserInterface(), 0);
     driver.join();
+    if (!seen.empty()) std::printf("%s", seen.c_str());
     std::printf("tip session: onto=%d away=%d before=%d shown=%d hidden=%d framed=%d\n", onto, away, before, shown,
                 hidden, framed);
     std::fflush(stdout);
@@ -114,15 +112,15 @@ TEST(ToolTipOnScreen, AppearsNearThePointerAfterRestingAndGoesWhenItLeaves) {
         GTEST_SKIP() << tool << " is not installed";
     }
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     // The session's leaks are not looked for: the headless tests look for the tips' own, and
     // LeakSanitizer's end-of-process scan now and then fails on the screen libraries' threads,
     // which would fail this test for nothing it checks.
     const char *asan = std::getenv("ASAN_OPTIONS");
     std::string options = std::string("ASAN_OPTIONS='") + (asan ? asan : "") + ":detect_leaks=0' RTE_TIP_SESSION=1";
     std::string text;
-    int status = screen.RunSession("TipScreenSession.*", options, &text, 120);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    int status = screen.RunSession("TipScreenSession.*", options, &text, 4 * rte::testing::kPatience.count());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen.Report(status, text);
     int onto = -1, away = -1, before = -1, shown = -1, hidden = -1, framed = -1;
     size_t at = text.find("tip session:");
     ASSERT_NE(at, std::string::npos) << text;
