@@ -7,6 +7,7 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "toolbox/core/thread_state.h"
+#include "toolbox/ui/ctrl_helpers.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
 #include <gtest/gtest.h>
@@ -357,6 +358,54 @@ TEST_F(CallbackChaining, ACallbackThatDiscardsItsPanelEndsTheEvent) {
     EXPECT_EQ(Commit(), "C:1 B:1 A:1 C:16 B:16 A:16 base:16 panel:16");
     EXPECT_EQ(PanelLinkCountOf(panel), 0);
     EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
+// A link that takes itself out of the chain and then has its object discarded: the older links
+// and the base callback have seen EVENT_DISCARD (and freed their data), so the event that was
+// being dispatched goes no further, however the discard came about.
+void UnchainSelfThenDiscard(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardCtrl(panel, control);
+}
+void UnchainSelfThenDiscardKeepingBase(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardCtrlNoBOLE(panel, control, 1);
+}
+void DiscardKeepingBase(Recorder *, int panel, int control, int event) {
+    if (event != EVENT_DISCARD) DiscardCtrlNoBOLE(panel, control, 1);
+}
+void UnchainSelfThenDiscardPanel(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardPanel(panel);
+}
+
+TEST_F(CallbackChaining, NothingIsCalledForAnObjectOnceItIsDiscardedInsideADispatch) {
+    struct {
+        const char *what;
+        int links;  // A, B, C chained in that order; B acts (A when there is one link)
+        void (*action)(Recorder *, int, int, int);
+        const char *expectedLog;
+    } cases[] = {
+        {"the only link unchains itself, then discards", 1, UnchainSelfThenDiscard, "A:1 base:16"},
+        {"a middle link unchains itself, then discards", 3, UnchainSelfThenDiscard, "C:1 B:1 C:16 A:16 base:16"},
+        {"the only link unchains itself, then discards keeping the base", 1, UnchainSelfThenDiscardKeepingBase, "A:1"},
+        {"a middle link discards keeping the base", 3, DiscardKeepingBase, "C:1 B:1 C:16 B:16 A:16"},
+        {"a middle link unchains itself, then discards the panel", 3, UnchainSelfThenDiscardPanel,
+         "C:1 B:1 C:16 A:16 base:16"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        ChainLinks(k.links);
+        (k.links == 1 ? a : b).action = k.action;
+        EXPECT_EQ(Commit(), k.expectedLog);
+        a.action = b.action = nullptr;
+        EXPECT_EQ(PanelLinkCountOf(panel), 0);
+        rte::testing::DiscardAllPanels();
+        SetUp();
+    }
 }
 
 // ---- Process exit ----

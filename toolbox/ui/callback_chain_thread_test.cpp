@@ -4,8 +4,11 @@
 
 #include "toolbox/core/thread_state.h"
 #include "toolbox/ui/linked_panels_internal.h"
+#include "toolbox/ui/mouse_events.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 #include <string>
 #include <thread>
@@ -65,6 +68,69 @@ TEST(CallbackChainingThreads, ThreadsChainOnTheirOwnPanelsAtOnce) {
     for (int i = 0; i < kThreads; ++i) threads.emplace_back(ChainOnOwnPanels, kRounds, &failures[i]);
     for (auto &t : threads) t.join();
     for (int i = 0; i < kThreads; ++i) EXPECT_EQ(failures[i], "") << "thread " << i;
+    EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
+// The owner thread chains three links on a fresh control, dispatches an event through them and
+// discards the control, over and over; another thread looks at the control meanwhile. A lookup
+// sees the link's own data, the base data, or an error for a control that is gone or not yet
+// chained; never a link being freed, and never the dispatcher paired with the base data.
+int g_base, g_linkData;
+int Nothing(int, int, int, void *, int, int) { return 0; }
+
+struct Lookup {
+    const char *what;
+    bool (*look)(int panel, int control);  // false: it saw what it must never see
+};
+
+const Lookup kLookups[] = {
+    {"a link's data",
+     [](int panel, int control) {
+         void *data = nullptr;
+         return GetChainedCallbackData(panel, control, "B", &data) < 0 || data == &g_linkData;
+     }},
+    {"the base data",
+     [](int panel, int control) {
+         void *data = nullptr;
+         // (nullptr: a fresh control that has the ID of the one before, without its callback yet)
+         return GetChainedCallbackData(panel, control, "", &data) < 0 || data == &g_base || data == nullptr;
+     }},
+    {"disabling mouse events",
+     [](int panel, int control) {
+         int status = DisableExtendedMouseEvents(panel, control);
+         return status == 0 || status == UIE_WRONG_ATTRIBUTE || status == UIE_BAD_CONTROL || status == UIE_BAD_PANEL;
+     }},
+};
+
+TEST(CallbackChainingThreads, LookupsFromAnotherThreadWhileTheOwnerDiscards) {
+    for (const Lookup &lookup : kLookups) {
+        SCOPED_TRACE(lookup.what);
+        std::atomic<int> panel{0}, control{0};
+        std::atomic<bool> done{false};
+        std::thread owner([&] {
+            int p = NewPanel(0, "", 0, 0, 100, 100);
+            panel = p;
+            for (int round = 0; round < 1000; ++round) {
+                int c = NewCtrl(p, CTRL_STRING, "", 10, 10);
+                InstallCtrlCallback(p, c, Nothing, &g_base);
+                for (const char *type : {"A", "B", "C"}) ChainCtrlCallback(p, c, Nothing, &g_linkData, type);
+                EnableExtendedMouseEvents(p, c, 0.0);
+                control = c;
+                ProcessSystemEvents();
+                CallCtrlCallback(p, c, EVENT_COMMIT, 0, 0, nullptr);
+                DiscardCtrl(p, c);
+            }
+            done = true;
+            DiscardPanel(p);
+            for (int i = 0; i < 10; ++i) ProcessSystemEvents();  // the last scheduled polls end
+        });
+        int bad = 0;
+        while (!done) {
+            if (control != 0 && !lookup.look(panel, control)) ++bad;
+        }
+        owner.join();
+        EXPECT_EQ(bad, 0);
+    }
     EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
 }
 
