@@ -8,6 +8,7 @@
 #include "rte/testing.h"
 #include "toolbox/core/thread_state.h"
 #include "toolbox/ui/ctrl_helpers.h"
+#include "toolbox/ui/tool_tips.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
 #include <gtest/gtest.h>
@@ -404,6 +405,52 @@ TEST_F(CallbackChaining, NothingIsCalledForAnObjectOnceItIsDiscardedInsideADispa
         a.action = b.action = nullptr;
         EXPECT_EQ(PanelLinkCountOf(panel), 0);
         rte::testing::DiscardAllPanels();
+        SetUp();
+    }
+}
+
+// A discard handler that chains onto the object being discarded (or onto a control of a panel
+// being discarded): the new link would never see EVENT_DISCARD, so chaining is refused, and
+// nothing is left behind (LeakSanitizer, and the list of panels with links in TearDown).
+int g_chainedInDiscard = 1;
+void ChainOnDiscard(Recorder *, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = ChainCtrlCallback(panel, control, RecordCtrl, &g_d, "late");
+}
+void TipOnDiscard(Recorder *, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = SetCtrlToolTipAttribute(panel, control, ATTR_TOOLTIP_TEXT, "late");
+}
+int g_tipCtrl = 0;
+void TipOnOtherCtrlOnDiscard(Recorder *, int panel, int, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = SetCtrlToolTipAttribute(panel, g_tipCtrl, ATTR_TOOLTIP_TEXT, "late");
+}
+
+TEST_F(CallbackChaining, ChainingOntoAnObjectBeingDiscardedIsRefused) {
+    struct {
+        const char *what;
+        Recorder *actor;  // base (the control's base callback) or panelBase
+        void (*action)(Recorder *, int, int, int);
+        bool discardPanel;
+        int expected;
+    } cases[] = {
+        {"the control's handler chains onto it", &base, ChainOnDiscard, false, UIE_BAD_CONTROL},
+        {"the control's handler sets a tip on it", &base, TipOnDiscard, false, UIE_BAD_CONTROL},
+        {"the panel's handler sets a tip on a control", &panelBase, TipOnOtherCtrlOnDiscard, true, UIE_BAD_PANEL},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        g_d.log = &log;
+        g_tipCtrl = control;
+        InstallPanelCallback(panel, RecordPanel, &panelBase);
+        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
+        ASSERT_EQ(ChainPanelCallback(panel, RecordPanel, &c, "C"), 0);
+        k.actor->action = k.action;
+        g_chainedInDiscard = 1;
+        if (k.discardPanel) DiscardPanel(panel);
+        else DiscardCtrl(panel, control);
+        k.actor->action = nullptr;
+        EXPECT_EQ(g_chainedInDiscard, k.expected);
+        rte::testing::DiscardAllPanels();
+        EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
         SetUp();
     }
 }
