@@ -2,6 +2,7 @@
 // shared list of panels with links and the registry of live objects stay consistent.
 #include "toolbox/ui/callback_chain.h"
 
+#include "rte/engine.h"
 #include "toolbox/core/thread_state.h"
 #include "toolbox/ui/linked_panels_internal.h"
 #include "toolbox/ui/mouse_events.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 
 #include <string>
 #include <thread>
@@ -132,6 +134,50 @@ TEST(CallbackChainingThreads, LookupsFromAnotherThreadWhileTheOwnerDiscards) {
         EXPECT_EQ(bad, 0);
     }
     EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
+// The exit clean-up discards each listed panel on its own thread, while that thread still runs
+// its loop and dispatches through the panel's chains; a panel whose thread has ended is
+// discarded where the clean-up runs.
+std::atomic<unsigned> g_discardedOn{0}, g_endedDiscardedOn{0};
+int NoteDiscardThread(int, int, int event, void *where, int, int) {
+    if (event == EVENT_DISCARD) *static_cast<std::atomic<unsigned> *>(where) = CurrThreadId();
+    return 0;
+}
+
+TEST(CallbackChainingAtExit, EachPanelIsDiscardedOnItsOwnThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::atomic<int> control{0};
+            std::atomic<unsigned> workerId{0};
+            std::atomic<bool> stop{false};
+            std::thread ended([] {
+                int p = NewPanel(0, "", 0, 0, 100, 100);
+                int c = NewCtrl(p, CTRL_STRING, "", 10, 10);
+                InstallCtrlCallback(p, c, NoteDiscardThread, &g_endedDiscardedOn);
+                ChainCtrlCallback(p, c, Nothing, nullptr, "A");
+            });
+            ended.join();
+            std::thread worker([&] {
+                int p = NewPanel(0, "", 0, 0, 100, 100);
+                int c = NewCtrl(p, CTRL_STRING, "", 10, 10);
+                InstallCtrlCallback(p, c, NoteDiscardThread, &g_discardedOn);
+                ChainCtrlCallback(p, c, Nothing, nullptr, "A");
+                workerId = CurrThreadId();
+                control = c;
+                while (!stop) {
+                    CallCtrlCallback(p, c, EVENT_COMMIT, 0, 0, nullptr);  // quietly fails once it has gone
+                    ProcessSystemEvents();
+                }
+            });
+            while (control == 0) std::this_thread::yield();
+            CloseRTE();
+            stop = true;
+            worker.join();
+            std::exit(g_discardedOn == workerId && g_endedDiscardedOn == CurrThreadId() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
