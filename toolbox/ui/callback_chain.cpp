@@ -13,7 +13,8 @@
 // thread that discards. CALLBACK_CHAIN_LOCK keeps one story for all of them, and is never held
 // while a callback runs. Under it live:
 // - the callback attributes of objects with links, and every field of every link;
-// - inChain: a link is reachable from its object's attributes exactly while it is set;
+// - inChain: a link is reachable from its object's attributes exactly while it is set, and is
+//   then in the list of chained links;
 // - the dispatches in progress, of every thread, each holding the one link it is at.
 // A link taken out of its chain (unchained, or passed by EVENT_DISCARD) is freed when no
 // dispatch holds it any more, and only on its panel's own thread: the engine reads an object's
@@ -28,6 +29,10 @@
 // is still part of its object's chain (an object discarded past the chain has no chain at all).
 // While a link is out of the chain but held, its previous pair is kept current when the link
 // behind it goes or the base callback is replaced.
+//
+// A link chained from another thread in the instant between its object's discard passing the
+// chain and the engine removing the object never sees EVENT_DISCARD; the list of chained links
+// keeps it, and the exit clean-up frees it (FreeStrayLinks).
 #include "toolbox/ui/callback_chain.h"
 #include "toolbox/ui/callback_base_internal.h"
 
@@ -47,6 +52,12 @@ namespace {
 
 const uint32_t LINK_SIGNATURE = 0x4C494E4B;  // "LINK", stored at creation, read by nothing
 
+// A control, or the panel itself when control is 0 (control IDs are positive).
+struct Target {
+    int panel;
+    int control;
+};
+
 struct CallbackLink {
     uint32_t signature;
     char *type;              // the link's own copy of its type name
@@ -55,14 +66,10 @@ struct CallbackLink {
     void *prevCallbackData;  // the pair installed when this link was chained
     void *prevCallback;
     bool inChain;            // reachable from its object's attributes
+    Target target;           // its object
     unsigned owner;          // the panel's thread, the one that frees the link
+    CallbackLink *prevChained, *nextChained;  // the list of chained links, while inChain
     CallbackLink *nextRetired;
-};
-
-// A control, or the panel itself when control is 0 (control IDs are positive).
-struct Target {
-    int panel;
-    int control;
 };
 
 bool Same(Target a, Target b) { return a.panel == b.panel && a.control == b.control; }
@@ -179,6 +186,25 @@ void Retarget(Target t, void *fromCallback, void *fromData, void *toCallback, vo
             held->prevCallbackData = toData;
         }
     }
+}
+
+// ---- Chained links (under the lock) ----
+
+CallbackLink g_chained = {0, nullptr, nullptr, nullptr, nullptr, nullptr, false, {0, 0}, 0,
+                          &g_chained, &g_chained, nullptr};  // the list's head
+
+void PutInChain(CallbackLink *link) {
+    link->inChain = true;
+    link->nextChained = g_chained.nextChained;
+    link->prevChained = &g_chained;
+    g_chained.nextChained->prevChained = link;
+    g_chained.nextChained = link;
+}
+
+void TakeOutOfList(CallbackLink *link) {
+    link->inChain = false;
+    link->prevChained->nextChained = link->nextChained;
+    link->nextChained->prevChained = link->prevChained;
 }
 
 // ---- Freeing links on their own thread (under the lock) ----
@@ -307,7 +333,7 @@ int TakeOut(Target t, CallbackLink *link) {
     }
     // Not found (the object has gone, or its callback was replaced over the chain): the link is
     // out of reach already.
-    link->inChain = false;
+    TakeOutOfList(link);
     Retarget(t, Dispatcher(t), link, link->prevCallback, link->prevCallbackData);
     RemovePanelWithLinkedCallbacks(t.panel);
     return 0;
@@ -394,11 +420,12 @@ int Chain(Target t, void *callback, void *callbackData, const char *type) {
     if (status < 0) goto done;
     GetPanelAttribute(t.panel, ATTR_OWNER_THREAD_ID, &owner);
     link->owner = static_cast<unsigned>(owner);
+    link->target = t;
     link->callback = callback;
     link->callbackData = callbackData;
     status = Install(t, Dispatcher(t), link);
     if (status < 0) goto done;
-    link->inChain = true;
+    PutInChain(link);
     link = nullptr;  // the object's chain owns it now
     status = 0;
 done:
@@ -512,6 +539,29 @@ extern "C" int UnchainPanelCallback(int panel, const char *typeName) { return Un
 
 extern "C" int CallPanelCallback(int panel, int event, int eventData1, int eventData2, int *callbackResult) {
     return CallInstalled({panel, 0}, event, eventData1, eventData2, callbackResult);
+}
+
+// ---- Links their objects lost (callback_chain_internal.h) ----
+
+void FreeStrayLinks(void) {
+    unsigned wake = 0;
+    {
+        ChainLock lock;
+        for (CallbackLink *link = g_chained.nextChained, *next; link != &g_chained; link = next) {
+            next = link->nextChained;
+            if (ChainHolds(link->target, Dispatcher(link->target), link)) continue;
+            TakeOutOfList(link);
+            RemovePanelWithLinkedCallbacks(link->target.panel);
+            if (unsigned owner = LetGo(link)) wake = owner;
+            if (wake) {
+                lock.Unlock();
+                WakeOwner(wake);
+                lock.Lock();
+                wake = 0;
+                next = g_chained.nextChained;  // the list may have changed meanwhile
+            }
+        }
+    }
 }
 
 // ---- The base callback (callback_base_internal.h) ----

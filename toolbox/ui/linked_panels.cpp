@@ -9,6 +9,7 @@
 #include "toolbox/core/one_time_init_internal.h"
 #include "toolbox/core/thread_locals_internal.h"
 #include "toolbox/core/thread_state.h"
+#include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #include <cstdint>
@@ -93,6 +94,7 @@ void DiscardPanelsWithLinkedCallbacks() {
         HeldList held;
         if (PanelLinkCount *left = held.Find(panel)) held.Remove(left);
     }
+    FreeStrayLinks();
     SetBOLE(oldBreak);
     DisposePanelsWithLinkedCallbacksList();
 }
