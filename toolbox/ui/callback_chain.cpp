@@ -69,6 +69,7 @@ struct CallbackLink {
     Target target;           // its object
     unsigned owner;          // the panel's thread, the one that frees the link
     CallbackLink *prevChained, *nextChained;  // the list of chained links, while inChain
+    bool retired;                             // in the retired list
     CallbackLink *nextRetired;
 };
 
@@ -191,7 +192,7 @@ void Retarget(Target t, void *fromCallback, void *fromData, void *toCallback, vo
 // ---- Chained links (under the lock) ----
 
 CallbackLink g_chained = {0, nullptr, nullptr, nullptr, nullptr, nullptr, false, {0, 0}, 0,
-                          &g_chained, &g_chained, nullptr};  // the list's head
+                          &g_chained, &g_chained, false, nullptr};  // the list's head
 
 void PutInChain(CallbackLink *link) {
     link->inChain = true;
@@ -211,11 +212,11 @@ void TakeOutOfList(CallbackLink *link) {
 
 CallbackLink *g_retired = nullptr;  // let go by another thread, waiting for their own
 
-// Frees the retired links of the thread that no dispatch holds.
-void FreeRetired(unsigned thread) {
+// Frees the retired links of the thread that no dispatch holds, or the one link given.
+void FreeRetired(unsigned thread, CallbackLink *only = nullptr) {
     for (CallbackLink **p = &g_retired; *p;) {
         CallbackLink *link = *p;
-        if (link->owner == thread && !Held(link)) {
+        if (only ? link == only : link->owner == thread && !Held(link)) {
             *p = link->nextRetired;
             FreeLink(link);
         } else {
@@ -225,18 +226,24 @@ void FreeRetired(unsigned thread) {
 }
 
 // The link has left its chain, or a dispatch has let go of it: frees it when nothing holds it
-// any more. Returns the thread that is to free it later (WakeOwner, after unlocking), or 0.
+// any more. Returns the thread that is to free it later (WakeOwner, after unlocking), or 0. A
+// retired link may still be let go of again: its own thread may have been handed it by the
+// engine before it left the chain.
 unsigned LetGo(CallbackLink *link) {
     if (link->inChain || Held(link)) return 0;
     unsigned me = CurrThreadId();
-    if (g_retired) FreeRetired(me);
-    if (link->owner == me || link->owner == 0) {
-        FreeLink(link);
-        return 0;
+    if (link->owner != me && link->owner != 0) {
+        if (!link->retired) {
+            link->retired = true;
+            link->nextRetired = g_retired;
+            g_retired = link;
+        }
+        return link->owner;
     }
-    link->nextRetired = g_retired;
-    g_retired = link;
-    return link->owner;
+    if (link->retired) FreeRetired(me, link);
+    else FreeLink(link);
+    if (g_retired) FreeRetired(me);
+    return 0;
 }
 
 void SweepRetired(void *) {
