@@ -10,8 +10,10 @@
 //
 // Links are shared by threads: any thread may chain, unchain, look up and call, events arrive on
 // the panel's own thread, and a discard, which takes every link of its object out, runs on the
-// thread that discards. CALLBACK_CHAIN_LOCK keeps one story for all of them, and is never held
-// while a callback runs. Under it live:
+// thread that discards. The chain lock keeps one story for all of them, and is never held while
+// a callback runs. It is a mutex of chaining's own rather than the engine lock
+// CALLBACK_CHAIN_LOCK: the dispatchers take it around every callback they call, and an engine
+// lock costs several times as much to take. Under it live:
 // - the callback attributes of objects with links, and every field of every link;
 // - inChain: a link is reachable from its object's attributes exactly while it is set, and is
 //   then in the list of chained links;
@@ -39,7 +41,6 @@
 #include "rte/alloc.h"
 #include "rte/engine.h"
 #include "toolbox/core/errors.h"
-#include "toolbox/core/library_locks_internal.h"
 #include "toolbox/text/strings.h"
 #include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/ui/linked_panels_internal.h"
@@ -47,6 +48,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -118,18 +120,11 @@ void FreeLink(CallbackLink *link) {
 }
 
 // The chain lock, given up around callbacks.
+std::mutex g_chainLock;
 struct ChainLock {
-    int held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
-    ChainLock() = default;
-    ~ChainLock() { Unlock(); }
-    ChainLock(const ChainLock &) = delete;
-    ChainLock &operator=(const ChainLock &) = delete;
-    void Unlock() {
-        if (held) held = ReleaseToolboxLock(CALLBACK_CHAIN_LOCK);
-    }
-    void Lock() {
-        if (!held) held = GetToolboxLock(CALLBACK_CHAIN_LOCK);
-    }
+    std::unique_lock<std::mutex> hold{g_chainLock};
+    void Unlock() { hold.unlock(); }
+    void Lock() { hold.lock(); }
 };
 
 // ---- Dispatches in progress, of every thread (under the lock) ----
