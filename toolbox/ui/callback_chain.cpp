@@ -377,8 +377,15 @@ int Walk(ChainLock &lock, Dispatch *d, int eventData1, int eventData2) {
         if (unsigned owner = LetGo(link)) wake = owner;
         if (!goOn) break;
         if (d->link) continue;
+        // The base callback. A discard stays listed while it runs, so that its handler cannot
+        // chain onto the object; any other event is done with the links.
+        if (event != EVENT_DISCARD) Leave(d);
         lock.Unlock();
-        result = Call(t, prev, prevData, event, eventData1, eventData2);  // the base callback
+        result = Call(t, prev, prevData, event, eventData1, eventData2);
+        if (event != EVENT_DISCARD) {
+            WakeOwner(wake);
+            return result;
+        }
         lock.Lock();
         break;
     }
