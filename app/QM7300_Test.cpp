@@ -67,6 +67,20 @@ bool WritePortText(int panel, int handle, int port, const char *portName, const 
     return true;
 }
 
+// Shows that the chosen device could not be opened, and why when the library says.
+void ShowOpenError(int panel)
+{
+    char reason[QM_ERROR_TEXT_SIZE] = {0};
+    char message[sizeof reason + 32];
+    QM_GetLastError(reason);
+    reason[sizeof reason - 1] = '\0';
+    if (reason[0] == '\0')
+        snprintf(message, sizeof message, "Error Opening Device");
+    else
+        snprintf(message, sizeof message, "Error Opening Device: %s", reason);
+    SetCtrlVal(panel, PANEL_STATUS, message);
+}
+
 }  // namespace
 
 extern "C" int WinMain(void *hInstance, void *, char *, int)
@@ -136,7 +150,7 @@ extern "C" int read(int panel, int, int event, void *, int, int)
 
     GetDeviceName(panel, name, sizeof name);
     if (QM_OpenDIO(name, &handle) != 0) {
-        SetCtrlVal(panel, PANEL_STATUS, "Error Opening Device");
+        ShowOpenError(panel);
     } else {
         for (const auto &p : kPorts) {
             unsigned char value = 0;
@@ -170,7 +184,7 @@ extern "C" int write(int panel, int, int event, void *, int, int)
 
     GetDeviceName(panel, name, sizeof name);
     if (QM_OpenDIO(name, &handle) != 0) {
-        SetCtrlVal(panel, PANEL_STATUS, "Error Opening Device");
+        ShowOpenError(panel);
     } else {
         GetTextValue(panel, PANEL_PORT0_WRITE, false, port0Text, sizeof port0Text);
         GetTextValue(panel, PANEL_PORT1_WRITE, false, port1Text, sizeof port1Text);
@@ -191,11 +205,17 @@ extern "C" int swversion(int panel, int, int event, void *, int, int)
     char errorText[QM_ERROR_TEXT_SIZE] = {0};
     int handle = 0;
 
+    // A device that cannot be opened, or gives no version, says why in the status line, as the
+    // other commands do: a module on the network may be unreachable or lack identification.
     GetDeviceName(panel, name, sizeof name);
-    QM_OpenDIO(name, &handle);  // a failed open shows up as a failed QM_GetVer on handle 0
-    if (QM_GetVer(handle, version, errorText) == 0) {
+    if (QM_OpenDIO(name, &handle) != 0) {
+        ShowOpenError(panel);
+    } else if (QM_GetVer(handle, version, errorText) == 0) {
         version[sizeof version - 1] = '\0';
         SetCtrlVal(panel, PANEL_VERSION, version);
+    } else {
+        errorText[sizeof errorText - 1] = '\0';
+        SetCtrlVal(panel, PANEL_STATUS, errorText);
     }
     QM_CloseDIO(handle);
     return 0;
