@@ -98,7 +98,12 @@ TEST(ControlsScreenSession, TypesALongTextThenPressesAltC) {
                             " xdotool type --delay 20 " + typed).c_str());
         // Once the whole text is in, its end, and so the caret, is drawn at the field's right.
         if (WaitFor([&] { return g_length.load() == static_cast<int>(typed.size()); })) {
-            WaitFor([&] { return (caret = CaretColumn(x, y)) >= kFieldWidth / 2; });
+            // The window is looked up again each time: a loaded window manager may still be
+            // placing it when it was first found.
+            WaitFor([&] {
+                rte::testing::FindWindowOrigin(kTitle, &x, &y);
+                return (caret = CaretColumn(x, y)) >= kFieldWidth / 2;
+            });
         }
         alt = std::system("xdotool key alt+z alt+c");
         pressed = WaitFor([] { return g_cancels.load() > 0; });
