@@ -150,8 +150,10 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, LPCSTR 
             if (alive != ERROR_SUCCESS || names.empty()) return alive;
         }
         std::string cacheName = FoldPath(c, baseId, names, &folded);
-        if (CachedKey(c, cacheName, &id)) {
-            LONG alive = CheckAlive(c, id, write);
+        bool trusted = false;
+        if (CachedKey(c, cacheName, &id, &trusted)) {
+            LONG alive = trusted ? ERROR_SUCCESS : CheckAlive(c, id, write);
+            if (alive == ERROR_SUCCESS && !trusted) CacheKey(c, cacheName, id);  // seen alive now
             if (alive != ERROR_KEY_DELETED) return alive;
             ForgetCachedKeys(c);  // deleted meanwhile, by another thread or process
         }
@@ -310,7 +312,7 @@ extern "C" LONG RegDeleteKeyA(HKEY key, LPCSTR subKey) {
                 sqlite3_reset(s);
                 if (rc != SQLITE_DONE) return StoreError(rc, true);
             }
-            ForgetCachedKeys(c);
+            CountDeletion(c);
             return ERROR_SUCCESS;
         });
     } catch (const std::bad_alloc &) {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -204,19 +206,28 @@ TEST_F(RegistryModel, TheStoreIsMadeOwnerOnlyInTheDataFolder) {
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
-TEST_F(RegistryModel, KeysDeletedByAnotherThreadAreGoneAndFailedCallsChangeNoHandle) {
-    auto deleteElsewhere = [](const char *path) {
+TEST_F(RegistryModel, KeysDeletedElsewhereAreGoneAndFailedCallsChangeNoHandle) {
+    auto deleteInThread = [](const char *path) {
         std::thread([path] { EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, path), ERROR_SUCCESS); }).join();
     };
-    // This thread knows the key's path; another thread deletes the key: opening it fails.
-    RegCloseKey(Create("Gone"));
-    deleteElsewhere("Gone");
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Gone", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    auto deleteInProcess = [](const char *path) {
+        pid_t child = fork();
+        if (child == 0) _exit(RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS ? 0 : 1);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    };
+    // This thread knows the keys' paths; another thread or process deletes them: opening fails.
+    for (void (*deleteElsewhere)(const char *) : {+deleteInThread, +deleteInProcess}) {
+        RegCloseKey(Create("Gone"));
+        deleteElsewhere("Gone");
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Gone", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    }
 
     // Made again, and a call that fails: the handle stays on its own key, not on the next one.
     RegCloseKey(Create("App"));
-    deleteElsewhere("App");
+    deleteInThread("App");
     HKEY app = Create("App");
     EXPECT_EQ(RegDeleteValueA(app, "no-such"), ERROR_FILE_NOT_FOUND);
     HKEY other = Create("Other");

@@ -25,7 +25,6 @@ namespace win32::registry {
 namespace {
 
 constexpr int kAttemptTimeoutMs = 100;  // SQLite's own waiting inside one attempt
-constexpr size_t kMaxCachedKeys = 1024;
 
 std::atomic<int> g_busyLimitMs{5000};
 
@@ -61,9 +60,11 @@ std::atomic<unsigned> g_forks{0};
 void CountFork() { g_forks.fetch_add(1); }
 
 // The calling thread's connection. A plain pointer, never destroyed with the thread's objects:
-// the thread's end closes the connection through connectionKey's destructor (the main thread's
-// is never closed, so exit handlers may use it). Connections inherited through fork are kept
-// on a list, unused and unclosed: they are the parent's.
+// a thread's end closes its connection through connectionKey's destructor, and the process's
+// exit the connection of the thread that ends it (usually the main thread) through an exit
+// handler; an exit handler that runs after that one and uses the store opens a new connection,
+// left for the process's end to close. Connections inherited through fork are kept on a list,
+// unused and unclosed: they are the parent's.
 thread_local Connection *t_connection = nullptr;
 pthread_key_t g_connectionKey;
 std::atomic<Connection *> g_inherited{nullptr};
@@ -75,6 +76,8 @@ void Close(Connection *c) {
     }
     sqlite3_close(c->db);
     c->db = nullptr;
+    UnmapDeletionCounter(c->deletions);
+    c->deletions = nullptr;
 }
 
 // Drops the caller's transaction of the connection, marking the handles of keys it made as
@@ -84,6 +87,7 @@ void AbandonTransaction(Connection *c) {
     c->inTransaction = false;
     AbandonHandlesFrom(c->firstNewId);
     c->pendingKeys.clear();
+    c->deletedKeys = false;
     if (sqlite3_get_autocommit(c->db) == 0) StepOnce(c, kRollback);
 }
 
@@ -117,6 +121,7 @@ void EndOfThread(void *connection) {
 void Setup() {
     pthread_atfork(nullptr, nullptr, CountFork);
     pthread_key_create(&g_connectionKey, EndOfThread);
+    std::atexit(DropThreadConnection);
 }
 
 std::string DataHome() {
@@ -192,6 +197,7 @@ LONG Open(Connection *c, const std::string &path) {
     c->path = path;
     std::string folder = Folder(path);
     const std::string sideFiles[2] = {path + "-wal", path + "-shm"};
+    const std::string counterFile = path + "-gen";
     if (!MakeFolders(folder) || !EnsureFile(path)) return ERROR_BADKEY;
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ERROR_BADKEY;
@@ -229,6 +235,7 @@ LONG Open(Connection *c, const std::string &path) {
         return ERROR_BADKEY;
     }
     c->db = db;
+    c->deletions = MapDeletionCounter(counterFile, readOnly);
     c->readOnly = readOnly;
     c->immutable = immutable;
     c->forks = g_forks.load();
@@ -283,24 +290,11 @@ LONG CallBody(StoreBody body, Connection *c, void *context) {
     }
 }
 
-// Files the paths found by a committed transaction in the cache. Only an optimisation: out of
-// memory, the cache is dropped.
-void CachePendingKeys(Connection *c) {
-    try {
-        for (const auto &[path, id] : c->pendingKeys) {
-            if (c->keyCache.size() >= kMaxCachedKeys) c->keyCache.clear();
-            c->keyCache[path] = id;
-        }
-    } catch (const std::bad_alloc &) {
-        c->keyCache.clear();
-    }
-    c->pendingKeys.clear();
-}
-
 // One attempt of a write body in its own transaction.
 LONG WriteAlone(Connection *c, StoreBody body, void *context) {
     int rc = StepOnce(c, kBegin);
     if (rc != SQLITE_DONE) return StoreError(rc, true);
+    NoteDeletionCount(c);
     LONG result = CallBody(body, c, context);
     if (result == ERROR_SUCCESS) {
         rc = StepOnce(c, kCommit);
@@ -309,8 +303,10 @@ LONG WriteAlone(Connection *c, StoreBody body, void *context) {
     if (result != ERROR_SUCCESS) {
         if (sqlite3_get_autocommit(c->db) == 0) StepOnce(c, kRollback);
         c->pendingKeys.clear();
+        c->deletedKeys = false;
         return result;
     }
+    CountCommittedDeletions(c);
     CachePendingKeys(c);
     return ERROR_SUCCESS;
 }
@@ -319,6 +315,7 @@ LONG WriteAlone(Connection *c, StoreBody body, void *context) {
 // (and forgets the paths the transaction found so far, which is always safe).
 LONG WriteInTransaction(Connection *c, StoreBody body, void *context) {
     int rc = StepOnce(c, kSavepoint);
+    NoteDeletionCount(c);
     LONG result = rc == SQLITE_DONE ? CallBody(body, c, context) : StoreError(rc, true);
     if (sqlite3_get_autocommit(c->db) != 0) {
         // SQLite ended the whole transaction itself (a full disk, an I/O error).
@@ -367,32 +364,6 @@ int StepOnce(Connection *c, StatementId id) {
     return rc == SQLITE_ROW ? SQLITE_DONE : rc;
 }
 
-bool CachedKey(Connection *c, const std::string &path, int64_t *id) {
-    auto found = c->pendingKeys.find(path);
-    if (found != c->pendingKeys.end()) {
-        *id = found->second;
-        return true;
-    }
-    found = c->keyCache.find(path);
-    if (found == c->keyCache.end()) return false;
-    *id = found->second;
-    return true;
-}
-
-void CacheKey(Connection *c, const std::string &path, int64_t id) {
-    if (sqlite3_get_autocommit(c->db) == 0) {
-        c->pendingKeys[path] = id;
-        return;
-    }
-    if (c->keyCache.size() >= kMaxCachedKeys) c->keyCache.clear();
-    c->keyCache[path] = id;
-}
-
-void ForgetCachedKeys(Connection *c) {
-    c->keyCache.clear();
-    c->pendingKeys.clear();
-}
-
 LONG StoreError(int rc, bool write) {
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
@@ -420,6 +391,7 @@ LONG RunStoreErased(bool write, StoreBody body, void *context) {
         std::chrono::steady_clock::time_point deadline{};
         for (;;) {
             if (!write) {
+                NoteDeletionCount(c);
                 result = CallBody(body, c, context);
             } else if (c->inTransaction) {
                 result = WriteInTransaction(c, body, context);
@@ -442,18 +414,16 @@ LONG RunStoreErased(bool write, StoreBody body, void *context) {
 
 LONG FlushStore() {
     return RunStore(false, [](Connection *c) -> LONG {
-        // What is committed is in the write-ahead log, then (after a checkpoint) in the
-        // database file: both are synchronised, through SQLite's own open files.
-        for (int op : {SQLITE_FCNTL_JOURNAL_POINTER, SQLITE_FCNTL_FILE_POINTER}) {
-            sqlite3_file *file = nullptr;
-            if (sqlite3_file_control(c->db, "main", op, &file) != SQLITE_OK || file == nullptr ||
-                file->pMethods == nullptr) {
-                continue;
-            }
-            int rc = file->pMethods->xSync(file, SQLITE_SYNC_NORMAL);
-            if (rc != SQLITE_OK) return StoreError(rc, true);
+        // What is committed and not yet in the database file is in the write-ahead log (the
+        // file itself is synchronised by every checkpoint that writes to it): the log is
+        // synchronised, through SQLite's own open file.
+        sqlite3_file *log = nullptr;
+        if (sqlite3_file_control(c->db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK ||
+            log == nullptr || log->pMethods == nullptr) {
+            return ERROR_SUCCESS;  // no log open: nothing committed since the last checkpoint
         }
-        return ERROR_SUCCESS;
+        int rc = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
+        return rc == SQLITE_OK ? ERROR_SUCCESS : StoreError(rc, true);
     });
 }
 
@@ -508,6 +478,7 @@ LONG EndTransaction(bool commit) {
         int rc = StepOnce(c, kCommit);
         if (rc == SQLITE_DONE) {
             c->inTransaction = false;
+            CountCommittedDeletions(c);
             CachePendingKeys(c);
             return ERROR_SUCCESS;
         }

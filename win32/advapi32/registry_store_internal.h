@@ -53,6 +53,13 @@ enum StatementId {
     kStatementCount
 };
 
+// A key path's entry in the path cache: the key's id, and the store's deletion count when the
+// key was last seen alive (registry_paths.cpp).
+struct CachedPath {
+    int64_t id;
+    uint64_t checkedAt;
+};
+
 // A thread's connection. Plain data, used by the thread alone.
 struct Connection {
     sqlite3 *db = nullptr;
@@ -62,10 +69,13 @@ struct Connection {
     bool immutable = false;        // read-only, and read as a file nobody can change
     bool unicodeNames = true;      // names folded across Unicode (false: a version 1 store read-only)
     sqlite3_stmt *statements[kStatementCount] = {};
-    // "<base id>\<folded path>" -> id of a committed key. Entries are checked before use.
-    std::unordered_map<std::string, int64_t> keyCache;
+    // "<base id>\<folded path>" -> a committed key. Entries are checked before use.
+    std::unordered_map<std::string, CachedPath> keyCache;
     // Paths found or made inside the open transaction: cached once it commits, dropped if not.
-    std::unordered_map<std::string, int64_t> pendingKeys;
+    std::unordered_map<std::string, CachedPath> pendingKeys;
+    uint64_t *deletions = nullptr;  // the store's deletion counter, mapped; null without one
+    uint64_t countAtBody = 0;       // the counter as the running body started
+    bool deletedKeys = false;       // the open transaction deleted keys
     // The caller's transaction (RegBeginTransaction): open, and the first id its keys get.
     bool inTransaction = false;
     int64_t firstNewId = 0;
@@ -79,11 +89,28 @@ sqlite3_stmt *Statement(Connection *connection, StatementId id);
 // Steps a statement without arguments once and resets it: SQLITE_DONE, or the error.
 int StepOnce(Connection *connection, StatementId id);
 
-// The path cache. CacheKey files an id under the transaction when one is open (it becomes
-// visible to CachedKey at once, and stays only if the transaction commits).
-bool CachedKey(Connection *connection, const std::string &path, int64_t *id);
+// ---- The path cache and the deletion counter (registry_paths.cpp) ----
+
+// The store's deletion counter: mapped from file, "<store>-gen" (made when missing unless
+// readOnly); null when it cannot be.
+uint64_t *MapDeletionCounter(const std::string &file, bool readOnly);
+void UnmapDeletionCounter(uint64_t *counter);
+
+// Reads the counter as a body starts (RunStore); the keys the body sees alive are so as of it.
+void NoteDeletionCount(Connection *connection);
+
+// A write body that deletes keys counts the deletion (and forgets the cache); once the write is
+// committed, RunStore counts it again.
+void CountDeletion(Connection *connection);
+void CountCommittedDeletions(Connection *connection);
+
+// A path's key id; *trusted when no key was deleted anywhere since it was seen alive (else the
+// caller checks it). CacheKey files an id under the transaction when one is open (it becomes
+// visible to CachedKey at once, and stays only if the transaction commits: CachePendingKeys).
+bool CachedKey(Connection *connection, const std::string &path, int64_t *id, bool *trusted);
 void CacheKey(Connection *connection, const std::string &path, int64_t id);
 void ForgetCachedKeys(Connection *connection);
+void CachePendingKeys(Connection *connection);
 
 // Result of a body meaning "the store is busy: run the whole body again".
 constexpr LONG kRetry = -1;

@@ -235,11 +235,11 @@ TEST(RegistryStore, AWriterHeldUpByAnotherGivesUpWithinTheLimit) {
     EXPECT_EQ(value, 3u);
 }
 
-// The child of the exit test: uses the store, then again from an exit handler, which runs after
-// the main thread's thread-local objects and may run after the library's static ones are gone.
+// The child of the exit test: uses the store, then again from an exit handler registered before
+// its first use, which runs after the main thread's thread-local objects are gone and after
+// everything the store set up for the process's end.
 TEST(RegistryExitChild, UsesTheStoreFromAnExitHandler) {
     if (std::getenv("REGISTRY_EXIT_CHILD") == nullptr) GTEST_SKIP() << "runs as the child of the exit test";
-    ASSERT_EQ(WriteDword("Exit", "during", 1), ERROR_SUCCESS);
     std::atexit([] {
         DWORD value = 0;
         if (WriteDword("Exit", "atexit", 2) != ERROR_SUCCESS || ReadDword("Exit", "during", &value) != ERROR_SUCCESS ||
@@ -247,6 +247,7 @@ TEST(RegistryExitChild, UsesTheStoreFromAnExitHandler) {
             _exit(3);
         }
     });
+    ASSERT_EQ(WriteDword("Exit", "during", 1), ERROR_SUCCESS);
 }
 
 TEST(RegistryStore, ExitHandlersMayUseTheStore) {
