@@ -20,9 +20,11 @@
  * written to; a store that cannot be opened at all (a folder, no permission to read)
  * ERROR_BADKEY. A store the process may read but not write (the file, or its folder, where
  * SQLite keeps its -wal and -shm files) is opened read-only: reads work and every change gives
- * ERROR_ACCESS_DENIED, until it is writable again. Each thread keeps its own connection and
- * prepared statements, so a call does not reopen the store; the calls work from exit handlers
- * (atexit) too. A store of an older version is brought up to date in place the first time it
+ * ERROR_ACCESS_DENIED, until it is writable again. Each thread keeps its own connection,
+ * prepared statements and the key paths it has opened, so a call does not reopen the store; a
+ * count of key deletions shared by every process in the file beside the store named after it
+ * with "-gen" (0600) tells when a path must be looked up again. The calls work from exit
+ * handlers (atexit) too. A store of an older version is brought up to date in place the first time it
  * is opened writable.
  *
  * The model. Keys form a tree under the predefined root keys; a key path is a sequence of

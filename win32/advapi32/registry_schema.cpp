@@ -34,34 +34,16 @@ static_assert(kSchemaVersion == 2, "the schema text names the version");
 
 int Exec(sqlite3 *db, const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 
-int QueryInt(sqlite3 *db, const char *sql, int *value) {
+// The integers of the first row of sql: its first column into *first, its second (when asked
+// for) into *second.
+int QueryInts(sqlite3 *db, const char *sql, int *first, int *second = nullptr) {
     sqlite3_stmt *s = nullptr;
     int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(s);
         if (rc == SQLITE_ROW) {
-            *value = sqlite3_column_int(s, 0);
-            rc = SQLITE_OK;
-        }
-    }
-    sqlite3_finalize(s);
-    return rc;
-}
-
-// The store's mark (application_id) and its number of tables, read in one statement and so in
-// one read transaction: read apart, another process's first use could commit the schema
-// between the two reads, and a new store would look like someone else's database.
-int QueryMarkAndObjects(sqlite3 *db, int *appId, int *objects) {
-    sqlite3_stmt *s = nullptr;
-    int rc = sqlite3_prepare_v2(db,
-                                "SELECT (SELECT application_id FROM pragma_application_id()), "
-                                "(SELECT count(*) FROM sqlite_schema)",
-                                -1, &s, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(s);
-        if (rc == SQLITE_ROW) {
-            *appId = sqlite3_column_int(s, 0);
-            *objects = sqlite3_column_int(s, 1);
+            *first = sqlite3_column_int(s, 0);
+            if (second != nullptr) *second = sqlite3_column_int(s, 1);
             rc = SQLITE_OK;
         }
     }
@@ -174,7 +156,7 @@ int Migrate(sqlite3 *db) {
     int rc = Exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return rc;
     int version = 0;
-    rc = QueryInt(db, "PRAGMA user_version", &version);
+    rc = QueryInts(db, "PRAGMA user_version", &version);
     if (rc == SQLITE_OK && version == 1) rc = Refold(db, kKeysTable);
     if (rc == SQLITE_OK && version == 1) rc = Refold(db, kValuesTable);
     if (rc == SQLITE_OK && version == 1) rc = Exec(db, "PRAGMA user_version=2");
@@ -186,8 +168,14 @@ int Migrate(sqlite3 *db) {
 }  // namespace
 
 int PrepareStore(sqlite3 *db, bool readOnly, bool *unicodeNames) {
+    // The store's mark (application_id) and its number of tables, read in one statement and so
+    // in one read transaction: read apart, another process's first use could commit the schema
+    // between the two reads, and a new store would look like someone else's database.
     int appId = 0, objects = 0;
-    int rc = QueryMarkAndObjects(db, &appId, &objects);
+    int rc = QueryInts(db,
+                       "SELECT (SELECT application_id FROM pragma_application_id()), "
+                       "(SELECT count(*) FROM sqlite_schema)",
+                       &appId, &objects);
     if (rc != SQLITE_OK) return rc;
     *unicodeNames = true;
     if (appId != kApplicationId) {
@@ -196,14 +184,14 @@ int PrepareStore(sqlite3 *db, bool readOnly, bool *unicodeNames) {
         // An empty file: give it the schema, unless another connection does so first.
         rc = Exec(db, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE");
         if (rc != SQLITE_OK) return rc;
-        rc = QueryInt(db, "PRAGMA application_id", &appId);
+        rc = QueryInts(db, "PRAGMA application_id", &appId);
         if (rc == SQLITE_OK && appId == 0) rc = Exec(db, kSchema);
         if (rc == SQLITE_OK) rc = Exec(db, "COMMIT");
         if (rc != SQLITE_OK) Exec(db, "ROLLBACK");
         return rc;
     }
     int version = 0;
-    rc = QueryInt(db, "PRAGMA user_version", &version);
+    rc = QueryInts(db, "PRAGMA user_version", &version);
     if (rc != SQLITE_OK) return rc;
     if (version != 1 && version != kSchemaVersion) return SQLITE_NOTADB;
     // A damaged file is reported, never repaired or replaced.

@@ -60,7 +60,7 @@ std::atomic<unsigned> g_forks{0};
 void CountFork() { g_forks.fetch_add(1); }
 
 // The calling thread's connection. A plain pointer, never destroyed with the thread's objects:
-// a thread's end closes its connection through connectionKey's destructor, and the process's
+// a thread's end closes its connection through g_connectionKey's destructor, and the process's
 // exit the connection of the thread that ends it (usually the main thread) through an exit
 // handler; an exit handler that runs after that one and uses the store opens a new connection,
 // left for the process's end to close. Connections inherited through fork are kept on a list,
@@ -108,15 +108,7 @@ void DropThreadConnection() {
     delete c;
 }
 
-void EndOfThread(void *connection) {
-    auto *c = static_cast<Connection *>(connection);
-    if (c->forks == g_forks.load()) {
-        AbandonTransaction(c);
-        Close(c);
-    }
-    delete c;
-    t_connection = nullptr;
-}
+void EndOfThread(void *) { DropThreadConnection(); }
 
 void Setup() {
     pthread_atfork(nullptr, nullptr, CountFork);
