@@ -205,19 +205,20 @@ bool ParseData(const std::string &data, bool version5, RegValue *value, std::str
     return false;
 }
 
-// Hex data without a ';' comment after them.
-std::string WithoutComment(const std::string &hex) { return Trim(hex.substr(0, hex.find(';'))); }
-
-bool Skipped(const std::string &line) { return line.empty() || line[0] == ';'; }
-
-std::string Escaped(const std::string &text) {
-    std::string out;
+// text in quotes, with its quotes and backslashes escaped.
+std::string Quoted(const std::string &text) {
+    std::string out = "\"";
     for (char c : text) {
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
-    return out;
+    return out + '"';
 }
+
+// Hex data without a ';' comment after them.
+std::string WithoutComment(const std::string &hex) { return Trim(hex.substr(0, hex.find(';'))); }
+
+bool Skipped(const std::string &line) { return line.empty() || line[0] == ';'; }
 
 }  // namespace
 
@@ -303,9 +304,10 @@ bool AsciiValue(const std::string &name, uint32_t type, const std::string &data)
 }
 
 std::string FormatRegValue(const std::string &name, uint32_t type, const std::string &data, RegFormat format) {
-    std::string out = name.empty() ? "@=" : "\"" + Escaped(name) + "\"=";
+    std::string out = name.empty() ? "@" : Quoted(name);
+    out += '=';
     bool text = type == 1 && !data.empty() && data.find('\0') == data.size() - 1 && Writable(data);
-    if (text) return out + "\"" + Escaped(data.substr(0, data.size() - 1)) + "\"";
+    if (text) return out + Quoted(data.substr(0, data.size() - 1));
     if (type == 4 && data.size() == 4) {
         uint32_t n;
         std::memcpy(&n, data.data(), 4);
@@ -337,7 +339,9 @@ std::string FormatRegValue(const std::string &name, uint32_t type, const std::st
 
 std::string EncodeRegFile(const std::string &text, RegFormat format) {
     if (format == RegFormat::kRegedit4) return text;
-    return "\xFF\xFE" + Utf8ToUtf16(text);
+    std::string bytes = "\xFF\xFE";  // the byte-order mark
+    bytes += Utf8ToUtf16(text);
+    return bytes;
 }
 
 }  // namespace rtereg

@@ -186,17 +186,16 @@ bool ExportKeys(const std::string &key, RegFormat format, std::string *bytes, st
     bool ascii = format == RegFormat::kRegedit4;
     std::string fault;
     auto visit = [&](const std::string &fullPath, const std::vector<Value> &values) {
-        if (!Writable(fullPath) || (ascii && !IsAscii(fullPath))) {
-            fault = "the key \"" + fullPath + "\" has a name that " +
-                    (ascii ? "is not ASCII or " : "") + "has a line break, which a .reg file cannot carry";
-        }
+        const char *notAscii = " is not ASCII, which a REGEDIT4 file cannot carry (export without --ascii)";
+        const char *lineBreak = " has a line break in its name, which a .reg file cannot carry";
+        std::string key = "the key \"" + fullPath + "\"";
+        if (!Writable(fullPath)) fault = key + lineBreak;
+        if (ascii && !IsAscii(fullPath)) fault = key + notAscii;
         text += RegKeyLine(fullPath);
         for (const Value &v : values) {
             std::string named = "the value \"" + v.name + "\" of \"" + fullPath + "\"";
-            if (!Writable(v.name)) fault = named + " has a line break in its name, which a .reg file cannot carry";
-            if (ascii && !AsciiValue(v.name, v.type, v.data)) {
-                fault = named + " is not ASCII, which a REGEDIT4 file cannot carry (export without --ascii)";
-            }
+            if (!Writable(v.name)) fault = named + lineBreak;
+            if (ascii && !AsciiValue(v.name, v.type, v.data)) fault = named + notAscii;
             text += FormatRegValue(v.name, v.type, v.data, format) + "\r\n";
         }
         text += "\r\n";

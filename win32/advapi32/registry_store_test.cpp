@@ -118,11 +118,23 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLosesNothingItReported) {
             _exit(127);
         }
         close(out[1]);
-        // Let it write for a random while, reading what it reports, then kill it.
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300 + random() % 300);
+        // Once it has reported its first write (however long a loaded machine takes to start
+        // it), let it write for a random while, reading what it reports, then kill it.
+        auto start = std::chrono::steady_clock::now();
+        std::chrono::steady_clock::time_point until{};
         std::string text;
         char buffer[4096];
-        while (std::chrono::steady_clock::now() < until) {
+        for (;;) {
+            auto now = std::chrono::steady_clock::now();
+            if (until == std::chrono::steady_clock::time_point{}) {
+                if (text.find('\n' + std::to_string(next) + '\n') != std::string::npos) {  // its first report
+                    until = now + std::chrono::milliseconds(300 + random() % 300);
+                } else if (now - start > std::chrono::seconds(60)) {
+                    break;
+                }
+            } else if (now >= until) {
+                break;
+            }
             fd_set readable;
             FD_ZERO(&readable);
             FD_SET(out[0], &readable);
@@ -136,6 +148,7 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLosesNothingItReported) {
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        ASSERT_FALSE(WIFEXITED(status)) << "the writer ended by itself, status " << WEXITSTATUS(status) << ":\n" << text;
         ssize_t n;
         while ((n = read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
         close(out[0]);
