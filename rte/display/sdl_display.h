@@ -64,6 +64,8 @@ void DestroyMenuWindow();
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).
 void HandleInput(const SDL_Event &event);
+// Gives the entries the desktop's clipboard (rte/events/clipboard.h); once SDL is up.
+void StartInput();
 
 }  // namespace rte::internal::sdl
 

@@ -90,8 +90,9 @@ const char *const kNames[] = {"PANEL_NAME", "PANEL_COUNT", "PANEL_KIND", "PANEL_
 
 // The steps, each a key as the script names it ("key ...") or text typed ("keys ...").
 const char *const kSteps[] = {
-    // The name: typed, then edited with the caret and the selection.
-    "key Tab", "keys hello world", "key Backspace", "key Left", "key Left", "keys X", "key Home", "keys <",
+    // The name, which has the focus when the panel opens: typed, then edited with the caret and
+    // the selection.
+    "keys hello world", "key Backspace", "key Left", "key Left", "keys X", "key Home", "keys <",
     "key Right", "key Shift+Right", "key Shift+Right", "keys Q",
     // The count: typed text, taken when the focus leaves.
     "key Tab", "keys 12.5", "key Backspace", "keys 75",

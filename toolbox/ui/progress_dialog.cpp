@@ -44,6 +44,7 @@ void ConfigureIndicator(int panel, int indicator, int markerStyle) {
     SetCtrlAttribute(panel, indicator, ATTR_DATA_TYPE, VAL_INTEGER);
     SetCtrlAttribute(panel, indicator, ATTR_MIN_VALUE, 0);
     SetCtrlAttribute(panel, indicator, ATTR_MAX_VALUE, 100);
+    SetCtrlAttribute(panel, indicator, ATTR_CTRL_MODE, VAL_INDICATOR);  // shows; the operator cannot set it
     SetCtrlAttribute(panel, indicator, ATTR_SHOW_INCDEC_ARROWS, 0);
     SetCtrlAttribute(panel, indicator, ATTR_SHOW_DIGITAL_DISPLAY, 0);
     SetCtrlAttribute(panel, indicator, ATTR_MARKER_STYLE, markerStyle);
