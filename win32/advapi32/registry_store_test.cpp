@@ -370,25 +370,18 @@ TEST(RegistryStore, AStoreThatCannotBeWrittenIsReadAndRefusesWrites) {
 TEST(RegistryStore, AStoreOfTheFirstVersionIsMigratedKeepingEveryName) {
     win32::testing::ScratchRegistry store;
     // Version 1 folded ASCII letters only: "Émile" and "émile" were two keys, "Näme" and
-    // "NÄME" two values.
+    // "NÄME" two values. Such a store, from one of today's made with a key "Plain":
+    ASSERT_EQ(WriteDword("Plain", "x", 0), ERROR_SUCCESS);
+    win32::registry::testing::CloseThreadConnection();
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(store.path().c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
-                           "PRAGMA journal_mode=WAL;"
-                           "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
-                           " name BLOB NOT NULL, folded BLOB NOT NULL, class BLOB NOT NULL DEFAULT x'',"
-                           " UNIQUE(parent, folded));"
-                           "CREATE TABLE vals(key INTEGER NOT NULL, name BLOB NOT NULL, folded BLOB NOT NULL,"
-                           " type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, folded)) WITHOUT ROWID;"
-                           "INSERT INTO keys(id,parent,name,folded) VALUES (1,0,'HKEY_CLASSES_ROOT','hkey_classes_root'),"
-                           " (2,0,'HKEY_CURRENT_USER','hkey_current_user'), (3,0,'HKEY_LOCAL_MACHINE','hkey_local_machine'),"
-                           " (4,0,'HKEY_USERS','hkey_users'), (5,0,'HKEY_CURRENT_CONFIG','hkey_current_config'),"
-                           " (6,2,CAST('\xC3\x89mile' AS BLOB),CAST('\xC3\x89mile' AS BLOB)),"
-                           " (7,2,CAST('\xC3\xA9mile' AS BLOB),CAST('\xC3\xA9mile' AS BLOB)),"
-                           " (8,2,CAST('Plain' AS BLOB),CAST('plain' AS BLOB));"
-                           "INSERT INTO vals VALUES (8,CAST('N\xC3\xA4me' AS BLOB),CAST('n\xC3\xA4me' AS BLOB),4,x'01000000'),"
-                           " (8,CAST('N\xC3\x84ME' AS BLOB),CAST('n\xC3\x84me' AS BLOB),4,x'02000000');"
-                           "PRAGMA application_id=1462973010; PRAGMA user_version=1;",
+                           "DELETE FROM vals;"
+                           "INSERT INTO keys(parent,name,folded) VALUES (2,CAST('\xC3\x89mile' AS BLOB),CAST('\xC3\x89mile' AS BLOB)),"
+                           " (2,CAST('\xC3\xA9mile' AS BLOB),CAST('\xC3\xA9mile' AS BLOB));"
+                           "INSERT INTO vals SELECT id,CAST('N\xC3\xA4me' AS BLOB),CAST('n\xC3\xA4me' AS BLOB),4,x'01000000' FROM keys WHERE name=CAST('Plain' AS BLOB);"
+                           "INSERT INTO vals SELECT id,CAST('N\xC3\x84ME' AS BLOB),CAST('n\xC3\x84me' AS BLOB),4,x'02000000' FROM keys WHERE name=CAST('Plain' AS BLOB);"
+                           "PRAGMA user_version=1;",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
