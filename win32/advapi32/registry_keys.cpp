@@ -140,7 +140,8 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, LPCSTR 
     bool created = false;
     int64_t id = baseId;
     // One attempt: with write false it only finds keys, with write true it makes the missing
-    // ones. A path in the cache is used once its key is seen to exist still.
+    // ones. A path in the cache is used as it is while no key was deleted anywhere since its key
+    // was last seen alive, else once its key is seen to exist still.
     auto attempt = [&](Connection *c, bool write) -> LONG {
         created = false;
         if (write && (baseAccess & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
