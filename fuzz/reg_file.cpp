@@ -1,5 +1,7 @@
 // Fuzz target: the .reg file reader of rtereg must accept or refuse any bytes without crashing,
-// and every value it accepts must be written back as a line that reads as the same value.
+// read as they come and as UTF-16LE (behind a byte-order mark, as Windows writes version 5
+// files), and every value it accepts must be written back, in a version 5 file and, when it is
+// ASCII, in a REGEDIT4 file, as a line that reads as the same value.
 #include "tools/rtereg/reg_file.h"
 
 #include <cstddef>
@@ -8,21 +10,35 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    std::string text(reinterpret_cast<const char *>(data), size);
-    std::vector<rtereg::RegSection> sections;
+namespace {
+
+void CheckWrittenBack(const rtereg::RegValue &value, rtereg::RegFormat format) {
+    std::string text = rtereg::RegFileHeader(format) + rtereg::RegKeyLine("HKEY_CURRENT_USER\\F") +
+                       rtereg::FormatRegValue(value.name, value.type, value.data, format) + "\r\n";
+    std::vector<rtereg::RegSection> again;
     std::string error;
-    if (!rtereg::ParseRegFile(text, &sections, &error)) return 0;
-    for (const auto &section : sections) {
-        for (const auto &value : section.values) {
-            if (value.remove || !rtereg::Writable(value.name)) continue;
-            std::string file = "REGEDIT4\n[HKEY_CURRENT_USER\\F]\n" +
-                               rtereg::FormatRegValue(value.name, value.type, value.data) + "\n";
-            std::vector<rtereg::RegSection> again;
-            if (!rtereg::ParseRegFile(file, &again, &error) || again.size() != 1 ||
-                again[0].values.size() != 1 || again[0].values[0].data != value.data ||
-                again[0].values[0].type != value.type || again[0].values[0].name != value.name) {
-                std::abort();
+    if (!rtereg::ParseRegFile(rtereg::EncodeRegFile(text, format), &again, &error) || again.size() != 1 ||
+        again[0].values.size() != 1 || again[0].values[0].data != value.data ||
+        again[0].values[0].type != value.type || again[0].values[0].name != value.name) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string bytes(reinterpret_cast<const char *>(data), size);
+    for (const std::string &file : {bytes, "\xFF\xFE" + bytes}) {
+        std::vector<rtereg::RegSection> sections;
+        std::string error;
+        if (!rtereg::ParseRegFile(file, &sections, &error)) continue;
+        for (const auto &section : sections) {
+            for (const auto &value : section.values) {
+                if (value.remove || !rtereg::Writable(value.name)) continue;
+                CheckWrittenBack(value, rtereg::RegFormat::kVersion5);
+                if (rtereg::AsciiValue(value.name, value.type, value.data)) {
+                    CheckWrittenBack(value, rtereg::RegFormat::kRegedit4);
+                }
             }
         }
     }

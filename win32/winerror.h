@@ -9,9 +9,11 @@
 
 #define ERROR_SUCCESS                0L
 #define NO_ERROR                     0L
+#define ERROR_INVALID_FUNCTION       1L     /* registry: no transaction open, or one open already */
 #define ERROR_FILE_NOT_FOUND         2L     /* registry: no such key or value */
 #define ERROR_PATH_NOT_FOUND         3L
-#define ERROR_ACCESS_DENIED          5L     /* the key was opened without the access needed */
+#define ERROR_ACCESS_DENIED          5L     /* the key was opened without the access needed, or
+                                               the registry's store cannot be written */
 #define ERROR_INVALID_HANDLE         6L
 #define ERROR_NOT_ENOUGH_MEMORY      8L
 #define ERROR_OUTOFMEMORY            14L

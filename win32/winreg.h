@@ -8,21 +8,33 @@
  * variable WIN32_REGISTRY, else $XDG_DATA_HOME/win32/registry.db ($HOME/.local/share when
  * XDG_DATA_HOME is unset or not absolute). It is made on first use, with its folder, readable
  * and writable by the owner alone (0600, folder 0700). Every root key lives in it: there is
- * no machine-wide part, so HKEY_LOCAL_MACHINE is per user too. It runs in WAL mode with full
- * synchronisation: a call that returns ERROR_SUCCESS has committed its change to the disk,
- * readers never wait for writers, and a process killed at any moment loses no acknowledged
- * change and leaves a store that opens cleanly. Several threads and processes may use it at
- * once; a call that finds the store locked by another writer waits and retries for up to five
- * seconds before failing with ERROR_CANTWRITE (or ERROR_CANTREAD). A file that is not a
- * registry database, or is damaged, gives ERROR_BADDB and is never written to; a store that
- * cannot be opened at all (a folder, no permission) ERROR_BADKEY. Each thread keeps its own
- * connection and prepared statements, so a call does not reopen the store.
+ * no machine-wide part, so HKEY_LOCAL_MACHINE is per user too. It runs in WAL mode with normal
+ * synchronisation: a call that returns ERROR_SUCCESS has handed its change to the operating
+ * system, so a process killed at any moment loses no acknowledged change and leaves a store
+ * that opens cleanly; only a power loss or a crash of the system itself can lose the last
+ * changes before the disk is next synchronised (at SQLite's checkpoints, and by RegFlushKey, as
+ * Windows writes its registry lazily). Readers never wait for writers. Several threads and
+ * processes may use it at once; a call that finds the store locked by another writer waits
+ * and retries for up to five seconds before failing with ERROR_CANTWRITE (or ERROR_CANTREAD).
+ * A file that is not a registry database, or is damaged, gives ERROR_BADDB and is never
+ * written to; a store that cannot be opened at all (a folder, no permission to read)
+ * ERROR_BADKEY. A store the process may read but not write (the file, or its folder, where
+ * SQLite keeps its -wal and -shm files) is opened read-only: reads work and every change gives
+ * ERROR_ACCESS_DENIED, until it is writable again. Each thread keeps its own connection,
+ * prepared statements and the key paths it has opened, so a call does not reopen the store; a
+ * count of key deletions shared by every process in the file beside the store named after it
+ * with "-gen" (0600) tells when a path must be looked up again. The calls work from exit
+ * handlers (atexit) too. A store of an older version is brought up to date in place the first time it
+ * is opened writable.
  *
  * The model. Keys form a tree under the predefined root keys; a key path is a sequence of
  * names separated by '\' (one trailing '\' is ignored; an empty name inside a path, or a
  * leading '\', gives ERROR_BAD_PATHNAME). A key name is 1 to 255 characters (longer:
- * ERROR_INVALID_PARAMETER). Names of keys and values are compared without regard to ASCII case
- * and stored as first written. A key holds named values, each with a type (REG_...) and 0 or
+ * ERROR_INVALID_PARAMETER). Names are UTF-8, the system's code page; characters are counted as
+ * Windows counts them (UTF-16 code units). Names of keys and values are compared without regard
+ * to case across Unicode, character by character as Windows compares them (Unicode's simple case
+ * folding: "Émile" and "émile" are one name, "Straße" and "STRASSE" two), and stored as first
+ * written. A key holds named values, each with a type (REG_...) and 0 or
  * more bytes of data (the store keeps bytes as given: a string's terminating zero is stored only
  * when the writer counts it); the value of name NULL or "" is the key's default value. Keys
  * and values are enumerated in the order of their names without regard to case.
@@ -108,6 +120,11 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY 
 /* Closes a handle (closing a root key does nothing). ERROR_INVALID_HANDLE for one not open. */
 LONG RegCloseKey(HKEY key);
 
+/* Writes every change committed so far to the disk, so that not even a power loss can lose it
+ * (the whole store, whichever key is given; changes of the calling thread's open transaction
+ * are not committed yet). ERROR_SUCCESS, ERROR_INVALID_HANDLE, or a store error. */
+LONG RegFlushKey(HKEY key);
+
 /* Deletes subKey below key ("" : the key itself, which needs DELETE) with its values. A key
  * that still has subkeys is not deleted: ERROR_ACCESS_DENIED, as on Windows; root keys
  * neither. ERROR_FILE_NOT_FOUND when it does not exist. Open handles of a deleted key give
@@ -117,7 +134,8 @@ LONG RegDeleteKeyA(HKEY key, LPCSTR subKey);
 /* The subkey number index (from 0) of key: its name with a zero into name, whose size in
  * characters *nameLength gives; *nameLength becomes the name's length with the zero. A name
  * that does not fit: ERROR_MORE_DATA, *nameLength = the size needed. keyClass and classLength
- * likewise for the class (both may be NULL); lastWriteTime (may be NULL) is zeroed. Past the
+ * likewise for the class (both may be NULL; keyClass without classLength:
+ * ERROR_INVALID_PARAMETER); lastWriteTime (may be NULL) is zeroed. Past the
  * last subkey: ERROR_NO_MORE_ITEMS. Needs KEY_ENUMERATE_SUB_KEYS. */
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
                    LPSTR keyClass, LPDWORD classLength, PFILETIME lastWriteTime);
@@ -158,6 +176,24 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWOR
 
 /* Deletes value name of key. ERROR_FILE_NOT_FOUND when there is none. Needs KEY_SET_VALUE. */
 LONG RegDeleteValueA(HKEY key, LPCSTR name);
+
+/* ---- Transactions (this subset's own; Windows has none of this form) ------------------------ */
+
+/* Between RegBeginTransaction and RegCommitTransaction every registry call of the calling thread
+ * is part of one transaction: the thread sees its own changes, other threads and processes see
+ * none of them until the commit makes them all visible at once, and RegRollbackTransaction (or
+ * the thread's end) undoes them all. A call that fails inside the transaction changes nothing,
+ * as outside one. The store's write lock is held from the beginning to the end, so other
+ * writers wait meanwhile (at most five seconds): keep transactions short. Handles of keys the
+ * transaction made give ERROR_KEY_DELETED after a rollback.
+ * RegBeginTransaction: ERROR_SUCCESS, ERROR_INVALID_FUNCTION when the thread has one open
+ * already, ERROR_ACCESS_DENIED for a store that cannot be written, or a store error.
+ * RegCommitTransaction: ERROR_SUCCESS once committed; ERROR_INVALID_FUNCTION when none is open;
+ * a store error (ERROR_CANTWRITE), in which case everything was rolled back.
+ * RegRollbackTransaction: ERROR_SUCCESS, or ERROR_INVALID_FUNCTION when none is open. */
+LONG RegBeginTransaction(void);
+LONG RegCommitTransaction(void);
+LONG RegRollbackTransaction(void);
 
 /* ---- The user ----------------------------------------------------------------------------- */
 

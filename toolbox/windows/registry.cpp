@@ -15,6 +15,7 @@ constexpr int kCountNotValid = -14;
 constexpr int kBufferTooSmall = -57;
 constexpr int kNullPointer = -65;
 constexpr DWORD kEnumNameBufferSize = 260;
+constexpr DWORD kLocalValueSize = 256;
 
 std::atomic<void (*)()> g_betweenEnumerations{nullptr};
 
@@ -46,18 +47,25 @@ int SetString(HKEY key, const char *valueName, const char *text) {
 }
 
 // Reads a value of the expected type into buffer (steps 3 to 5 of every reader). *realSize is
-// set as soon as the size is known.
+// set as soon as the size is known. The value is read at once into a local buffer, which tells
+// its type and size too; only a larger value is read a second time, into the caller's buffer,
+// once its type and size are known to fit.
 int ReadValue(HKEY key, const char *valueName, DWORD expectedType, void *buffer,
               unsigned int bufferSize, unsigned int *realSize) {
-    DWORD type = 0, size = 0;
-    LONG error = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
-    if (error != ERROR_SUCCESS) {
+    BYTE local[kLocalValueSize];
+    DWORD type = 0, size = sizeof local;
+    LONG error = RegQueryValueExA(key, valueName, nullptr, &type, local, &size);
+    if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) {
         return error == ERROR_FILE_NOT_FOUND ? TOOLBOX_ERR_REG_NO_VALUE : TOOLBOX_ERR_REG_ACCESS_VALUE;
     }
     *realSize = size;
     if (type != expectedType) return TOOLBOX_ERR_REG_VALUE_TYPE;
     if (buffer == nullptr) return 0;
     if (size > bufferSize) return kBufferTooSmall;
+    if (error == ERROR_SUCCESS) {
+        if (size > 0) std::memcpy(buffer, local, size);
+        return 0;
+    }
     error = RegQueryValueExA(key, valueName, nullptr, &type, static_cast<BYTE *>(buffer), &size);
     if (error != ERROR_SUCCESS || type != expectedType) return TOOLBOX_ERR_REG_ACCESS_VALUE;
     return 0;
@@ -114,24 +122,13 @@ extern "C" int RegReadULong(HKEY rootKey, const char *subKey, const char *valueN
     int status = OpenKey(rootKey, subKey, &key);
     if (status != 0) return status;
     DWORD expected = bigEndian != 0 ? REG_DWORD_BIG_ENDIAN : REG_DWORD;
-    DWORD type = 0, size = 0;
-    LONG error = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
-    if (error != ERROR_SUCCESS) {
-        status = error == ERROR_FILE_NOT_FOUND ? TOOLBOX_ERR_REG_NO_VALUE : TOOLBOX_ERR_REG_ACCESS_VALUE;
-    } else if (type != expected) {
-        status = TOOLBOX_ERR_REG_VALUE_TYPE;
-    } else {
-        // Read into a local first: a value of another size than 4 bytes is no DWORD, and the
-        // caller's variable is not to be left half written.
-        uint32_t read = 0;
-        size = 4;
-        error = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE *>(&read), &size);
-        if (error != ERROR_SUCCESS || size != 4 || type != expected) {
-            status = TOOLBOX_ERR_REG_ACCESS_VALUE;
-        } else {
-            *value = read;
-        }
-    }
+    // Read into a local first: a value of another size than 4 bytes is no DWORD, and the
+    // caller's variable is not to be left half written.
+    unsigned int size = 0;
+    uint32_t read = 0;
+    status = ReadValue(key, valueName, expected, &read, sizeof read, &size);
+    if (status == kBufferTooSmall || (status == 0 && size != 4)) status = TOOLBOX_ERR_REG_ACCESS_VALUE;
+    if (status == 0) *value = read;
     RegCloseKey(key);
     return status;
 }

@@ -39,7 +39,10 @@ int RegReadBinary(HKEY rootKey, const char *subKey, const char *valueName, void 
                   unsigned int bufferSize, unsigned int *realSize);
 
 /* Writes the 4 bytes of value as REG_DWORD, or as REG_DWORD_BIG_ENDIAN when bigEndian is
- * non-zero (the bytes as the variable holds them, not swapped). NULL subKey or valueName: -65. */
+ * non-zero: the bytes as the variable holds them, not swapped, so that RegReadULong gives the
+ * same number back. Other writers of REG_DWORD_BIG_ENDIAN (Windows' reg, rtereg) store the
+ * number high byte first: on this little-endian machine RegReadULong(..., 1) reads their 1 as
+ * 16777216. NULL subKey or valueName: -65. */
 int RegWriteULong(HKEY rootKey, const char *subKey, const char *valueName, uint32_t value,
                   int bigEndian);
 

@@ -131,6 +131,9 @@ TEST_F(Registry, ReadersTellMissingKeysMissingValuesAndWrongTypes) {
     EXPECT_EQ(value, 0x01020304u);
     EXPECT_EQ(RegReadULong(HKEY_CURRENT_USER, kKey, "big", &value, 1), 0);
     EXPECT_EQ(value, 0xA0B0C0D0u) << "the bytes as the variable held them";
+    SetRaw("written by reg", REG_DWORD_BIG_ENDIAN, "\0\0\0\x01", 4);  // 1, high byte first
+    EXPECT_EQ(RegReadULong(HKEY_CURRENT_USER, kKey, "written by reg", &value, 1), 0);
+    EXPECT_EQ(value, 16777216u) << "read as this machine holds a variable";
 }
 
 TEST_F(Registry, StringsAreStoredWithTheirZeroAndReadSafely) {

@@ -8,11 +8,12 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace rtereg {
 
-// Splits "HKEY_CURRENT_USER\Software\X" (or "HKCU\...") into its root key and the path below
-// it. False for an unknown root.
+// Splits "HKEY_CURRENT_USER\Software\X" (or "HKCU\...", one trailing '\' allowed) into its root
+// key and the path below it. False for an unknown root.
 bool SplitKey(const std::string &key, HKEY *root, std::string *path);
 
 // The root's long name ("HKEY_CURRENT_USER").
@@ -29,16 +30,18 @@ struct Value {
 LONG WalkKey(HKEY root, const std::string &path, bool recurse,
              const std::function<void(const std::string &fullPath, const std::vector<Value> &values)> &visit);
 
-// The text of a REGEDIT4 file of the key and everything below it; every root when key is
-// empty. False with a message in *error.
-bool ExportKeys(const std::string &key, std::string *text, std::string *error);
+// The bytes of a .reg file of the key and everything below it; of every root when key is
+// empty. REGEDIT4 is refused for a store that is not ASCII, naming the value. False with a
+// message in *error.
+bool ExportKeys(const std::string &key, RegFormat format, std::string *bytes, std::string *error);
 
-// Applies parsed sections to the store. False with "line N: what" at the first failure (the
-// sections before it stay applied).
-bool ApplySections(const std::vector<RegSection> &sections, std::string *error);
+// Reads a .reg file's bytes and applies them: everything is checked first (syntax, root keys,
+// key names), then applied in one transaction, so that a file either applies entirely or
+// changes nothing. False with "line N: what" in *error.
+bool ImportRegFile(const std::string &bytes, std::string *error);
 
-// Deletes the key with everything below it. A Windows code.
-LONG DeleteTree(HKEY root, const std::string &path);
+// Deletes the key with everything below it; a root key is refused. False with a message.
+bool DeleteKey(const std::string &key, std::string *error);
 
 // A Windows error code's text for messages.
 std::string ErrorText(LONG code);

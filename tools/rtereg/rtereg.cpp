@@ -1,6 +1,5 @@
 // rtereg: queries and edits the registry store of the Windows API subset, and exports and
 // imports it as .reg text, in the manner of the Windows `reg` command. See rtereg.1.
-#include "tools/rtereg/reg_file.h"
 #include "tools/rtereg/reg_store.h"
 
 #include <cctype>
@@ -22,7 +21,7 @@ const char kUsage[] =
     "usage: rtereg query KEY [/v NAME | /ve] [/s]\n"
     "       rtereg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       rtereg delete KEY [/v NAME | /ve | /va] [/f]\n"
-    "       rtereg export FILE [KEY]      (also: rtereg export KEY FILE)\n"
+    "       rtereg export FILE [KEY] [--ascii]   (also: rtereg export KEY FILE)\n"
     "       rtereg import FILE\n"
     "KEY is ROOT\\path, ROOT one of HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM),\n"
     "HKEY_CLASSES_ROOT (HKCR), HKEY_USERS (HKU), HKEY_CURRENT_CONFIG (HKCC). The store is the\n"
@@ -42,6 +41,7 @@ struct Options {
     std::string type = "REG_SZ";
     bool hasData = false;
     std::string data;
+    bool ascii = false;              // --ascii (/a): export as REGEDIT4
 };
 
 bool IsOption(const std::string &arg, const char *letters) {
@@ -76,6 +76,8 @@ bool ParseOptions(int argc, char **argv, int first, Options *o, std::string *err
         } else if (IsOption(arg, "d")) {
             if (!next(&o->data)) return false;
             o->hasData = true;
+        } else if (arg == "--ascii" || IsOption(arg, "a")) {
+            o->ascii = true;
         } else if (IsOption(arg, "f") || IsOption(arg, "y")) {
             // never asks: nothing to force
         } else if ((arg[0] == '/' || arg[0] == '-') && arg.size() <= 3 && arg.find('\\') == std::string::npos) {
@@ -176,10 +178,11 @@ bool DataBytes(const std::string &type, const std::string &text, uint32_t *code,
 }
 
 std::string DataText(const Value &v) {
-    if ((v.type == 1 || v.type == 2) ) return std::string(v.data.c_str(), strnlen(v.data.data(), v.data.size()));
-    if (v.type == 4 && v.data.size() == 4) {
+    if (v.type == 1 || v.type == 2) return std::string(v.data.c_str(), strnlen(v.data.data(), v.data.size()));
+    if ((v.type == 4 || v.type == 5) && v.data.size() == 4) {
         uint32_t n;
         std::memcpy(&n, v.data.data(), 4);
+        if (v.type == 5) n = __builtin_bswap32(n);  // its bytes are the number's, high byte first
         char text[16];
         std::snprintf(text, sizeof text, "0x%x", n);
         return text;
@@ -205,6 +208,28 @@ std::string DataText(const Value &v) {
     return out;
 }
 
+void PrintValue(const Value &v) {
+    std::printf("    %s    %s    %s\n", v.name.empty() ? "(Default)" : v.name.c_str(), TypeText(v.type).c_str(),
+                DataText(v).c_str());
+}
+
+// The value name of key fullPath (found as the registry compares names); false when it has none.
+bool FindValue(const std::string &fullPath, const std::string &name, Value *value) {
+    HKEY root = nullptr, key = nullptr;
+    std::string path;
+    if (!SplitKey(fullPath, &root, &path) || RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0, size = 0;
+    LONG e = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    std::string data(size, '\0');
+    if (e == ERROR_SUCCESS) e = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data.data()), &size);
+    RegCloseKey(key);
+    data.resize(size);
+    *value = {name, type, data};
+    return e == ERROR_SUCCESS;
+}
+
 int Query(const Options &o) {
     if (o.words.size() != 1) return Error("query needs one KEY");
     HKEY root = nullptr;
@@ -213,11 +238,12 @@ int Query(const Options &o) {
     bool any = false;
     LONG e = WalkKey(root, path, o.recurse, [&](const std::string &full, const std::vector<Value> &values) {
         std::printf("\n%s\n", full.c_str());
-        for (const Value &v : values) {
-            if (o.hasName && strcasecmp(v.name.c_str(), o.name.c_str()) != 0) continue;
+        Value found;
+        if (!o.hasName) {
+            for (const Value &v : values) PrintValue(v);
+        } else if (FindValue(full, o.name, &found)) {
             any = true;
-            std::printf("    %s    %s    %s\n", v.name.empty() ? "(Default)" : v.name.c_str(),
-                        TypeText(v.type).c_str(), DataText(v).c_str());
+            PrintValue(found);
         }
     });
     if (e != ERROR_SUCCESS) return Error("\"" + o.words[0] + "\": " + ErrorText(e));
@@ -249,24 +275,23 @@ int Add(const Options &o) {
 
 int Delete(const Options &o) {
     if (o.words.size() != 1) return Error("delete needs one KEY");
-    HKEY root = nullptr;
+    std::string error;
+    if (!o.hasName && !o.allValues) {
+        if (!DeleteKey(o.words[0], &error)) return Error(error);
+        std::printf("The operation completed successfully.\n");
+        return 0;
+    }
+    HKEY root = nullptr, key = nullptr;
     std::string path;
     if (!SplitKey(o.words[0], &root, &path)) return Error("unknown root key in \"" + o.words[0] + "\"");
-    LONG e;
-    if (o.hasName || o.allValues) {
-        HKEY key = nullptr;
-        e = RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key);
-        if (e == ERROR_SUCCESS && o.hasName) e = RegDeleteValueA(key, o.name.c_str());
-        if (e == ERROR_SUCCESS && o.allValues) {
-            LONG walked = WalkKey(root, path, false, [&](const std::string &, const std::vector<Value> &values) {
-                for (const Value &v : values) RegDeleteValueA(key, v.name.c_str());
-            });
-            e = walked;
-        }
-        if (key != nullptr) RegCloseKey(key);
-    } else {
-        e = DeleteTree(root, path);
+    LONG e = RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (e == ERROR_SUCCESS && o.hasName) e = RegDeleteValueA(key, o.name.c_str());
+    if (e == ERROR_SUCCESS && o.allValues) {
+        e = WalkKey(root, path, false, [&](const std::string &, const std::vector<Value> &values) {
+            for (const Value &v : values) RegDeleteValueA(key, v.name.c_str());
+        });
     }
+    if (key != nullptr) RegCloseKey(key);
     if (e != ERROR_SUCCESS) return Error("\"" + o.words[0] + "\": " + ErrorText(e));
     std::printf("The operation completed successfully.\n");
     return 0;
@@ -281,7 +306,7 @@ int Export(const Options &o) {
         std::swap(file, key);  // the order of Windows' reg: KEY FILE
     }
     std::string text, error;
-    if (!ExportKeys(key, &text, &error)) return Error(error);
+    if (!ExportKeys(key, o.ascii ? RegFormat::kRegedit4 : RegFormat::kVersion5, &text, &error)) return Error(error);
     std::string temporary = file + ".rtereg-new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -303,18 +328,8 @@ int Import(const Options &o) {
     if (!in) return Error("cannot read \"" + o.words[0] + "\"");
     std::stringstream content;
     content << in.rdbuf();
-    std::vector<RegSection> sections;
     std::string error;
-    // The whole file is read and checked first: a malformed file changes nothing.
-    if (!ParseRegFile(content.str(), &sections, &error)) return Error(o.words[0] + ": " + error);
-    for (const RegSection &s : sections) {
-        HKEY root = nullptr;
-        std::string path;
-        if (!SplitKey(s.key, &root, &path)) {
-            return Error(o.words[0] + ": line " + std::to_string(s.line) + ": unknown root key in \"" + s.key + "\"");
-        }
-    }
-    if (!ApplySections(sections, &error)) return Error(o.words[0] + ": " + error);
+    if (!ImportRegFile(content.str(), &error)) return Error(o.words[0] + ": " + error);
     std::printf("The operation completed successfully.\n");
     return 0;
 }

@@ -1,4 +1,5 @@
-// win32/advapi32/registry_keys_internal.h - open key handles and key paths (internal, C++).
+// win32/advapi32/registry_keys_internal.h - open key handles and names as the calls on keys and
+// values share them (internal, C++).
 #ifndef WIN32_ADVAPI32_REGISTRY_KEYS_INTERNAL_H
 #define WIN32_ADVAPI32_REGISTRY_KEYS_INTERNAL_H
 
@@ -9,17 +10,20 @@
 
 namespace win32::registry {
 
-// What a call on an open key needs: the key's id in the store, checked to exist. Inside a
-// store body: resolves a handle (re-resolving one opened from the path cache whose key was
-// replaced meanwhile) and checks the access right. Returns ERROR_SUCCESS, ERROR_INVALID_HANDLE,
-// ERROR_ACCESS_DENIED, ERROR_KEY_DELETED, kRetry or a store error. With verify false the key is
-// not checked: the caller's own statement must find out whether it is still there and, when it
-// is not, call again with verify true (which resolves a handle opened from the cache anew, so
-// the id may change) before reporting ERROR_KEY_DELETED.
-LONG KeyForCall(Connection *connection, HKEY key, REGSAM needed, int64_t *id, bool verify = true);
+// The key id and access rights of an open handle (a root key has every right). False when key
+// is not an open handle. The id is that of a committed key, or 0 for a key a rolled-back
+// transaction made; the key may have been deleted since: the caller's statements find out.
+bool LookupKey(HKEY key, int64_t *id, REGSAM *access);
 
-// Lower-cases ASCII letters: the form names are compared in.
-std::string Folded(const char *name, size_t length);
+// The id of handle key for a call needing the rights needed: ERROR_SUCCESS, ERROR_INVALID_HANDLE
+// or ERROR_ACCESS_DENIED. The key is not checked to exist.
+LONG KeyForCall(HKEY key, REGSAM needed, int64_t *id);
+
+// Whether key id exists: ERROR_SUCCESS, ERROR_KEY_DELETED or a store error (inside a body).
+LONG CheckAlive(Connection *connection, int64_t id, bool write);
+
+// A name in the form the connection's store compares names in.
+std::string Folded(Connection *connection, const char *name, size_t length);
 
 // Binds text as a blob (a zero-length blob for an empty text, never NULL).
 int BindBlob(sqlite3_stmt *statement, int index, const void *data, size_t size);

@@ -1,5 +1,5 @@
 // Tests of the registry calls' model: keys, paths, handles, access rights, values, enumeration
-// and deletion, and the codes Windows gives for each case.
+// and deletion, names across Unicode, transactions, and the codes Windows gives for each case.
 #include "win32/winreg.h"
 
 #include "win32/registry_scratch_testing.h"
@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -61,7 +64,10 @@ TEST_F(RegistryModel, KeysAreCreatedOnceAndFoundWithoutRegardToCase) {
 }
 
 TEST_F(RegistryModel, HandlesAndArgumentsAreChecked) {
+    RegCloseKey(Create("Sub"));
     HKEY key = nullptr;
+    char name[8];
+    DWORD nameLength = sizeof name;
     struct Case {
         const char *what;
         LONG result;
@@ -80,6 +86,10 @@ TEST_F(RegistryModel, HandlesAndArgumentsAreChecked) {
         {"delete missing value", RegDeleteValueA(HKEY_CURRENT_USER, "none"), ERROR_FILE_NOT_FOUND},
         {"delete missing key", RegDeleteKeyA(HKEY_CURRENT_USER, "None"), ERROR_FILE_NOT_FOUND},
         {"delete a root", RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED},
+        {"class without length", RegEnumKeyExA(HKEY_CURRENT_USER, 0, name, &nameLength, nullptr, name, nullptr, nullptr), ERROR_INVALID_PARAMETER},
+        {"flush not a handle", RegFlushKey(reinterpret_cast<HKEY>(uintptr_t{77})), ERROR_INVALID_HANDLE},
+        {"commit without a transaction", RegCommitTransaction(), ERROR_INVALID_FUNCTION},
+        {"roll back without a transaction", RegRollbackTransaction(), ERROR_INVALID_FUNCTION},
     };
     for (const auto &c : cases) EXPECT_EQ(c.result, c.expected) << c.what;
 }
@@ -194,4 +204,126 @@ TEST_F(RegistryModel, TheStoreIsMadeOwnerOnlyInTheDataFolder) {
     ASSERT_EQ(stat((data + "/win32").c_str(), &folder), 0);
     EXPECT_EQ(file.st_mode & 0777, 0600u);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+TEST_F(RegistryModel, KeysDeletedElsewhereAreGoneAndFailedCallsChangeNoHandle) {
+    auto deleteInThread = [](const char *path) {
+        std::thread([path] { EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, path), ERROR_SUCCESS); }).join();
+    };
+    auto deleteInProcess = [](const char *path) {
+        pid_t child = fork();
+        if (child == 0) _exit(RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS ? 0 : 1);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    };
+    // This thread knows the keys' paths; another thread or process deletes them: opening fails.
+    for (void (*deleteElsewhere)(const char *) : {+deleteInThread, +deleteInProcess}) {
+        RegCloseKey(Create("Gone"));
+        deleteElsewhere("Gone");
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Gone", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    }
+
+    // Made again, and a call that fails: the handle stays on its own key, not on the next one.
+    RegCloseKey(Create("App"));
+    deleteInThread("App");
+    HKEY app = Create("App");
+    EXPECT_EQ(RegDeleteValueA(app, "no-such"), ERROR_FILE_NOT_FOUND);
+    HKEY other = Create("Other");
+    EXPECT_EQ(SetText(app, "meant-for-App", "x"), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(other, "meant-for-App", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    HKEY again = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "App", 0, KEY_READ, &again), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(again, "meant-for-App", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    for (HKEY k : {app, other, again}) RegCloseKey(k);
+}
+
+TEST_F(RegistryModel, NamesCompareWithoutCaseAcrossUnicode) {
+    struct Case {
+        const char *written, *asked;
+        bool same;
+    } cases[] = {
+        {"\xC3\x89mile", "\xC3\xA9MILE", true},                      // Émile, éMILE
+        {"\xCE\xA3\xCE\x91\xCE\xA3", "\xCF\x83\xCE\xB1\xCF\x82", true},  // ΣΑΣ, σας (final sigma)
+        {"\xE2\x84\xAA" "elvin", "kelvin", true},                       // the Kelvin sign
+        {"\xE2\x85\xAB", "\xE2\x85\xBB", true},                        // Roman numerals Ⅻ, ⅻ
+        {"\xE2\x92\xB6", "\xE2\x93\x90", true},                        // circled Ⓐ, ⓐ
+        {"\xC7\x85", "\xC7\x86", true},                                 // title case ǅ, ǆ
+        {"\xE1\x8E\xA0", "\xEA\xAD\xB0", true},                        // Cherokee Ꭰ, ꭰ
+        {"\xF0\x90\x90\x80", "\xF0\x90\x90\xA8", true},               // Deseret, four bytes
+        {"Stra\xC3\x9F" "e", "STRASSE", false},                          // no full folding
+        {"\xC4\xB0stanbul", "istanbul", false},                          // Turkic İ folds only in Turkic
+        {"bad \xC3\x28 UTF-8", "BAD \xC3\x28 utf-8", true},              // bytes kept, ASCII folded
+    };
+    HKEY values = Create("Names");
+    for (const auto &c : cases) {
+        RegCloseKey(Create(c.written));
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, c.asked, 0, KEY_READ, &key) == ERROR_SUCCESS, c.same) << c.written;
+        RegCloseKey(key);
+        ASSERT_EQ(SetText(values, c.written, "v"), ERROR_SUCCESS);
+        DWORD size = 0;
+        EXPECT_EQ(RegQueryValueExA(values, c.asked, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS, c.same) << c.written;
+    }
+    RegCloseKey(values);
+    // Name lengths are counted as Windows counts characters: in UTF-16 code units.
+    std::string e255, e256, wide127, wide128;
+    for (int i = 0; i < 256; ++i) (i < 255 ? e255 : e256) += "\xC3\xA9";
+    e256 = e255 + e256;
+    for (int i = 0; i < 128; ++i) (i < 127 ? wide127 : wide128) += "\xF0\x90\x90\x80";
+    wide128 = wide127 + wide128;
+    for (const auto &[name, fits] : {std::pair{e255, true}, {e256, false}, {wide127, true}, {wide128, false}}) {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+                  fits ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER) << name.size() << " bytes";
+        RegCloseKey(key);
+    }
+}
+
+TEST_F(RegistryModel, ATransactionCommitsAllOrNothing) {
+    auto visibleElsewhere = [](const char *path) {
+        bool found = false;
+        std::thread([&] {
+            HKEY key = nullptr;
+            found = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
+            RegCloseKey(key);
+        }).join();
+        return found;
+    };
+    ASSERT_EQ(RegBeginTransaction(), ERROR_SUCCESS);
+    EXPECT_EQ(RegBeginTransaction(), ERROR_INVALID_FUNCTION) << "one at a time";
+    HKEY kept = Create("Kept");
+    EXPECT_EQ(SetText(kept, "v", "1"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(kept, "no-such"), ERROR_FILE_NOT_FOUND) << "a failed call undoes only itself";
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(kept, "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS) << "seen by its thread";
+    EXPECT_FALSE(visibleElsewhere("Kept")) << "not seen by others before the commit";
+    ASSERT_EQ(RegCommitTransaction(), ERROR_SUCCESS);
+    EXPECT_TRUE(visibleElsewhere("Kept"));
+    EXPECT_EQ(RegFlushKey(kept), ERROR_SUCCESS);
+
+    // Rolled back: the key is gone, and its handle stays dead when its id is made again.
+    ASSERT_EQ(RegBeginTransaction(), ERROR_SUCCESS);
+    HKEY undone = Create("Undone");
+    EXPECT_EQ(SetText(kept, "v", "2"), ERROR_SUCCESS);
+    ASSERT_EQ(RegRollbackTransaction(), ERROR_SUCCESS);
+    HKEY next = Create("Next");
+    EXPECT_EQ(SetText(undone, "v", "x"), ERROR_KEY_DELETED);
+    EXPECT_FALSE(visibleElsewhere("Undone"));
+    char text[4];
+    size = sizeof text;
+    EXPECT_EQ(RegQueryValueExA(kept, "v", nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size), ERROR_SUCCESS);
+    EXPECT_STREQ(text, "1");
+
+    // A thread that ends inside its transaction leaves nothing of it.
+    std::thread([] {
+        ASSERT_EQ(RegBeginTransaction(), ERROR_SUCCESS);
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Abandoned", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }).join();
+    EXPECT_FALSE(visibleElsewhere("Abandoned"));
+    for (HKEY k : {kept, undone, next}) RegCloseKey(k);
 }

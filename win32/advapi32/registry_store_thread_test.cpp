@@ -1,5 +1,6 @@
 // Concurrency of the registry store: 4 processes of 4 threads each write distinct values at
-// once into one key, and none is lost. The threads also run under ThreadSanitizer.
+// once into one key, one thread of each inside a transaction, and none is lost. The threads
+// also run under ThreadSanitizer.
 #include "win32/winreg.h"
 
 #include "win32/registry_scratch_testing.h"
@@ -36,10 +37,13 @@ bool WriteShare(int process) {
     std::vector<int> failures(kThreads, 0);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t, process, &failures] {
+            bool transaction = t == 0;
+            if (transaction && RegBeginTransaction() != ERROR_SUCCESS) failures[t]++;
             for (int i = 0; i < kValuesPerThread; ++i) {
                 std::string name = "p" + std::to_string(process) + "t" + std::to_string(t) + "v" + std::to_string(i);
                 if (Write(name, static_cast<DWORD>(process * 10000 + t * 100 + i)) != ERROR_SUCCESS) failures[t]++;
             }
+            if (transaction && RegCommitTransaction() != ERROR_SUCCESS) failures[t]++;
         });
     }
     for (auto &t : threads) t.join();

@@ -8,8 +8,8 @@ using namespace win32::registry;
 
 namespace {
 
-std::string FoldedName(LPCSTR name) {
-    return name == nullptr ? std::string() : Folded(name, std::strlen(name));
+std::string FoldedName(Connection *c, LPCSTR name) {
+    return name == nullptr ? std::string() : Folded(c, name, std::strlen(name));
 }
 
 // Copies a value's data (column `column` of s) into data/size as RegQueryValueExA does.
@@ -30,15 +30,15 @@ LONG CopyData(sqlite3_stmt *s, int column, LPBYTE data, LPDWORD size) {
 extern "C" LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                                const BYTE *data, DWORD size) {
     if (reserved != 0 || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
+    int64_t id = 0;
+    LONG error = KeyForCall(key, KEY_SET_VALUE, &id);
+    if (error != ERROR_SUCCESS) return error;
     try {
-        std::string folded = FoldedName(name);
         const char *written = name != nullptr ? name : "";
         return RunStore(true, [&](Connection *c) -> LONG {
-            int64_t id = 0;
-            LONG e = KeyForCall(c, key, KEY_SET_VALUE, &id);
-            if (e != ERROR_SUCCESS) return e;
+            std::string folded = FoldedName(c, name);
             sqlite3_stmt *s = Statement(c, kSetValue);
-            if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), true);
+            if (s == nullptr) return StoreError(sqlite3_errcode(c->db), true);
             sqlite3_bind_int64(s, 1, id);
             BindBlob(s, 2, written, std::strlen(written));
             BindBlob(s, 3, folded.data(), folded.size());
@@ -46,7 +46,9 @@ extern "C" LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type
             BindBlob(s, 5, data, size);
             int rc = sqlite3_step(s);
             sqlite3_reset(s);
-            return rc == SQLITE_DONE ? ERROR_SUCCESS : StoreError(rc, true);
+            if (rc != SQLITE_DONE) return StoreError(rc, true);
+            // Nothing written: the key is gone (the statement writes only under a key that exists).
+            return sqlite3_changes(c->db) > 0 ? ERROR_SUCCESS : ERROR_KEY_DELETED;
         });
     } catch (const std::bad_alloc &) {
         return ERROR_NOT_ENOUGH_MEMORY;
@@ -56,34 +58,27 @@ extern "C" LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type
 extern "C" LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
                                  LPBYTE data, LPDWORD size) {
     if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
+    int64_t id = 0;
+    LONG error = KeyForCall(key, KEY_QUERY_VALUE, &id);
+    if (error != ERROR_SUCCESS) return error;
     try {
-        std::string folded = FoldedName(name);
         return RunStore(false, [&](Connection *c) -> LONG {
-            int64_t id = 0;
-            LONG e = KeyForCall(c, key, KEY_QUERY_VALUE, &id, false);
-            if (e != ERROR_SUCCESS) return e;
-            sqlite3_stmt *s = nullptr;
-            for (int attempt = 0;; ++attempt) {
-                s = Statement(c, kGetValue);
-                if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), false);
-                sqlite3_bind_int64(s, 1, id);
-                BindBlob(s, 2, folded.data(), folded.size());
-                int rc = sqlite3_step(s);
-                if (rc == SQLITE_ROW) break;
+            std::string folded = FoldedName(c, name);
+            sqlite3_stmt *s = Statement(c, kGetValue);
+            if (s == nullptr) return StoreError(sqlite3_errcode(c->db), false);
+            sqlite3_bind_int64(s, 1, id);
+            BindBlob(s, 2, folded.data(), folded.size());
+            int rc = sqlite3_step(s);
+            if (rc != SQLITE_ROW) {
                 sqlite3_reset(s);
-                if (rc != SQLITE_DONE) return StoreError(rc, false);
-                // No such key: deleted, or replaced since a cached open. Find it anew, once.
-                int64_t before = id;
-                e = KeyForCall(c, key, KEY_QUERY_VALUE, &id, true);
-                if (e != ERROR_SUCCESS) return e;
-                if (id == before || attempt > 0) return ERROR_KEY_DELETED;
+                return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StoreError(rc, false);
             }
             if (sqlite3_column_type(s, 0) == SQLITE_NULL) {
                 sqlite3_reset(s);
                 return ERROR_FILE_NOT_FOUND;
             }
             if (type != nullptr) *type = static_cast<DWORD>(sqlite3_column_int64(s, 0));
-            e = CopyData(s, 1, data, size);
+            LONG e = CopyData(s, 1, data, size);
             sqlite3_reset(s);
             return e;
         });
@@ -98,19 +93,21 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLen
         (data != nullptr && dataLength == nullptr)) {
         return ERROR_INVALID_PARAMETER;
     }
+    int64_t id = 0;
+    LONG error = KeyForCall(key, KEY_QUERY_VALUE, &id);
+    if (error != ERROR_SUCCESS) return error;
     try {
         return RunStore(false, [&](Connection *c) -> LONG {
-            int64_t id = 0;
-            LONG e = KeyForCall(c, key, KEY_QUERY_VALUE, &id);
-            if (e != ERROR_SUCCESS) return e;
             sqlite3_stmt *s = Statement(c, kEnumValue);
-            if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), false);
+            if (s == nullptr) return StoreError(sqlite3_errcode(c->db), false);
             sqlite3_bind_int64(s, 1, id);
             sqlite3_bind_int64(s, 2, index);
             int rc = sqlite3_step(s);
             if (rc != SQLITE_ROW) {
                 sqlite3_reset(s);
-                return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : StoreError(rc, false);
+                if (rc != SQLITE_DONE) return StoreError(rc, false);
+                LONG alive = CheckAlive(c, id, false);
+                return alive == ERROR_SUCCESS ? ERROR_NO_MORE_ITEMS : alive;
             }
             size_t nameSize = static_cast<size_t>(sqlite3_column_bytes(s, 0));
             size_t dataSize = static_cast<size_t>(sqlite3_column_bytes(s, 2));
@@ -126,7 +123,7 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLen
             name[nameSize] = '\0';
             *nameLength = static_cast<DWORD>(nameSize + 1);
             if (type != nullptr) *type = static_cast<DWORD>(sqlite3_column_int64(s, 1));
-            e = CopyData(s, 2, data, dataLength);
+            LONG e = CopyData(s, 2, data, dataLength);
             sqlite3_reset(s);
             return e;
         });
@@ -136,20 +133,22 @@ extern "C" LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLen
 }
 
 extern "C" LONG RegDeleteValueA(HKEY key, LPCSTR name) {
+    int64_t id = 0;
+    LONG error = KeyForCall(key, KEY_SET_VALUE, &id);
+    if (error != ERROR_SUCCESS) return error;
     try {
-        std::string folded = FoldedName(name);
         return RunStore(true, [&](Connection *c) -> LONG {
-            int64_t id = 0;
-            LONG e = KeyForCall(c, key, KEY_SET_VALUE, &id);
-            if (e != ERROR_SUCCESS) return e;
+            std::string folded = FoldedName(c, name);
             sqlite3_stmt *s = Statement(c, kDeleteValue);
-            if (s == nullptr) return StoreError(sqlite3_errcode(Database(c)), true);
+            if (s == nullptr) return StoreError(sqlite3_errcode(c->db), true);
             sqlite3_bind_int64(s, 1, id);
             BindBlob(s, 2, folded.data(), folded.size());
             int rc = sqlite3_step(s);
             sqlite3_reset(s);
             if (rc != SQLITE_DONE) return StoreError(rc, true);
-            return sqlite3_changes(Database(c)) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+            if (sqlite3_changes(c->db) > 0) return ERROR_SUCCESS;
+            LONG alive = CheckAlive(c, id, true);
+            return alive == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : alive;
         });
     } catch (const std::bad_alloc &) {
         return ERROR_NOT_ENOUGH_MEMORY;
