@@ -142,6 +142,8 @@ void AbandonUpload(Viewer &viewer);
 int KeyCodeOf(std::string_view key, int modifiers);
 // Applies everything queued (main thread): true when there was any.
 bool ApplyQueuedInput();
+// Answers the pings applied so far (main thread, once what came before them has been drawn).
+void AnswerPings();
 // Blocks until input is queued, Wake() is called, or `seconds` pass (negative: no limit).
 void WaitForInput(double seconds);
 void Wake();

@@ -16,7 +16,8 @@
 //   focus PANEL                 the operator brought a window to the front
 //   close PANEL                 its close box
 //   answer ID                   the OK of a message popup
-//   ping N                      answered at once with {"t":"pong","n":N}
+//   ping N                      answered with {"t":"pong","n":N} once everything sent before
+//                               it was applied and what it changed was sent
 //   drop PANEL X Y              files dropped; each following line "file SIZE NAME"; their
 //                               bytes follow as binary messages, the files one after another
 // X and Y are in the panel's coordinates; with PANEL 0, in the page's (the screen's).
@@ -42,7 +43,7 @@
 namespace rte::internal::web {
 namespace {
 
-enum class Kind { Hello, Move, Down, Up, Wheel, Key, Text, Focus, Close, Answer, Drop };
+enum class Kind { Move, Down, Up, Wheel, Key, Text, Focus, Close, Answer, Drop, Ping };
 
 struct Input {
     explicit Input(Kind k) : kind(k) {}
@@ -50,12 +51,14 @@ struct Input {
     int panel = 0, x = 0, y = 0, a = 0, b = 0;
     std::string text;
     std::vector<std::string> paths;
+    std::weak_ptr<Viewer> from;  // a ping's viewer
 };
 
 std::mutex g_lock;  // guards the three below
 std::condition_variable g_cv;
 std::deque<Input> g_queue;
 bool g_woken = false;
+std::vector<std::pair<std::weak_ptr<Viewer>, int>> g_pings;  // main thread: to answer after drawing
 
 std::mutex g_uploadLock;  // guards the two below (uploads of several viewers at once)
 std::string g_uploadRoot;  // a private folder for the files dropped in this run
@@ -196,13 +199,13 @@ bool Operable(int panel) { return IsShownWindow(panel) && PanelTakesInput(panel)
 
 void Apply(const Input &in) {
     // A message popup on show takes no other input: it is answered first.
-    if (MessageShown() && in.kind != Kind::Answer) return;
+    if (MessageShown() && in.kind != Kind::Answer && in.kind != Kind::Ping) return;
     int sx = in.x, sy = in.y;
     OnScreen(in.panel, &sx, &sy);
     bool menu = MenuOpen();
     int window = KeyboardWindow();
     switch (in.kind) {
-    case Kind::Hello: break;
+    case Kind::Ping: g_pings.emplace_back(in.from, in.a); break;
     case Kind::Move:
         if (menu) MenuPointerAt(sx, sy);
         else if (IsShownWindow(in.panel)) PointerMoved(in.panel, in.x, in.y, (in.a & 1) != 0, (in.a & 2) != 0);
@@ -277,17 +280,18 @@ int KeyCodeOf(std::string_view key, int modifiers) {
 bool TakeViewerMessage(const ViewerRef &viewer, std::string_view message) {
     Words words{message};
     std::string_view command = words.Next();
-    Input in(Kind::Hello);
-    if (command == "ping") {
-        int n = 0;
-        if (!words.Number(&n, 0, 1 << 30)) return false;
-        Send(viewer, false, "{\"t\":\"pong\",\"n\":" + std::to_string(n) + "}");
+    Input in(Kind::Ping);
+    if (command == "drop") return BeginDrop(*viewer, words);
+    if (command == "hello") {
+        int width = 0, height = 0;
+        if (!words.Number(&width, 1, 100000) || !words.Number(&height, 1, 100000)) return false;
+        SetViewerArea(width, height);
         return true;
     }
-    if (command == "drop") return BeginDrop(*viewer, words);
     bool ok;
-    if (command == "hello") {
-        ok = words.Number(&in.x, 1, 100000) && words.Number(&in.y, 1, 100000);
+    if (command == "ping") {
+        in.from = viewer;
+        ok = words.Number(&in.a, 0, 1 << 30);
     } else if (command == "move" || command == "down" || command == "up" || command == "wheel") {
         in.kind = command == "move" ? Kind::Move : command == "down" ? Kind::Down : command == "up" ? Kind::Up : Kind::Wheel;
         ok = words.Number(&in.panel, 0) && words.Number(&in.x) && words.Number(&in.y) && words.Number(&in.a, -100, 100);
@@ -312,10 +316,6 @@ bool TakeViewerMessage(const ViewerRef &viewer, std::string_view message) {
         ok = false;
     }
     if (!ok) return false;
-    if (in.kind == Kind::Hello) {
-        SetViewerArea(in.x, in.y);
-        return true;
-    }
     Queue(std::move(in));
     return true;
 }
@@ -360,6 +360,13 @@ bool ApplyQueuedInput() {
     }
     for (const Input &in : taken) Apply(in);
     return !taken.empty();
+}
+
+void AnswerPings() {
+    for (auto &[from, n] : g_pings) {
+        if (ViewerRef viewer = from.lock()) Send(viewer, false, "{\"t\":\"pong\",\"n\":" + std::to_string(n) + "}");
+    }
+    g_pings.clear();
 }
 
 void WaitForInput(double seconds) {

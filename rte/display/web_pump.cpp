@@ -199,13 +199,16 @@ void Refresh(bool wait) {
     bool clockJumped = lastRedraw < 0 || now < lastRedraw;
     bool stale = windowsChanged || g_inputSinceDrawn || ModelChangeCount() != drawnChanges || clockJumped ||
                  now - lastRedraw >= 1.0;
-    if (stale && (wait || clockJumped || now - lastRedraw >= 1.0 / 60)) {
+    bool draw = stale && (wait || clockJumped || now - lastRedraw >= 1.0 / 60);
+    if (draw) {
         drawnChanges = ModelChangeCount();
         g_inputSinceDrawn = false;
         Redraw();
         lastRedraw = now;
     }
     SendWholePictures();
+    // A ping is answered once the viewers have what the input before it changed.
+    if (draw || !stale) AnswerPings();
 }
 
 bool ScreenArea(int *top, int *left, int *height, int *width) {

@@ -5,7 +5,8 @@
 //   {"t":"layout", windows:[{id,title,left,top,width,height,titlebar,closable,frame,z}],
 //    popup, keyboard, menu:{left,top,width,height}|null, message:{id,title,text}|null}
 //   {"t":"ended", text}    the program ended: the page says so and stays as it is
-//   {"t":"pong", n}
+//   {"t":"pong", n}       the answer to "ping n": everything sent before it was applied, and
+//                         what it changed is drawn (window.rteSync() waits for it)
 // and binary frames: "F", the surface (a window's id, 0 the popup menu), x, y (32-bit
 // little-endian), then a PNG image to draw there. To the program: lines of words (see
 // rte/display/web_input.cpp). Everything received is handled in order, one after the other.
@@ -34,6 +35,16 @@
   const stats = window.rteStats = {
     connected: false, bytes: 0, messages: 0, frames: 0, lastFrameAt: 0, pictures: 0, ended: '',
   };
+
+  // Resolves once the program has applied everything sent so far and the page has drawn what
+  // that changed: tests and tools wait for it instead of for a time.
+  let pings = 0;
+  const pongs = new Map();
+  window.rteSync = () => new Promise((resolve) => {
+    const n = ++pings;
+    pongs.set(n, resolve);
+    send('ping ' + n);
+  });
 
   function send(line) {
     if (socket && socket.readyState === WebSocket.OPEN) socket.send(line);
@@ -89,6 +100,9 @@
   function onMessage(message) {
     if (message.t === 'layout') {
       applyLayout(message);
+    } else if (message.t === 'pong') {
+      pongs.get(message.n)?.();
+      pongs.delete(message.n);
     } else if (message.t === 'ended') {
       ended = true;
       stats.ended = message.text;
