@@ -135,10 +135,12 @@ void FinishDrop(Upload &u) {
 bool BeginDrop(Viewer &v, Words words) {
     AbandonUpload(v);
     Upload u;
-    if (!words.Number(&u.panel, 0) || !words.Number(&u.x) || !words.Number(&u.y)) return false;
+    size_t end = words.rest.find('\n');
+    std::string_view lines = end == std::string_view::npos ? std::string_view() : words.rest.substr(end + 1);
+    Words first{words.rest.substr(0, end)};
+    if (!first.Number(&u.panel, 0) || !first.Number(&u.x) || !first.Number(&u.y) || !first.rest.empty()) return false;
     std::vector<std::string> names;
     size_t total = 0;
-    std::string_view lines = words.rest;
     while (!lines.empty()) {
         size_t end = lines.find('\n');
         Words line{lines.substr(0, end)};

@@ -14,9 +14,9 @@
 //   ["key", V, KEYS]              a key stroke such as "Tab", "Shift+Tab" or "Control+a"
 //   ["type", V, TEXT]             keys typed one by one; characters no key makes are sent as
 //                                 the browser's text input sends them
+//   ["insert", V, TEXT]           text as one piece of the browser's text input (a paste)
 //   ["drop", V, PANEL, X, Y, NAME, TEXT]  a file dropped on a panel's canvas
 //   ["pixels", V, PANEL]          VALUE: "WIDTH HEIGHT" and the canvas as hexadecimal RGB
-//   ["offline", V, true|false]    cuts the page's network, or gives it back
 //   ["close", V]                  closes the viewer's page and context
 import {mkdtempSync, rmSync} from 'node:fs';
 import {tmpdir} from 'node:os';
@@ -121,6 +121,11 @@ const commands = {
     await page.keyboard.type(text);
     return 'typed';
   },
+  async insert(name, text) {
+    const {page} = await viewer(name);
+    await page.keyboard.sendCharacter(text);
+    return 'inserted';
+  },
   async drop(name, panel, x, y, fileName, text) {
     const {page} = await viewer(name);
     const p = await point(page, Number(panel), Number(x), Number(y));
@@ -146,11 +151,6 @@ const commands = {
       }
       return canvas.width + ' ' + canvas.height + ' ' + hex.join('');
     }, Number(panel));
-  },
-  async offline(name, on) {
-    const {page} = await viewer(name);
-    await page.setOfflineMode(on === 'true');
-    return on;
   },
   async close(name) {
     const v = viewers.get(name);

@@ -33,16 +33,16 @@
 
   // What tests and benchmarks read: bytes and messages received, frames drawn.
   const stats = window.rteStats = {
-    connected: false, bytes: 0, messages: 0, frames: 0, lastFrameAt: 0, pictures: 0, ended: '',
+    connected: false, connections: 0, bytes: 0, messages: 0, frames: 0, lastFrameAt: 0, pictures: 0, ended: '',
   };
 
   // Resolves once the program has applied everything sent so far and the page has drawn what
   // that changed: tests and tools wait for it instead of for a time.
   let pings = 0;
   const pongs = new Map();
-  window.rteSync = () => new Promise((resolve) => {
+  window.rteSync = () => new Promise((resolve, reject) => {
     const n = ++pings;
-    pongs.set(n, resolve);
+    pongs.set(n, {resolve, reject});
     send('ping ' + n);
   });
 
@@ -69,7 +69,9 @@
     socket.onopen = () => {
       failures = 0;
       stats.connected = true;
+      stats.connections++;
       setStatus('Connected');
+      document.getElementById('notice').hidden = true;
       send('hello ' + Math.max(1, window.innerWidth - 24) + ' ' + Math.max(1, window.innerHeight - 46));
     };
     socket.onmessage = (event) => {
@@ -85,14 +87,15 @@
     };
     socket.onclose = () => {
       stats.connected = false;
+      for (const pong of pongs.values()) pong.reject(new Error('the connection to the program was lost'));
+      pongs.clear();
       if (ended) return;
+      // Tried again and again, less often as it keeps failing: the program may come back.
       failures++;
-      if (failures > 8) {
-        setStatus('Not connected', true);
-        showNotice('The program cannot be reached, or no longer accepts this page. If it still runs, open the address it printed at its start again.');
-        return;
-      }
       setStatus('Connection lost: trying again…', true);
+      if (failures === 8) {
+        showNotice('The program cannot be reached, or no longer accepts this page. If it still runs, open the address it printed at its start again.');
+      }
       setTimeout(connect, Math.min(5000, 250 * 2 ** failures));
     };
   }
@@ -101,7 +104,7 @@
     if (message.t === 'layout') {
       applyLayout(message);
     } else if (message.t === 'pong') {
-      pongs.get(message.n)?.();
+      pongs.get(message.n)?.resolve();
       pongs.delete(message.n);
     } else if (message.t === 'ended') {
       ended = true;
