@@ -67,7 +67,7 @@ const commands = {
   async open(name, url) {
     const {page} = await viewer(name);
     await page.goto(url);
-    await page.waitForFunction(() => window.rteStats?.connected && window.rteStats.frames > 0, {timeout: 60000});
+    await page.waitForFunction(() => window.rteStats?.connected && window.rteStats.pictures > 0, {timeout: 60000});
     return page.evaluate(() => window.rteSync().then(() => 'drawn'));
   },
   async goto(name, url) {
@@ -160,6 +160,8 @@ const commands = {
   },
 };
 
+let failures = 0;
+
 async function run(line) {
   let args;
   try {
@@ -173,9 +175,15 @@ async function run(line) {
     const value = await commands[command](...rest);
     return 'ok ' + value;
   } catch (error) {
-    const seen = viewers.get(rest[0])?.console ?? [];
-    const said = seen.length ? ' | the page said: ' + seen.slice(-20).join(' / ') : '';
-    return ('error ' + command + ': ' + error.message + said).replace(/\n/g, ' ');
+    // What the page showed and said, for the failure's report.
+    const v = viewers.get(rest[0]);
+    const said = v?.console.length ? ' | the page said: ' + v.console.slice(-20).join(' / ') : '';
+    let shot = '';
+    if (v) {
+      const path = join(tmpdir(), `rte-browser-failure-${process.pid}-${++failures}.png`);
+      shot = await v.page.screenshot({path}).then(() => ' | the page as it looked: ' + path, () => '');
+    }
+    return ('error ' + command + ': ' + error.message + said + shot).replace(/\n/g, ' ');
   }
 }
 
