@@ -114,6 +114,7 @@ TEST(ProgramInTheBrowser, OperatedByClicksAndKeysItShowsWhatTheHeadlessSessionSh
     EXPECT_EQ(farewell, "\"The program QM7300_Test has ended. You can close this page.\"");
 
     // The session headless, through the same operator-input path.
+    ASSERT_EQ(DisplayPanel(panel), 0);
     EXPECT_EQ(rt::Press(panel, rt::FindCtrl(panel, "PANEL_LIST")), 0);
     EXPECT_EQ(rt::Select(panel, rt::FindCtrl(panel, "PANEL_DEVICES"), "QM7300-1"), 0);
     EXPECT_EQ(rt::Type(panel, rt::FindCtrl(panel, "PANEL_PORT0_WRITE"), "170"), 0);
