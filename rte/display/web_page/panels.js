@@ -31,9 +31,12 @@
   const maxDropFiles = 64;
   const chunkBytes = 256 * 1024;
 
-  // What tests and benchmarks read: bytes and messages received, frames drawn.
+  // What tests, benchmarks and tools read: the connection, bytes and messages received (frameBytes:
+  // those of images), frames drawn and when the last ones were (performance.now()), the lists of
+  // windows applied, and the program's farewell.
   const stats = window.rteStats = {
-    connected: false, connections: 0, bytes: 0, messages: 0, frames: 0, lastFrameAt: 0, pictures: 0, ended: '',
+    connected: false, connections: 0, bytes: 0, frameBytes: 0, messages: 0, frames: 0, frameTimes: [],
+    pictures: 0, ended: '',
   };
 
   // Resolves once the program has applied everything sent so far and the page has drawn what
@@ -82,6 +85,7 @@
         const message = JSON.parse(data);
         chain = chain.then(() => onMessage(message));
       } else {
+        stats.frameBytes += data.byteLength;
         onFrame(data);
       }
     };
@@ -125,7 +129,8 @@
       if (canvas) canvas.getContext('2d').drawImage(bitmap, x, y);
       bitmap.close();
       stats.frames++;
-      stats.lastFrameAt = performance.now();
+      stats.frameTimes.push(performance.now());
+      if (stats.frameTimes.length > 64) stats.frameTimes.shift();
     }).catch((error) => console.error('frame not drawn:', error));
   }
 
