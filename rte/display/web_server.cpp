@@ -228,6 +228,18 @@ int InitTls(void *sslContext, void *) {
 
 int QuietLog(const mg_connection *, const char *) { return 1; }
 
+// Whether civetweb could load OpenSSL. Only the first try tells: civetweb keeps half of what it
+// loaded, and a later try reports success with functions missing (a crash at the first HTTPS
+// connection).
+bool TlsUsable() {
+    static const bool usable = [] {
+        bool loaded = (mg_init_library(MG_FEATURES_TLS) & MG_FEATURES_TLS) != 0;
+        mg_exit_library();
+        return loaded;
+    }();
+    return usable;
+}
+
 std::string HostForAddress() {
     if (g_settings.host != "0.0.0.0") return g_settings.host;
     char name[256] = {};
@@ -239,10 +251,13 @@ std::string HostForAddress() {
 bool StartServer(const Settings &settings, std::string *url, std::string *error) {
     g_settings = settings;
     g_https = !settings.cert.empty();
-    if (mg_init_library(g_https ? MG_FEATURES_TLS : 0) == 0 && g_https) {
-        *error = "the web display cannot start HTTPS: OpenSSL's libssl.so is missing (Debian: libssl-dev)";
+    if (g_https && !TlsUsable()) {
+        *error = "the web display cannot serve HTTPS here: civetweb cannot load OpenSSL (the civetweb of Debian 12 "
+                 "looks for SSL_get_peer_certificate, which OpenSSL 3 no longer has); leave RTE_WEB_CERT and "
+                 "RTE_WEB_KEY unset, and reach the panels through a TLS proxy or an SSH tunnel";
         return false;
     }
+    mg_init_library(g_https ? MG_FEATURES_TLS : 0);
     std::string ports = settings.host + ":" + std::to_string(settings.port) + (g_https ? "s" : "");
     std::string threads = std::to_string(kMaxViewers + 4);  // a viewer holds a worker while connected
     const char *options[] = {"listening_ports", ports.c_str(),
