@@ -2,7 +2,8 @@
 // the browser tests use it), on the tips_and_mouse example, whose panel has a numeric control.
 // Run by hand after a build and scripts/setup, with the program to measure:
 //
-//   node bench/web_display.mjs build/release/examples/tips_and_mouse/tips_and_mouse
+//   cmake --preset bench && cmake --build --preset bench
+//   node bench/web_display.mjs build/bench/examples/tips_and_mouse/tips_and_mouse
 //
 // It prints, each beside its reference measured in the same run:
 //   - from a click on the numeric's up arrow in the page to the changed frame drawn there
