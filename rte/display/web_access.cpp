@@ -135,11 +135,15 @@ bool SameToken(std::string_view given, std::string_view token) {
 
 std::string CookieName(int port) { return "rte_token_" + std::to_string(port); }
 
-std::string CookieValue(const char *header, std::string_view name) {
-    if (header == nullptr) return "";
-    std::string_view rest = header;
+namespace {
+
+// The value of NAME in "NAME=VALUE" pairs separated by `separator` (blanks before a name are
+// skipped); "" when absent.
+std::string PairValue(const char *text, char separator, std::string_view name) {
+    if (text == nullptr) return "";
+    std::string_view rest = text;
     while (!rest.empty()) {
-        size_t end = rest.find(';');
+        size_t end = rest.find(separator);
         std::string_view pair = rest.substr(0, end);
         while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
         size_t eq = pair.find('=');
@@ -150,19 +154,11 @@ std::string CookieValue(const char *header, std::string_view name) {
     return "";
 }
 
-std::string QueryValue(const char *query, std::string_view name) {
-    if (query == nullptr) return "";
-    std::string_view rest = query;
-    while (!rest.empty()) {
-        size_t end = rest.find('&');
-        std::string_view pair = rest.substr(0, end);
-        size_t eq = pair.find('=');
-        if (eq != std::string_view::npos && pair.substr(0, eq) == name) return std::string(pair.substr(eq + 1));
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return "";
-}
+}  // namespace
+
+std::string CookieValue(const char *header, std::string_view name) { return PairValue(header, ';', name); }
+
+std::string QueryValue(const char *query, std::string_view name) { return PairValue(query, '&', name); }
 
 bool OriginAllowed(const char *origin, const char *host, bool https) {
     if (origin == nullptr) return true;

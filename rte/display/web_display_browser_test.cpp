@@ -220,21 +220,20 @@ TEST(WebDisplay, TwoViewersSeeEachOthersChangesAndOneComingBackSeesTheCurrentSta
     ASSERT_NE(Url(), "");
     Form form("Shared");
     std::string a1, b1, a2, b2, a3, b3;
+    // One viewer types into a control; then what each of them shows.
+    auto typeAndLook = [&](const std::string &who, int control, const char *text, std::string *a, std::string *b) {
+        form.Click(who, control, "left", "2");
+        Do({"type", who, text});
+        Do({"sync", "a"});
+        Do({"sync", "b"});
+        *a = Do({"pixels", "a", N(form.panel)});
+        *b = Do({"pixels", "b", N(form.panel)});
+    };
     rt::RunWhileDriving([&] {
         Do({"open", "a", Url()});
         Do({"open", "b", Url()});
-        form.Click("a", form.name, "left", "2");
-        Do({"type", "a", "from a"});
-        Do({"sync", "a"});
-        Do({"sync", "b"});
-        a1 = Do({"pixels", "a", N(form.panel)});
-        b1 = Do({"pixels", "b", N(form.panel)});
-        form.Click("b", form.note, "left", "2");
-        Do({"type", "b", "from b"});
-        Do({"sync", "b"});
-        Do({"sync", "a"});
-        a2 = Do({"pixels", "a", N(form.panel)});
-        b2 = Do({"pixels", "b", N(form.panel)});
+        typeAndLook("a", form.name, "from a", &a1, &b1);
+        typeAndLook("b", form.note, "from b", &a2, &b2);
         // b sends a message beyond the bound: the program drops its connection, and b comes
         // back by itself to the current state, which a changes meanwhile.
         Do({"insert", "b", std::string(20000, 'x')});
