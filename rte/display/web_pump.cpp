@@ -76,7 +76,24 @@ std::string Json(const std::string &s) {
     return out + "\"";
 }
 
-std::string Field(const char *name, int value) { return "\"" + std::string(name) + "\":" + std::to_string(value); }
+// JSON built by appending (GCC 12 warns falsely about "literal" + std::string at -O3).
+std::string Member(const char *name, const std::string &json) {
+    std::string member = "\"";
+    member += name;
+    member += "\":";
+    member += json;
+    return member;
+}
+std::string Field(const char *name, int value) { return Member(name, std::to_string(value)); }
+std::string Object(std::initializer_list<std::string> members) {
+    std::string object = "{";
+    for (const std::string &m : members) {
+        if (object.size() > 1) object += ',';
+        object += m;
+    }
+    object += '}';
+    return object;
+}
 
 // Hands the keyboard from one window to another, as a window system does when the operator
 // brings a window to the front.
@@ -102,10 +119,11 @@ bool SyncWindows() {
             GetAttr(p, nullptr, ATTR_TITLEBAR_VISIBLE, &titlebar);
             GetAttr(p, nullptr, ATTR_CLOSE_ITEM_VISIBLE, &closable);
             GetAttr(p, nullptr, ATTR_FRAME_THICKNESS, &frame);
-            windows += std::string(windows.empty() ? "" : ",") + "{" + Field("id", handle) + ",\"title\":" + Json(p->title) +
-                       "," + Field("left", p->left) + "," + Field("top", p->top) + "," + Field("width", p->width) + "," +
-                       Field("height", p->height) + "," + Field("titlebar", titlebar) + "," + Field("closable", closable) +
-                       "," + Field("frame", frame) + "," + Field("z", PanelZPosition(*p)) + "}";
+            if (!windows.empty()) windows += ',';
+            windows += Object({Field("id", handle), Member("title", Json(p->title)), Field("left", p->left),
+                               Field("top", p->top), Field("width", p->width), Field("height", p->height),
+                               Field("titlebar", titlebar), Field("closable", closable), Field("frame", frame),
+                               Field("z", PanelZPosition(*p))});
             shown.push_back(handle);
         }
     }
@@ -123,20 +141,20 @@ bool SyncWindows() {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
         const PopupMenu &m = TheMenu();
         if (m.open && !m.answered && m.thread == MainThreadId()) {
-            menu = "{" + Field("left", m.left) + "," + Field("top", m.top) + "," + Field("width", m.width) + "," +
-                   Field("height", m.height) + "}";
+            menu = Object({Field("left", m.left), Field("top", m.top), Field("width", m.width), Field("height", m.height)});
         }
     }
     std::string message = "null";
     {
         std::lock_guard<std::mutex> hold(g_messageLock);
         if (g_messageId != 0) {
-            message = "{" + Field("id", g_messageId) + ",\"title\":" + Json(g_messageTitle) + ",\"text\":" +
-                      Json(g_messageText) + "}";
+            message = Object({Field("id", g_messageId), Member("title", Json(g_messageTitle)), Member("text", Json(g_messageText))});
         }
     }
-    std::string layout = "{\"t\":\"layout\",\"windows\":[" + windows + "]," + Field("popup", popup) + "," +
-                         Field("keyboard", g_keyboard) + ",\"menu\":" + menu + ",\"message\":" + message + "}";
+    windows.insert(0, 1, '[');
+    windows += ']';
+    std::string layout = Object({Member("t", "\"layout\""), Member("windows", windows), Field("popup", popup),
+                                 Field("keyboard", g_keyboard), Member("menu", menu), Member("message", message)});
     if (layout == g_layout) return false;
     g_layout = layout;
     SendToAll(false, g_layout);
@@ -274,7 +292,10 @@ void Popup(const char *title, const char *message) {
 void Stop() {
     if (!g_started.exchange(false)) return;
     const char *name = program_invocation_short_name;
-    StopServer("{\"t\":\"ended\",\"text\":" + Json(std::string("The program ") + name + " has ended.") + "}");
+    std::string farewell = "The program ";
+    farewell += name;
+    farewell += " has ended.";
+    StopServer(Object({Member("t", "\"ended\""), Member("text", Json(farewell))}));
     RemoveUploads();
     g_pictures.clear();
     g_windows.clear();
