@@ -23,7 +23,7 @@ namespace {
 
 namespace rt = rte::testing;
 
-std::string Do(const std::vector<std::string> &command) { return rt::Browser::Shared().Do(command); }
+const auto &Do = rt::Drive;
 
 // The program on the web display: its address from the line it prints at start, and everything
 // it printed on standard error, read to its end.

@@ -153,6 +153,15 @@ inline std::string StartWebDisplay() {
     return printed.substr(prefix.size(), printed.find('\n') - prefix.size());
 }
 
+// The address of this process's web display, started at the first call ("" when it could not).
+inline const std::string &WebUrl() {
+    static const std::string url = StartWebDisplay();
+    return url;
+}
+
+// One command for the browser of this test program (Browser::Do).
+inline std::string Drive(const std::vector<std::string> &command) { return Browser::Shared().Do(command); }
+
 // The port of an address "http://HOST:PORT/...".
 inline int PortOf(const std::string &url) {
     size_t colon = url.find(':', url.find("//"));

@@ -19,11 +19,8 @@ namespace {
 
 namespace rt = rte::testing;
 
-const std::string &Url() {
-    static const std::string url = rt::StartWebDisplay();
-    return url;
-}
-std::string Do(const std::vector<std::string> &command) { return rt::Browser::Shared().Do(command); }
+const auto &Url = rt::WebUrl;
+const auto &Do = rt::Drive;
 std::string N(int v) { return std::to_string(v); }
 
 // The centre of a control (without its label) in its panel: {panel, x, y}.
