@@ -29,6 +29,9 @@ struct Window {
 // the main thread has one, at the place the program gave it; the modal popup on top is kept
 // above the others with the keyboard. True when a window was made or changed (it needs drawing).
 bool SyncWindows();
+// A new window, shown at once and never replaced afterwards (as SDL_CreateWindow may do at the
+// first draw); null when the window system refused it (SDL_GetError says why).
+SDL_Window *OpenWindow(const char *title, int x, int y, int width, int height, Uint32 flags);
 // The window of the modal popup on top, or null when there is none.
 Window *TopPopupWindow();
 // The usable area of the screen in panel pixels (for SetPanelPos centring).
@@ -64,6 +67,8 @@ void DestroyMenuWindow();
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).
 void HandleInput(const SDL_Event &event);
+// Gives the entries the desktop's clipboard (rte/events/clipboard.h); once SDL is up.
+void StartInput();
 
 }  // namespace rte::internal::sdl
 

@@ -47,9 +47,9 @@ bool SyncMenuWindow() {
         return had;
     }
     if (g_menuWindow != nullptr) return false;
-    g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
-                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU |
-                                        SDL_WINDOW_SKIP_TASKBAR);
+    g_menuWindow = OpenWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
+                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU |
+                                  SDL_WINDOW_SKIP_TASKBAR);
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it
         return false;

@@ -74,6 +74,19 @@ bool ScreenArea(int *top, int *left, int *height, int *width) {
 
 Window *TopPopupWindow() { return WindowOf(TopPopup()); }
 
+SDL_Window *OpenWindow(const char *title, int x, int y, int width, int height, Uint32 flags) {
+    // SDL sets up a window's drawing surface at the first draw and may then replace the window
+    // by a new one (for one drawn through OpenGL). That happens here, while it is hidden: a
+    // window the screen shows stays the same window, so what finds it at once (a file
+    // manager's drag, the window manager, an automation tool) does not talk to a window about
+    // to go away.
+    SDL_Window *window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_HIDDEN);
+    if (window == nullptr) return nullptr;
+    SDL_GetWindowSurface(window);
+    SDL_ShowWindow(window);
+    return window;
+}
+
 int ToPanel(int v) { return static_cast<int>(std::floor(v / g_scale)); }
 
 bool SyncWindows() {
@@ -115,8 +128,8 @@ bool SyncWindows() {
         int sx = static_cast<int>(std::lround(left * g_scale)), sy = static_cast<int>(std::lround(top * g_scale));
         if (win == nullptr) {
             Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | (noTaskbar ? SDL_WINDOW_SKIP_TASKBAR : 0);
-            SDL_Window *window = SDL_CreateWindow(title.c_str(), left > 0 ? sx : static_cast<int>(SDL_WINDOWPOS_CENTERED),
-                                                  top > 0 ? sy : static_cast<int>(SDL_WINDOWPOS_CENTERED), sw, sh, flags);
+            SDL_Window *window = OpenWindow(title.c_str(), left > 0 ? sx : static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                                            top > 0 ? sy : static_cast<int>(SDL_WINDOWPOS_CENTERED), sw, sh, flags);
             if (window == nullptr) {
                 std::fprintf(stderr, "rte: cannot open a window for panel \"%s\": %s\n", title.c_str(), SDL_GetError());
                 continue;
