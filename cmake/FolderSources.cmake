@@ -4,6 +4,10 @@
 #       *_test.cpp of the folders become the test program NAME_test (label "unit"),
 #       *_thread_test.cpp become NAME_thread_test (label "thread"); with
 #       THREAD_TESTS_ONLY only the latter are built. Each test is run from the build folder.
+#   browser_tests(NAME LIBS lib... DIRS dir...)
+#       *_browser_test.cpp of the folders become the program NAME_browser_test, run as the one
+#       test NAME.browser (labels "unit" and "browser"), so that its tests share one browser
+#       (rte/display/web_browser/driver.mjs, whose path it gets as RTE_WEB_BROWSER_DRIVER).
 
 function(folder_sources var)
   set(out "")
@@ -27,6 +31,7 @@ function(folder_tests name)
   set(thread "")
   foreach(dir IN LISTS FT_DIRS)
     file(GLOB found CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+    list(FILTER found EXCLUDE REGEX "_browser_test\\.cpp$")
     foreach(f IN LISTS found)
       if(f MATCHES "_thread_test\\.cpp$")
         list(APPEND thread ${f})
@@ -47,4 +52,25 @@ function(folder_tests name)
     gtest_discover_tests(${name}_thread_test DISCOVERY_MODE PRE_TEST PROPERTIES LABELS thread
                          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+function(browser_tests name)
+  cmake_parse_arguments(BT "" "" "LIBS;DIRS" ${ARGN})
+  if(NOT BUILD_TESTING OR THREAD_TESTS_ONLY)
+    return()
+  endif()
+  set(files "")
+  foreach(dir IN LISTS BT_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*_browser_test.cpp)
+    list(APPEND files ${found})
+  endforeach()
+  if(NOT files)
+    return()
+  endif()
+  add_executable(${name}_browser_test ${files})
+  target_link_libraries(${name}_browser_test PRIVATE ${BT_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name}_browser_test PRIVATE
+    RTE_WEB_BROWSER_DRIVER="${PROJECT_SOURCE_DIR}/rte/display/web_browser/driver.mjs")
+  add_test(NAME ${name}.browser COMMAND ${name}_browser_test WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name}.browser PROPERTIES LABELS "unit;browser" TIMEOUT 900)
 endfunction()

@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME qm7300-suite-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(dev_depends "qm7300-suite (= ${PROJECT_VERSION})")
 if(NOT BUILD_SHARED_LIBS)
-  string(APPEND dev_depends ", libsdl2-dev, libpango1.0-dev, libcairo2-dev, libfontconfig-dev, libsqlite3-dev, libglib2.0-dev")
+  string(APPEND dev_depends ", libsdl2-dev, libpango1.0-dev, libcairo2-dev, libfontconfig-dev, libsqlite3-dev, libglib2.0-dev, libcivetweb-dev")
 endif()
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${dev_depends}")
 

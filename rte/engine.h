@@ -21,6 +21,11 @@
  *   sdl       the screen: one window per visible top-level panel of the main thread (SDL2),
  *             drawn by the engine's renderer; RTE_SCALE=<factor> (0.5..4) overrides the scale
  *             chosen from the screen's density.
+ *   web       the panels served to web browsers (civetweb): RTE_WEB_LISTEN=HOST:PORT (default
+ *             127.0.0.1:8730; port 0 a free one), and one line on standard error at start,
+ *             "rte: panels at http://HOST:PORT/?token=TOKEN"; only who shows the token (random
+ *             per run, or RTE_WEB_TOKEN) gets a page; HTTPS with RTE_WEB_CERT and RTE_WEB_KEY.
+ *             Drawn by the same renderer and operated through the same input as sdl.
  *   unset     sdl when a screen is reachable ($DISPLAY or $WAYLAND_DISPLAY); otherwise opening
  *             the display fails.
  */

@@ -49,6 +49,11 @@ bool g_operatorAttached = false;
 // Starts the screen display (main thread, g_openLock held). False with a reason.
 bool StartScreen(std::string *error) {
     const char *name = std::getenv("RTE_DISPLAY");
+    if (name != nullptr && std::strcmp(name, "web") == 0) {
+        if (!WebDisplay().start(error)) return false;
+        UseDisplay(WebDisplay());
+        return true;
+    }
     if (name == nullptr || name[0] == '\0') {
         const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
         if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
@@ -66,8 +71,8 @@ bool StartScreen(std::string *error) {
 bool ChooseDisplay(std::string *error) {
     const char *name = std::getenv("RTE_DISPLAY");
     bool headless = name != nullptr && std::strcmp(name, "headless") == 0;
-    if (!headless && name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0) {
-        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl or headless";
+    if (!headless && name != nullptr && name[0] != '\0' && std::strcmp(name, "sdl") != 0 && std::strcmp(name, "web") != 0) {
+        *error = std::string("RTE_DISPLAY=") + name + " is not a display this engine offers; use sdl, web or headless";
         return false;
     }
     const char *script = std::getenv("RTE_SCRIPT");

@@ -29,21 +29,23 @@ struct DisplayBackend {
 
 // The display chosen when RTE_DISPLAY is "sdl" or unset and a screen is reachable.
 const DisplayBackend &SdlDisplay();
+// The display chosen by RTE_DISPLAY=web: panels served to web browsers (web_display.h).
+const DisplayBackend &WebDisplay();
 
 const DisplayBackend &HeadlessDisplay();
 // The backend in use; the headless one until InitRTEEx chooses.
 const DisplayBackend &Display();
 // Makes backend the one in use and connects it to the model and the main thread's queue.
 void UseDisplay(const DisplayBackend &backend);
-// Chooses the display that RTE_DISPLAY names (InitRTEEx): "headless" is used at once; "sdl" or
-// unset choose the screen, which OpenDisplay opens when a panel is first displayed, so a
-// program that never shows one needs no screen. False with a one-line reason for a name the
+// Chooses the display that RTE_DISPLAY names (InitRTEEx): "headless" is used at once; "sdl",
+// "web" or unset choose a screen display (unset: sdl), which OpenDisplay opens when a panel is
+// first displayed, so a program that never shows one needs no screen and opens no port. False with a one-line reason for a name the
 // engine does not offer.
 bool ChooseDisplay(std::string *error);
 // Opens the chosen display if it is not open yet (DisplayPanel, InstallPopup and MessagePopup
 // call it, through the model's hook for the first two; RteOpenDisplay is the public face).
 // The screen opens on the main thread only (it shows that thread's panels); unset RTE_DISPLAY
-// needs $DISPLAY or $WAYLAND_DISPLAY. Returns 0, or UIE_NO_DISPLAY after one line on stderr
+// needs $DISPLAY or $WAYLAND_DISPLAY; web needs its address free. Returns 0, or UIE_NO_DISPLAY after one line on stderr
 // saying why (later calls fail silently). With nothing chosen (no InitRTEEx) it does nothing.
 int OpenDisplay();
 

@@ -70,7 +70,7 @@ TEST(EngineStartupDeathTest, DisplaysTheEngineDoesNotOfferFailStartUp) {
             setenv("RTE_DISPLAY", "vga", 1);
             std::exit(InitRTEEx(nullptr, nullptr, nullptr) == 0 ? 0 : 1);
         },
-        ::testing::ExitedWithCode(0), "^rte: RTE_DISPLAY=vga is not a display this engine offers; use sdl or headless\n$");
+        ::testing::ExitedWithCode(0), "^rte: RTE_DISPLAY=vga is not a display this engine offers; use sdl, web or headless\n$");
 }
 
 // Headless without a script: the first panel displayed says, once, that no operator is attached

@@ -1,0 +1,32 @@
+# Writes OUT, the C++ source that holds the web display's page files (index.html, panels.js,
+# panels.css, icon.svg of the folder DIR) as byte arrays, listed in rte::internal::web::kPageFiles:
+#   cmake -DDIR=<this folder> -DOUT=<file> -P embed.cmake
+# The build runs it whenever one of the files changes, so the page is edited as files and
+# served from the program, which reads nothing from the disk to serve it.
+set(text "// Made by rte/display/web_page/embed.cmake from the files beside it; not to be edited.\n")
+string(APPEND text "#include \"rte/display/web_display.h\"\n\nnamespace rte::internal::web {\nnamespace {\n\n")
+set(table "")
+set(number 0)
+function(embed file path type)
+  file(READ "${DIR}/${file}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REPEAT "0x..," 24 line)
+  string(REGEX REPLACE "(${line})" "\\1\n    " bytes "${bytes}")
+  string(APPEND text "// ${file}\nconst unsigned char kFile${number}[] = {\n    ${bytes}0};\n\n")
+  string(APPEND table "    {\"${path}\", \"${type}\", kFile${number}, ${size}},\n")
+  math(EXPR next "${number} + 1")
+  set(number ${next} PARENT_SCOPE)
+  set(text "${text}" PARENT_SCOPE)
+  set(table "${table}" PARENT_SCOPE)
+endfunction()
+embed(index.html "/" "text/html; charset=utf-8")
+embed(panels.js "/panels.js" "text/javascript; charset=utf-8")
+embed(panels.css "/panels.css" "text/css; charset=utf-8")
+embed(icon.svg "/icon.svg" "image/svg+xml")
+string(APPEND text "}  // namespace\n\nconst PageFile kPageFiles[] = {\n${table}    {nullptr, nullptr, nullptr, 0},\n};\n\n")
+string(APPEND text "}  // namespace rte::internal::web\n")
+file(WRITE "${OUT}.new" "${text}")
+file(COPY_FILE "${OUT}.new" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.new")
