@@ -24,7 +24,8 @@ extern "C" {
 
 /* ---- Windows of top-level panels -------------------------------------------------------- */
 
-/* 1 when the display in use is a screen (sdl), 0 on the headless display. */
+/* 1 when the display InitRTEEx chose is a screen (sdl), open yet or not (it opens when a panel
+ * is first shown); 0 for the headless display, and before InitRTEEx. */
 int RteScreenDisplay(void);
 
 /* The top-level panel whose window this is, 0 when no window has this handle (any more). */
@@ -91,7 +92,8 @@ void RteFinishDrop(int drop);
  * real pointer; otherwise where the engine last saw it (input on its panels, or
  * RteSetPointerScreenPos). */
 void RteGetPointerScreenPos(int *x, int *y);
-/* Tells the engine where the pointer is, as a notification area that saw a click does. */
+/* Tells the engine where the pointer is, as a notification area that saw a click does: that
+ * point is reported, also on a screen display, until the real pointer moves. */
 void RteSetPointerScreenPos(int x, int y);
 
 /* ---- Popup menus -------------------------------------------------------------------------- */
