@@ -1,7 +1,9 @@
 // rte/display/sdl_menu.cpp - the screen display's popup menu: a borderless window of its own at
 // the menu's place while a menu of the main thread is open, drawn by the engine's renderer, and
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
-// open, a click on one of the panels' windows dismisses it and keys go to it.
+// open, a click on one of the panels' windows dismisses it and keys go to it. A menu opened while
+// none of the program's windows has the keyboard (a tray icon's menu) takes the keyboard once it
+// shows, and is dismissed when it loses it again (the operator turned to another window).
 #include <cmath>
 #include <mutex>
 
@@ -17,6 +19,7 @@ namespace {
 
 SDL_Window *g_menuWindow = nullptr;
 int g_menuLeft = 0, g_menuTop = 0;  // the shown menu's corner on the screen (panel pixels)
+enum class Keyboard { Program, Wanted, Taken } g_menuKeyboard = Keyboard::Program;  // who has the keys
 
 int Scaled(int v) { return static_cast<int>(std::lround(v * Scale())); }
 
@@ -57,6 +60,7 @@ bool SyncMenuWindow() {
     g_menuLeft = left;
     g_menuTop = top;
     SDL_RaiseWindow(g_menuWindow);
+    g_menuKeyboard = SDL_GetKeyboardFocus() == nullptr ? Keyboard::Wanted : Keyboard::Program;
     // Clicks beside the menu come here too where the window system allows it.
     SDL_CaptureMouse(SDL_TRUE);
     return true;
@@ -93,6 +97,16 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
     };
     int sx = 0, sy = 0;
     switch (e.type) {
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID != menuId) return false;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED && g_menuKeyboard == Keyboard::Wanted) {
+            SDL_SetWindowInputFocus(g_menuWindow);
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && g_menuKeyboard == Keyboard::Wanted) {
+            g_menuKeyboard = Keyboard::Taken;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && g_menuKeyboard == Keyboard::Taken) {
+            MenuDismiss();
+        }
+        return false;
     case SDL_MOUSEMOTION:
         onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy);
         MenuPointerAt(sx, sy);

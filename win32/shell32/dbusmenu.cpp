@@ -9,6 +9,7 @@
 // The menu is the root (id 0) with the icon's lines as its children, ids 1 to n in order; a
 // menu with no lines has one invisible child, so that hosts still show an (empty) menu and ask
 // before they do. Every change is a new layout revision (LayoutUpdated); hosts fetch it whole.
+// The same menu given again is no change: a menu open at the host keeps its marked line.
 // Hosts show the layout they hold at once on a right click and ask AboutToShow meanwhile: the
 // owner is told (Gesture::MenuWanted), and its answer (the menu it gives, perhaps none) reaches
 // the open menu as a layout update.
@@ -339,11 +340,13 @@ DbusMenu *DbusMenuNew(GDBusConnection *connection, const char *path, DesktopIcon
     return menu;
 }
 
-void DbusMenuChanged(DbusMenu *menu) {
-    ++menu->revision;
-    g_dbus_connection_emit_signal(menu->connection, nullptr, menu->path.c_str(), "com.canonical.dbusmenu",
-                                  "LayoutUpdated", g_variant_new("(ui)", menu->revision, 0), nullptr);
-    AnswerAll(menu, true);
+void DbusMenuChanged(DbusMenu *menu, bool changed) {
+    if (changed) {
+        ++menu->revision;
+        g_dbus_connection_emit_signal(menu->connection, nullptr, menu->path.c_str(), "com.canonical.dbusmenu",
+                                      "LayoutUpdated", g_variant_new("(ui)", menu->revision, 0), nullptr);
+    }
+    AnswerAll(menu, changed);
 }
 
 void DbusMenuFree(DbusMenu *menu) {

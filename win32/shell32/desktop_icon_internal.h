@@ -38,18 +38,19 @@ GMainContext *DesktopContext();
 StatusItem *StatusItemNew(DesktopIcon *icon);
 // Whether a watcher is on the bus, so that a host shows the item.
 bool StatusItemShown(const StatusItem *item);
-// The icon's look changed from old (signalled to hosts), or its menu did.
+// The icon's look changed from old (signalled to hosts); its menu was given again (changed:
+// not the same as before).
 void StatusItemLookChanged(StatusItem *item, const IconLook &old);
-void StatusItemMenuChanged(StatusItem *item);
+void StatusItemMenuChanged(StatusItem *item, bool changed);
 void StatusItemFree(StatusItem *item);
 
 // ---- The item's menu as com.canonical.dbusmenu (dbusmenu.cpp) ----
 struct DbusMenu;
 // Exports the icon's menu at path on connection; null when it cannot be registered.
 DbusMenu *DbusMenuNew(GDBusConnection *connection, const char *path, DesktopIcon *icon);
-// The icon's menu changed: hosts are told, and a host waiting for the program's answer to
-// its AboutToShow gets it.
-void DbusMenuChanged(DbusMenu *menu);
+// The icon's menu was given again: hosts are told when it changed, and a host waiting for the
+// program's answer to its AboutToShow gets it.
+void DbusMenuChanged(DbusMenu *menu, bool changed);
 void DbusMenuFree(DbusMenu *menu);
 
 // ---- The icon in the X screen's legacy tray (tray_embed.cpp) ----

@@ -68,6 +68,18 @@ void OnDesktop(std::function<void()> work) {
     job.cv.wait(lock, [&] { return job.done; });
 }
 
+bool SameMenu(const IconMenu &a, const IconMenu &b) {
+    if (a.asksForMenus != b.asksForMenus || a.lines.size() != b.lines.size()) return false;
+    for (size_t i = 0; i < a.lines.size(); ++i) {
+        const IconMenuLine &x = a.lines[i], &y = b.lines[i];
+        if (x.label != y.label || x.command != y.command || x.separator != y.separator || x.checked != y.checked ||
+            x.dimmed != y.dimmed || x.isDefault != y.isDefault) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void FreeIcon(DesktopIcon *icon) {
     if (icon->embed != nullptr) TrayEmbedFree(icon->embed);
     if (icon->item != nullptr) StatusItemFree(icon->item);
@@ -205,8 +217,9 @@ void DesktopChangeMenu(HWND owner, UINT id, const IconMenu &menu) {
     OnDesktop([&] {
         DesktopIcon *icon = Find(owner, id);
         if (icon == nullptr) return;
+        bool changed = !SameMenu(icon->menu, menu);
         icon->menu = menu;
-        if (icon->item != nullptr) StatusItemMenuChanged(icon->item);
+        if (icon->item != nullptr) StatusItemMenuChanged(icon->item, changed);
     });
 }
 

@@ -257,8 +257,8 @@ void StatusItemLookChanged(StatusItem *item, const IconLook &old) {
     }
 }
 
-void StatusItemMenuChanged(StatusItem *item) {
-    if (item->menu != nullptr) DbusMenuChanged(item->menu);
+void StatusItemMenuChanged(StatusItem *item, bool changed) {
+    if (item->menu != nullptr) DbusMenuChanged(item->menu, changed);
 }
 
 void StatusItemFree(StatusItem *item) {
