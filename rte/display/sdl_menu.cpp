@@ -3,7 +3,7 @@
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
 // open, a click on one of the panels' windows dismisses it and keys go to it. A menu opened while
 // none of the program's windows has the keyboard (a tray icon's menu) takes the keyboard once it
-// shows, and is dismissed when it loses it again (the operator turned to another window).
+// shows, and is dismissed when it loses it to another program (the operator turned away).
 #include <cmath>
 #include <mutex>
 
@@ -104,7 +104,11 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && g_menuKeyboard == Keyboard::Wanted) {
             g_menuKeyboard = Keyboard::Taken;
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && g_menuKeyboard == Keyboard::Taken) {
-            MenuDismiss();
+            // To another program: the operator turned away. To one of this program's windows
+            // (its panel activated): the menu stays, as a panel's menu does.
+            SDL_Window *now = SDL_GetKeyboardFocus();
+            if (now == nullptr || now == g_menuWindow) MenuDismiss();
+            g_menuKeyboard = Keyboard::Program;
         }
         return false;
     case SDL_MOUSEMOTION:
