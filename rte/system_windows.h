@@ -107,12 +107,15 @@ typedef struct RteMenuItem {
 #define RTE_MENU_ALIGN_RIGHT  1  /* the menu's right edge at x (else its left edge) */
 #define RTE_MENU_ALIGN_BOTTOM 2  /* the menu's bottom edge at y (else its top edge) */
 
-/* Shows a popup menu at screen point (x, y) and waits, processing the calling thread's events,
- * until the operator chooses an item or dismisses the menu. Returns the chosen item's command,
- * 0 when dismissed, when no item can be chosen, or when a menu is open already (one menu at a
- * time). MenuIsOpen (rte/ui.h) is 1 meanwhile. On the screen display the menu is a window of
- * its own, drawn by the renderer, worked with the mouse (a click outside dismisses it) and the
- * keys (Up, Down, Home, End, Enter, Esc). Headless, an operator script chooses with its menu
+/* Shows a popup menu at screen point (x, y), moved where needed to lie inside the screen's
+ * usable area (a menu asked for above a top panel opens below it), and waits, processing the
+ * calling thread's events, until the operator chooses an item or dismisses the menu. Returns the
+ * chosen item's command, 0 when dismissed, when no item can be chosen, or when a menu is open
+ * already (one menu at a time). MenuIsOpen (rte/ui.h) is 1 meanwhile. On the screen display
+ * (opened for the menu when no panel opened it yet) the menu is a window of its own, drawn by
+ * the renderer, worked with the mouse (a click outside dismisses it) and the keys (Up, Down,
+ * Home, End, Enter, Esc); opened while no window of the program has the keyboard (a tray icon's
+ * menu), it takes the keyboard, and goes when another program takes it. Headless, an operator script chooses with its menu
  * command; without one the menu is printed on standard error as "MENU a|b|c" and dismissed.
  * A menu opened by a thread other than the main thread on the screen display is dismissed. */
 int RteTrackPopupMenu(const RteMenuItem *items, int count, int x, int y, int alignment);
