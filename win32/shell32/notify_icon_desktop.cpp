@@ -6,7 +6,7 @@
 // answer their hosts there, the legacy tray's events arrive there, and the public calls hand
 // their work to it and wait. The thread starts with the first icon and ends with the last, or
 // at the process's exit clean-ups; an exit that starts on the thread itself (a fatal error's
-// handler calling exit) leaves it be, as it cannot wait for itself.
+// handler calling exit there) frees the icons on it and lets it go, as it cannot wait for itself.
 #include "win32/engine_seam_internal.h"
 #include "win32/shell32/desktop_icon_internal.h"
 #include "win32/shell32/notify_icon_testing.h"
