@@ -19,7 +19,10 @@ namespace {
 
 SDL_Window *g_menuWindow = nullptr;
 int g_menuLeft = 0, g_menuTop = 0;  // the shown menu's corner on the screen (panel pixels)
-enum class Keyboard { Program, Wanted, Taken } g_menuKeyboard = Keyboard::Program;  // who has the keys
+// Who has the keys: the program's window; or none when the menu opened (Wanted), asked for once
+// the menu shows, so that a window of the program activated meanwhile keeps them (Asked); or
+// the menu (Taken).
+enum class Keyboard { Program, Wanted, Asked, Taken } g_menuKeyboard = Keyboard::Program;
 
 int Scaled(int v) { return static_cast<int>(std::lround(v * Scale())); }
 
@@ -100,8 +103,9 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
     case SDL_WINDOWEVENT:
         if (e.window.windowID != menuId) return false;
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED && g_menuKeyboard == Keyboard::Wanted) {
-            SDL_SetWindowInputFocus(g_menuWindow);
-        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && g_menuKeyboard == Keyboard::Wanted) {
+            g_menuKeyboard = SDL_GetKeyboardFocus() == nullptr ? Keyboard::Asked : Keyboard::Program;
+            if (g_menuKeyboard == Keyboard::Asked) SDL_SetWindowInputFocus(g_menuWindow);
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && g_menuKeyboard == Keyboard::Asked) {
             g_menuKeyboard = Keyboard::Taken;
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && g_menuKeyboard == Keyboard::Taken) {
             // To another program: the operator turned away. To one of this program's windows
