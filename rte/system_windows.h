@@ -24,7 +24,8 @@ extern "C" {
 
 /* ---- Windows of top-level panels -------------------------------------------------------- */
 
-/* 1 when the display in use is a screen (sdl), 0 on the headless display. */
+/* 1 when the display InitRTEEx chose is a screen (sdl), open yet or not (it opens when a panel
+ * is first shown); 0 for the headless display, and before InitRTEEx. */
 int RteScreenDisplay(void);
 
 /* The top-level panel whose window this is, 0 when no window has this handle (any more). */
@@ -91,7 +92,8 @@ void RteFinishDrop(int drop);
  * real pointer; otherwise where the engine last saw it (input on its panels, or
  * RteSetPointerScreenPos). */
 void RteGetPointerScreenPos(int *x, int *y);
-/* Tells the engine where the pointer is, as a notification area that saw a click does. */
+/* Tells the engine where the pointer is, as a notification area that saw a click does: that
+ * point is reported, also on a screen display, until the real pointer moves. */
 void RteSetPointerScreenPos(int x, int y);
 
 /* ---- Popup menus -------------------------------------------------------------------------- */
@@ -105,12 +107,15 @@ typedef struct RteMenuItem {
 #define RTE_MENU_ALIGN_RIGHT  1  /* the menu's right edge at x (else its left edge) */
 #define RTE_MENU_ALIGN_BOTTOM 2  /* the menu's bottom edge at y (else its top edge) */
 
-/* Shows a popup menu at screen point (x, y) and waits, processing the calling thread's events,
- * until the operator chooses an item or dismisses the menu. Returns the chosen item's command,
- * 0 when dismissed, when no item can be chosen, or when a menu is open already (one menu at a
- * time). MenuIsOpen (rte/ui.h) is 1 meanwhile. On the screen display the menu is a window of
- * its own, drawn by the renderer, worked with the mouse (a click outside dismisses it) and the
- * keys (Up, Down, Home, End, Enter, Esc). Headless, an operator script chooses with its menu
+/* Shows a popup menu at screen point (x, y), moved where needed to lie inside the screen's
+ * usable area (a menu asked for above a top panel opens below it), and waits, processing the
+ * calling thread's events, until the operator chooses an item or dismisses the menu. Returns the
+ * chosen item's command, 0 when dismissed, when no item can be chosen, or when a menu is open
+ * already (one menu at a time). MenuIsOpen (rte/ui.h) is 1 meanwhile. On the screen display
+ * (opened for the menu when no panel opened it yet) the menu is a window of its own, drawn by
+ * the renderer, worked with the mouse (a click outside dismisses it) and the keys (Up, Down,
+ * Home, End, Enter, Esc); opened while no window of the program has the keyboard (a tray icon's
+ * menu), it takes the keyboard, and goes when another program takes it. Headless, an operator script chooses with its menu
  * command; without one the menu is printed on standard error as "MENU a|b|c" and dismissed.
  * A menu opened by a thread other than the main thread on the screen display is dismissed. */
 int RteTrackPopupMenu(const RteMenuItem *items, int count, int x, int y, int alignment);

@@ -38,22 +38,33 @@ BOOL DragQueryPoint(HDROP drop, LPPOINT point);
 void DragFinish(HDROP drop);
 
 /* ---- Notification-area icons ----------------------------------------------------------------
- * Shell_NotifyIconA puts an icon of a window into the desktop's notification area. Where it goes:
- *   - On the headless display: the engine's own notification area (rte/system_windows.h), which
+ * Shell_NotifyIconA puts an icon of a window into the notification area of the display the
+ * engine chose (RTE_DISPLAY), whether or not a panel was shown yet:
+ *   - The headless display: the engine's own notification area (rte/system_windows.h), which
  *     always accepts; operator scripts click its icons (tray ICON left|right|double).
- *   - Otherwise: a StatusNotifierItem on the session D-Bus (GIO's GDBus), registered with the
- *     desktop's org.kde.StatusNotifierWatcher, with the icon's pixels (IconPixmap), its tooltip
- *     (ToolTip and Title) and the Activate, SecondaryActivate and ContextMenu calls of the host.
- *     Without a session bus or without a watcher on it, NIM_ADD fails. When the watcher goes and
- *     comes back (the panel restarted), every icon registers again.
+ *   - A screen: the desktop's area. The icon is added (TRUE) and kept even when nothing shows it
+ *     yet, and shown where the desktop can:
+ *       . as a StatusNotifierItem on the session D-Bus (GIO's GDBus) while a watcher
+ *         (org.kde.StatusNotifierWatcher, a panel's notification host) is on the bus: registered
+ *         whenever one appears, and again after it restarts. The item's Id is the program's
+ *         name and the icon's uID ("name-1"), the same on every run; it offers the icon in every
+ *         size its .ico file holds (IconPixmap), the tooltip (ToolTip and Title), Category
+ *         ApplicationStatus, Status Active, ItemIsMenu false, and its menu as
+ *         com.canonical.dbusmenu at /MenuBar (see Shell_NotifyIconMenu);
+ *       . else in the X screen's legacy system tray (XEmbed: the owner of _NET_SYSTEM_TRAY_S<n>),
+ *         while one runs, drawn at the tray's size, with its tooltip shown on hover; it moves
+ *         to a watcher when one appears;
+ *       . else nowhere, until either appears.
  * A click reaches the owner window as its uCallbackMessage (when NIF_MESSAGE was given), posted
  * with wParam the icon's uID and lParam the mouse message:
- *   left click (Activate)               WM_LBUTTONDOWN, then WM_LBUTTONUP
- *   right click (ContextMenu)           WM_RBUTTONDOWN, then WM_RBUTTONUP
- *   double click (SecondaryActivate)    WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP
- * The host's click point becomes the pointer's position (GetCursorPos). An icon is named by its
- * owner window and uID; the tooltip is read as at most 64 characters, also when szTip has no
- * terminating zero. */
+ *   left click (a host's Activate, the tray's button 1)   WM_LBUTTONDOWN, then WM_LBUTTONUP
+ *   a second left click within 500 ms and 4 pixels        WM_LBUTTONDBLCLK, then WM_LBUTTONUP
+ *   right click (ContextMenu, the tray's button 3)        WM_RBUTTONDOWN, then WM_RBUTTONUP
+ *   middle click (SecondaryActivate, the tray's button 2) WM_LBUTTONDOWN, WM_LBUTTONUP,
+ *                                                          WM_LBUTTONDBLCLK, WM_LBUTTONUP
+ * The click's point on the screen becomes the pointer's position (GetCursorPos) until the
+ * pointer moves. A host's Scroll is ignored. An icon is named by its owner window and uID; the
+ * tooltip is read as at most 64 characters, also when szTip has no terminating zero. */
 
 typedef struct _NOTIFYICONDATAA {
     DWORD cbSize;               /* sizeof(NOTIFYICONDATAA), or at least offsetof(szTip) + 64 */
@@ -84,6 +95,23 @@ typedef struct _NOTIFYICONDATAA {
  * none). FALSE also for a NULL or too small data block. An icon with no image (hIcon NULL or
  * not an icon) is shown without pixels. */
 BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+
+/* Icon menus that the desktop shows itself (an addition of this port). Panels that speak
+ * com.canonical.dbusmenu (Xfce's, KDE's, the AppIndicator hosts) draw an icon's menu themselves
+ * and show it at once on a right click, from the copy they were given before. This gives the
+ * notification area that copy of the icon's menu: the lines of a CreatePopupMenu menu (labels,
+ * with '&' marking the access key; separators; dimmed and checked states), or NULL for none (such
+ * a panel then shows an empty menu). Call it again after every change of the menu. From the
+ * first call on, when such a panel is about to show the menu the owner receives WM_CONTEXTMENU
+ * as the icon's mouse message instead of the right click, and answers it by calling this again
+ * with the menu to show (or NULL); the panel waits up to 2 seconds for that answer, and shows
+ * the change in the menu it opened. A choice from the panel's menu arrives as the mouse message
+ * MAKELONG(WM_COMMAND, the item's identifier). Panels do not say when their menu closes without
+ * a choice. Elsewhere (hosts that call ContextMenu, the legacy tray, the headless display) the
+ * right click arrives as a right click, and the program shows its menu with TrackPopupMenu.
+ * FALSE for an icon that does not exist (ERROR_INVALID_PARAMETER) or a handle that names no
+ * menu (ERROR_INVALID_MENU_HANDLE). */
+BOOL Shell_NotifyIconMenu(HWND owner, UINT id, HMENU menu);
 
 /* ---- Opening documents ----------------------------------------------------------------------- */
 

@@ -153,6 +153,7 @@ typedef LRESULT (*WNDPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 #define WM_DESTROY       0x0002
 #define WM_SIZE          0x0005
 #define WM_CLOSE         0x0010
+#define WM_CONTEXTMENU   0x007B
 #define WM_KEYDOWN       0x0100
 #define WM_KEYUP         0x0101
 #define WM_CHAR          0x0102

@@ -46,6 +46,14 @@ bool g_open = false;
 bool g_failed = false;     // the screen could not be opened; said once, refused from then on
 bool g_operatorAttached = false;
 
+// Whether a screen may be reached: RTE_DISPLAY names it, or DISPLAY or WAYLAND_DISPLAY is set.
+bool ScreenNamed() {
+    const char *name = std::getenv("RTE_DISPLAY");
+    const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
+    return (name != nullptr && name[0] != '\0') || (x11 != nullptr && x11[0] != '\0') ||
+           (wayland != nullptr && wayland[0] != '\0');
+}
+
 // Starts the screen display (main thread, g_openLock held). False with a reason.
 bool StartScreen(std::string *error) {
     const char *name = std::getenv("RTE_DISPLAY");
@@ -54,12 +62,9 @@ bool StartScreen(std::string *error) {
         UseDisplay(WebDisplay());
         return true;
     }
-    if (name == nullptr || name[0] == '\0') {
-        const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
-        if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
-            *error = "no screen display is reachable (DISPLAY and WAYLAND_DISPLAY are not set); set RTE_DISPLAY=headless to run without a screen";
-            return false;
-        }
+    if (!ScreenNamed()) {
+        *error = "no screen display is reachable (DISPLAY and WAYLAND_DISPLAY are not set); set RTE_DISPLAY=headless to run without a screen";
+        return false;
     }
     if (!SdlDisplay().start(error)) return false;
     UseDisplay(SdlDisplay());
@@ -130,6 +135,11 @@ extern "C" int MessagePopup(const char *title, const char *message) {
     return 0;
 }
 
+// The screen chosen counts before it opens: a program whose only face is its tray icon shows no
+// panel, and its icon still belongs on the screen's desktop.
 extern "C" int RteScreenDisplay(void) {
-    return std::strcmp(rte::internal::Display().name, "headless") != 0 ? 1 : 0;
+    using namespace rte::internal;
+    if (&Display() == &SdlDisplay()) return 1;
+    std::lock_guard<std::mutex> hold(g_openLock);
+    return g_chosen == Chosen::Screen && !g_failed && ScreenNamed() ? 1 : 0;
 }

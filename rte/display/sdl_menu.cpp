@@ -1,7 +1,9 @@
 // rte/display/sdl_menu.cpp - the screen display's popup menu: a borderless window of its own at
 // the menu's place while a menu of the main thread is open, drawn by the engine's renderer, and
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
-// open, a click on one of the panels' windows dismisses it and keys go to it.
+// open, a click on one of the panels' windows dismisses it and keys go to it. A menu opened while
+// none of the program's windows has the keyboard (a tray icon's menu) takes the keyboard once it
+// shows, and is dismissed when it loses it to another program (the operator turned away).
 #include <cmath>
 #include <mutex>
 
@@ -17,6 +19,10 @@ namespace {
 
 SDL_Window *g_menuWindow = nullptr;
 int g_menuLeft = 0, g_menuTop = 0;  // the shown menu's corner on the screen (panel pixels)
+// Who has the keys: the program's window; or none when the menu opened (Wanted), asked for once
+// the menu shows, so that a window of the program activated meanwhile keeps them (Asked); or
+// the menu (Taken).
+enum class Keyboard { Program, Wanted, Asked, Taken } g_menuKeyboard = Keyboard::Program;
 
 int Scaled(int v) { return static_cast<int>(std::lround(v * Scale())); }
 
@@ -57,6 +63,7 @@ bool SyncMenuWindow() {
     g_menuLeft = left;
     g_menuTop = top;
     SDL_RaiseWindow(g_menuWindow);
+    g_menuKeyboard = SDL_GetKeyboardFocus() == nullptr ? Keyboard::Wanted : Keyboard::Program;
     // Clicks beside the menu come here too where the window system allows it.
     SDL_CaptureMouse(SDL_TRUE);
     return true;
@@ -93,6 +100,21 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
     };
     int sx = 0, sy = 0;
     switch (e.type) {
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID != menuId) return false;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED && g_menuKeyboard == Keyboard::Wanted) {
+            g_menuKeyboard = SDL_GetKeyboardFocus() == nullptr ? Keyboard::Asked : Keyboard::Program;
+            if (g_menuKeyboard == Keyboard::Asked) SDL_SetWindowInputFocus(g_menuWindow);
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && g_menuKeyboard == Keyboard::Asked) {
+            g_menuKeyboard = Keyboard::Taken;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && g_menuKeyboard == Keyboard::Taken) {
+            // To another program: the operator turned away. To one of this program's windows
+            // (its panel activated): the menu stays, as a panel's menu does.
+            SDL_Window *now = SDL_GetKeyboardFocus();
+            if (now == nullptr || now == g_menuWindow) MenuDismiss();
+            g_menuKeyboard = Keyboard::Program;
+        }
+        return false;
     case SDL_MOUSEMOTION:
         onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy);
         MenuPointerAt(sx, sy);

@@ -15,6 +15,10 @@ namespace {
 struct Pointer {
     int screenX = 0, screenY = 0;
     bool left = false, right = false;
+    // A point told by RteSetPointerScreenPos wins over the real pointer until the real pointer
+    // leaves where it was when the told point was first read (realX, realY; unknown until then).
+    bool told = false, realKnown = false;
+    int realX = 0, realY = 0;
 };
 Pointer g_pointer;  // guarded by ModelLock()
 
@@ -37,6 +41,7 @@ void MoveTo(int panel, int x, int y) {
     PanelOrigin(panel, &ox, &oy);
     g_pointer.screenX = ox + x;
     g_pointer.screenY = oy + y;
+    g_pointer.told = false;
 }
 
 }  // namespace
@@ -143,10 +148,20 @@ extern "C" const char *RteGetDroppedFile(int index) {
 extern "C" void RteGetPointerScreenPos(int *x, int *y) {
     int sx = 0, sy = 0;
     ScreenPointerSource source = g_screenSource.load();
-    if (source == nullptr || !source(&sx, &sy)) {
+    bool real = source != nullptr && source(&sx, &sy);
+    {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
-        sx = g_pointer.screenX;
-        sy = g_pointer.screenY;
+        Pointer &p = g_pointer;
+        if (real && p.told && !p.realKnown) {
+            p.realKnown = true;
+            p.realX = sx;
+            p.realY = sy;
+        }
+        if (real && p.told && (sx != p.realX || sy != p.realY)) p.told = false;
+        if (!real || p.told) {
+            sx = p.screenX;
+            sy = p.screenY;
+        }
     }
     if (x != nullptr) *x = sx;
     if (y != nullptr) *y = sy;
@@ -156,4 +171,6 @@ extern "C" void RteSetPointerScreenPos(int x, int y) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     g_pointer.screenX = x;
     g_pointer.screenY = y;
+    g_pointer.told = true;
+    g_pointer.realKnown = false;
 }

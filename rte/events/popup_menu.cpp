@@ -134,6 +134,9 @@ using namespace rte::internal;
 
 extern "C" int RteTrackPopupMenu(const RteMenuItem *items, int count, int x, int y, int alignment) {
     if (items == nullptr || count <= 0) return 0;
+    // A menu shows on the chosen screen even when no panel opened it yet (a program whose only
+    // face is its tray icon); without a screen it is answered as below.
+    if (CurrThreadId() == MainThreadId() && g_answerer.load() == nullptr) OpenDisplayForMenu();
     try {
         {
             Lock hold(ModelLock());

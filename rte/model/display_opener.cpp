@@ -15,6 +15,11 @@ std::atomic<DisplayOpener> g_displayOpener{nullptr};
 
 void SetDisplayOpener(DisplayOpener opener) { g_displayOpener.store(opener); }
 
+int OpenDisplayForMenu() {
+    DisplayOpener open = g_displayOpener.load();
+    return open != nullptr ? open() : 0;
+}
+
 // The opener runs with no lock of the model held: opening a screen may take a while.
 int OpenDisplayForPanel(int panel) {
     {

@@ -46,6 +46,11 @@ void OpenMenu(const RteMenuItem *items, int count, int x, int y, int alignment) 
     m.height = top + kMenuInset;
     m.left = (alignment & RTE_MENU_ALIGN_RIGHT) ? x - m.width : x;
     m.top = (alignment & RTE_MENU_ALIGN_BOTTOM) ? y - m.height : y;
+    // Kept inside the screen's usable area (a menu asked for above a top panel opens below it).
+    int areaTop, areaLeft, areaHeight, areaWidth;
+    ScreenArea(&areaTop, &areaLeft, &areaHeight, &areaWidth);
+    m.left = std::max(areaLeft, std::min(m.left, areaLeft + areaWidth - m.width));
+    m.top = std::max(areaTop, std::min(m.top, areaTop + areaHeight - m.height));
     m.hover = -1;
     m.answered = false;
     m.result = 0;

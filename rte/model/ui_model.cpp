@@ -178,6 +178,21 @@ void SetVisible(Panel &p, bool visible) {
 
 void SetScreenAreaHook(ScreenAreaHook hook) { g_screenArea.store(hook); }
 
+void ScreenArea(int *top, int *left, int *height, int *width) {
+    *top = 0;
+    *left = 0;
+    *height = 768;  // the headless screen
+    *width = 1024;
+    ScreenAreaHook screen = g_screenArea.load();
+    int t, l, h, w;
+    if (screen != nullptr && screen(&t, &l, &h, &w)) {
+        *top = t;
+        *left = l;
+        *height = h;
+        *width = w;
+    }
+}
+
 // Z-order: every panel carries a key, lower in front, compared only among siblings (the panels
 // of one parent; the top-level panels). A new panel gets a key below every key given before,
 // so it comes in front; moving a panel renumbers its siblings 0, 1, 2, ... in their new order.
@@ -652,18 +667,12 @@ extern "C" int SetPanelPos(int panel, int top, int left) {
     std::lock_guard<std::recursive_mutex> hold(ModelLock());
     Panel *p = FindPanel(panel);
     if (p == nullptr) return Fail("SetPanelPos", UIE_BAD_PANEL);
-    int areaTop = 0, areaLeft = 0, areaHeight = 768, areaWidth = 1024;  // the headless screen
+    int areaTop = 0, areaLeft = 0, areaHeight, areaWidth;
     if (Panel *parent = FindPanel(p->parent)) {
         areaHeight = parent->height;
         areaWidth = parent->width;
-    } else if (ScreenAreaHook screen = g_screenArea.load()) {
-        int t, l, h, w;
-        if (screen(&t, &l, &h, &w)) {
-            areaTop = t;
-            areaLeft = l;
-            areaHeight = h;
-            areaWidth = w;
-        }
+    } else {
+        ScreenArea(&areaTop, &areaLeft, &areaHeight, &areaWidth);
     }
     p->top = top == VAL_AUTO_CENTER ? areaTop + (areaHeight - p->height) / 2 : top;
     p->left = left == VAL_AUTO_CENTER ? areaLeft + (areaWidth - p->width) / 2 : left;

@@ -159,6 +159,8 @@ unsigned long ModelChangeCount();
 // display in use (set by it; false or no hook: the headless display's 1024 x 768 at 0, 0).
 using ScreenAreaHook = bool (*)(int *top, int *left, int *height, int *width);
 void SetScreenAreaHook(ScreenAreaHook hook);
+// That area: the hook's, else the headless screen's.
+void ScreenArea(int *top, int *left, int *height, int *width);
 
 // The display in use learns here when a top-level panel is shown or hidden (it sets the hooks
 // when it starts; null hooks do nothing, as on the headless display). Hooks run with
@@ -172,6 +174,8 @@ void SetDisplayOpener(DisplayOpener opener);
 // What DisplayPanel and InstallPopup call first (rte/model/display_opener.cpp): UIE_BAD_PANEL
 // for a panel that does not exist, else the opener's result (0 without an opener).
 int OpenDisplayForPanel(int panel);
+// What RteTrackPopupMenu calls first (no lock held): the opener's result, 0 without one.
+int OpenDisplayForMenu();
 
 // A new, unique token for a top-level panel's window (ATTR_SYSTEM_WINDOW_HANDLE).
 void *NewWindowToken();

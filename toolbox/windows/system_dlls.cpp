@@ -12,9 +12,10 @@ SystemDll g_kernel32 = {"kernel32.dll", "Tessellan library lock on KERNEL32.DLL 
                         kKernel32Functions, 1, g_kernel32Functions};
 
 const char *const kShell32Functions[] = {"DragQueryFile",   "DragQueryPoint",    "DragAcceptFiles",
-                                         "DragFinish",      "Shell_NotifyIconA", "ShellExecuteExA"};
-FARPROC g_shell32Functions[6];
-SystemDll g_shell32 = {"shell32.dll", "Tessellan library lock on SHELL32.DLL handle - %d", kShell32Functions, 6,
+                                         "DragFinish",      "Shell_NotifyIconA", "ShellExecuteExA",
+                                         "Shell_NotifyIconMenu"};
+FARPROC g_shell32Functions[7];
+SystemDll g_shell32 = {"shell32.dll", "Tessellan library lock on SHELL32.DLL handle - %d", kShell32Functions, 7,
                        g_shell32Functions};
 
 // FARPROC stands for any function; cast through the generic function type to the real one.
@@ -87,6 +88,17 @@ extern "C" int CallShellNotifyIcon(unsigned int operation, NOTIFYICONDATAA *data
         return status;
     }
     BOOL ok = Function<BOOL (*)(DWORD, PNOTIFYICONDATAA)>(g_shell32Functions[4])(operation, data);
+    if (result != nullptr) *result = ok;
+    return 0;
+}
+
+extern "C" int CallShellNotifyIconMenu(HWND owner, unsigned int id, HMENU menu, int *result) {
+    int status = LoadSystemDll(&g_shell32);
+    if (status != 0) {
+        if (result != nullptr) *result = 0;
+        return status;
+    }
+    BOOL ok = Function<BOOL (*)(HWND, UINT, HMENU)>(g_shell32Functions[6])(owner, id, menu);
     if (result != nullptr) *result = ok;
     return 0;
 }

@@ -30,6 +30,8 @@ int CallDragQueryPoint(HDROP drop, POINT *point, int *result);
 int CallDragFinish(HDROP drop);
 /* Shell_NotifyIconA with operation NIM_ADD (0), NIM_MODIFY (1) or NIM_DELETE (2). */
 int CallShellNotifyIcon(unsigned int operation, NOTIFYICONDATAA *data, int *result);
+/* Shell_NotifyIconMenu (this port's addition): the icon's menu for desktops that show it. */
+int CallShellNotifyIconMenu(HWND owner, unsigned int id, HMENU menu, int *result);
 /* ShellExecuteExA. */
 int CallShellExecuteEx(SHELLEXECUTEINFOA *info, int *result);
 

@@ -80,6 +80,17 @@ bool Notify(unsigned int operation, NOTIFYICONDATAA *data) {
     return CallShellNotifyIcon(operation, data, &ok) == 0 && ok != 0;
 }
 
+// Gives the notification area the icon's menu as it is now, for desktops that show icon menus
+// themselves: the menu when one is attached and visible and shown is true, else none.
+void ShareMenu(const TrayIcon *icon, bool shown = true) {
+    HMENU menu = shown && icon->menuVisible ? icon->menu : nullptr;
+    int ok = 0;
+    CallShellNotifyIconMenu(trayWindow, static_cast<unsigned int>(icon->iconHandle), menu, &ok);
+}
+void ShareMenuOf(int iconHandle) {
+    if (const TrayIcon *icon = FindIcon(iconHandle)) ShareMenu(icon);
+}
+
 void TrayIconMessageHandler(int panel, int message, unsigned int *wParam, unsigned int *lParam, void *data);
 
 int TrayIconMessageHandlerEntry(int panel, int message, unsigned int *wParam, unsigned int *lParam, void *data) {
@@ -134,6 +145,14 @@ void DiscardTrayIconPanelIfUnused() {
     DiscardPanel(panel);
 }
 
+// A desktop that shows the icon's menu itself is about to (WM_CONTEXTMENU): the right click's
+// events, and in between the menu it is to show, none when the callback asked for none.
+void AnswerDesktopMenu(int handle, TrayIconCallbackPtr callback) {
+    bool none = callback(handle, EVENT_RIGHT_CLICK, 0) != 0;
+    if (const TrayIcon *icon = FindIcon(handle)) ShareMenu(icon, !none);
+    callback(handle, EVENT_RIGHT_MOUSE_UP, 0);
+}
+
 void TrayIconMessageHandler(int, int, unsigned int *wParam, unsigned int *lParam, void *) {
     if (trayMenuTracking) return;
     POINT cursor{};
@@ -141,6 +160,15 @@ void TrayIconMessageHandler(int, int, unsigned int *wParam, unsigned int *lParam
     // A click queued for an icon that was removed meanwhile is dropped.
     TrayIcon *icon = FindIcon(static_cast<int>(*wParam));
     if (icon == nullptr) return;
+    // What a desktop that shows icon menus itself reports: its request, and the item chosen.
+    if (LOWORD(*lParam) == WM_CONTEXTMENU) {
+        AnswerDesktopMenu(icon->iconHandle, icon->callback);
+        return;
+    }
+    if (LOWORD(*lParam) == WM_COMMAND) {
+        icon->callback(icon->iconHandle, EVENT_TRAY_MENU_ITEM, HIWORD(*lParam));
+        return;
+    }
     int event;
     bool wantMenu = false;
     switch (*lParam) {
@@ -245,6 +273,7 @@ extern "C" int InstallSysTrayIcon(const char *iconFile, const char *toolTipText,
         DiscardTrayIconPanelIfUnused();
         return TOOLBOX_ERR_SYSTEM;
     }
+    ShareMenuOf(handle);
     *iconHandle = handle;
     return 0;
 }
@@ -315,6 +344,7 @@ extern "C" int AttachTrayIconMenu(int iconHandle) {
     if (icon->menu) DestroyMenu(icon->menu);  // a second menu replaces the first, which would leak
     icon->menu = CreatePopupMenu();
     icon->menuVisible = icon->menu != nullptr ? 1 : 0;
+    ShareMenu(icon);
     return icon->menu != nullptr ? 0 : TOOLBOX_ERR_SYSTEM;
 }
 
@@ -326,6 +356,7 @@ extern "C" int DetachTrayIconMenu(int iconHandle) {
     TrayIcon *icon = FindIcon(iconHandle);
     icon->menu = nullptr;
     icon->menuVisible = 0;
+    ShareMenu(icon);
     return 0;
 }
 
@@ -336,10 +367,13 @@ extern "C" int SetTrayIconMenuAttr(int iconHandle, int attribute, int value) {
     if (attribute == ATTR_TRAY_MENU_DEFAULT_ITEM) {
         if (value < 0 || value > GetMenuItemCount(menu)) return UIE_BAD_VALUE;
         UINT item = value == 0 ? static_cast<UINT>(-1) : static_cast<UINT>(value);
-        return SetMenuDefaultItem(menu, item, FALSE) ? 0 : TOOLBOX_ERR_SYSTEM;
+        if (!SetMenuDefaultItem(menu, item, FALSE)) return TOOLBOX_ERR_SYSTEM;
+        ShareMenuOf(iconHandle);
+        return 0;
     }
     if (attribute == ATTR_VISIBLE) {
         FindIcon(iconHandle)->menuVisible = value != 0 ? 1 : 0;
+        ShareMenuOf(iconHandle);
         return 0;
     }
     return UIE_BAD_ATTRIBUTE;
@@ -381,7 +415,9 @@ extern "C" int InsertTrayIconMenuItem(int iconHandle, const char *itemLabel, int
     } else {
         info.fType = MFT_SEPARATOR;
     }
-    return InsertMenuItemA(menu, static_cast<UINT>(count), TRUE, &info) ? 0 : TOOLBOX_ERR_SYSTEM;
+    if (!InsertMenuItemA(menu, static_cast<UINT>(count), TRUE, &info)) return TOOLBOX_ERR_SYSTEM;
+    ShareMenuOf(iconHandle);
+    return 0;
 }
 
 extern "C" int SetTrayIconMenuItemAttr(int iconHandle, int itemIndex, int attribute, int value) {
@@ -400,6 +436,7 @@ extern "C" int SetTrayIconMenuItemAttr(int iconHandle, int itemIndex, int attrib
     info.fMask = MIIM_STATE;
     info.fState = state;
     if (!SetMenuItemInfoA(menu, static_cast<UINT>(itemIndex), FALSE, &info)) return TOOLBOX_ERR_SYSTEM;
+    ShareMenuOf(iconHandle);
     return status;
 }
 

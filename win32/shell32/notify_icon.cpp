@@ -1,14 +1,15 @@
-// Shell_NotifyIconA: the icons of the owners' windows, kept here by owner and id, shown by the
-// engine's own notification area on the headless display and by the desktop's
-// StatusNotifierItem host otherwise; clicks come back as posted callback messages.
+// Shell_NotifyIconA and Shell_NotifyIconMenu: the icons of the owners' windows, kept here by
+// owner and id, shown by the engine's own notification area on the headless display and by the
+// desktop's area (notify_icon_desktop.cpp) on a screen; what the areas saw on an icon comes
+// back here and goes to its owner as posted callback messages.
 #include "win32/engine_seam_internal.h"
 #include "win32/shell32/notify_icon_internal.h"
 #include "win32/shell32/notify_icon_testing.h"
 #include "win32/shellapi.h"
-#include "win32/user32/icons_internal.h"
 
 #include <atomic>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -18,55 +19,73 @@
 namespace win32::shell32 {
 namespace {
 
+// Two left presses at most this far apart in time (seconds) and space (pixels) are a double
+// click: the engine's panels use the same time.
+constexpr double kDoubleClickTime = 0.5;
+constexpr int kDoubleClickDistance = 4;
+
 struct Icon {
-    UINT flags = 0;               // NIF_ flags ever given
     UINT callbackMessage = 0;
-    bool onBus = false;           // shown by the session bus's host (else the engine's area)
+    bool onDesktop = false;       // shown by the desktop's area (else the engine's)
     IconLook look;
+    IconMenu menu;
+    // The last press, for telling double clicks: its button (-1: none to pair with), time, point.
+    int pressButton = -1;
+    double pressTime = 0;
+    int pressX = 0, pressY = 0;
 };
 
 std::mutex g_lock;
 std::map<std::pair<uintptr_t, UINT>, Icon> g_icons;  // under g_lock
-std::atomic<bool> g_forceBus{false};
+std::atomic<bool> g_forceDesktop{false};
 std::once_flag g_clickHookSet;
 
 std::pair<uintptr_t, UINT> Key(HWND owner, UINT id) { return {reinterpret_cast<uintptr_t>(owner), id}; }
 
-bool UseBus() { return g_forceBus.load() || RteScreenDisplay() != 0; }
+bool UseDesktop() { return g_forceDesktop.load() || RteScreenDisplay() != 0; }
 
-// The engine's area: a script's click.
-void EngineClick(void *owner, unsigned int id, int click) { ClickIcon(static_cast<HWND>(owner), id, click, -1, -1); }
+void Post(HWND owner, UINT message, UINT id, UINT mouse) { PostMessageA(owner, message, id, static_cast<LPARAM>(mouse)); }
+
+// The icon's callback message (0: none, or no such icon), under g_lock.
+UINT CallbackMessage(HWND owner, UINT id) {
+    auto it = g_icons.find(Key(owner, id));
+    return it == g_icons.end() ? 0 : it->second.callbackMessage;
+}
+
+// The engine area's clicks, from an operator script.
+void EngineClick(void *owner, unsigned int id, int click) {
+    Gesture gesture = click == RTE_TRAY_RIGHT ? Gesture::RightClick : click == RTE_TRAY_DOUBLE ? Gesture::DoubleClick
+                                                                                            : Gesture::Click;
+    ReportGesture(static_cast<HWND>(owner), id, gesture, -1, -1);
+}
 
 // Takes what the data block sets into look (the tip bounded by its 64-byte field).
 void TakeLook(const NOTIFYICONDATAA &data, IconLook *look) {
     if (data.uFlags & NIF_TIP) look->tip.assign(data.szTip, strnlen(data.szTip, sizeof data.szTip));
-    if (data.uFlags & NIF_ICON) {
-        look->hasImage = win32::user32::IconPixels(data.hIcon, &look->width, &look->height, &look->argb);
-        if (!look->hasImage) {
-            look->width = look->height = 0;
-            look->argb.clear();
-        }
-    }
+    if ((data.uFlags & NIF_ICON) && !win32::user32::IconImages(data.hIcon, &look->images)) look->images.clear();
+}
+
+bool EngineShow(HWND owner, UINT id, const IconLook &look) {
+    return RteTrayIconSet(owner, id, look.tip.c_str(), look.images.empty() ? 0 : 1) == 0;
 }
 
 BOOL Add(const NOTIFYICONDATAA &data) {
     if (!IsWindow(data.hWnd)) return FALSE;
     Icon icon;
-    icon.flags = data.uFlags;
     icon.callbackMessage = (data.uFlags & NIF_MESSAGE) ? data.uCallbackMessage : 0;
     TakeLook(data, &icon.look);
-    icon.onBus = UseBus();
+    icon.onDesktop = UseDesktop();
     {
         std::lock_guard<std::mutex> hold(g_lock);
         if (g_icons.count(Key(data.hWnd, data.uID)) != 0) return FALSE;
         g_icons.emplace(Key(data.hWnd, data.uID), icon);
     }
     bool shown;
-    if (icon.onBus) {
-        shown = BusAddIcon(data.hWnd, data.uID, icon.look);
+    if (icon.onDesktop) {
+        shown = DesktopAddIcon(data.hWnd, data.uID, icon.look, icon.menu);
     } else {
         std::call_once(g_clickHookSet, [] { RteSetTrayClickHook(EngineClick); });
-        shown = RteTrayIconSet(data.hWnd, data.uID, icon.look.tip.c_str(), icon.look.hasImage) == 0;
+        shown = EngineShow(data.hWnd, data.uID, icon.look);
     }
     if (!shown) {
         std::lock_guard<std::mutex> hold(g_lock);
@@ -84,30 +103,32 @@ BOOL Modify(const NOTIFYICONDATAA &data) {
         if (it == g_icons.end()) return FALSE;
         changed = it->second;
     }
-    changed.flags |= data.uFlags;
     if (data.uFlags & NIF_MESSAGE) changed.callbackMessage = data.uCallbackMessage;
     TakeLook(data, &changed.look);
-    bool shown = changed.onBus ? BusChangeIcon(data.hWnd, data.uID, changed.look)
-                               : RteTrayIconSet(data.hWnd, data.uID, changed.look.tip.c_str(), changed.look.hasImage) == 0;
-    if (!shown) return FALSE;
+    if (changed.onDesktop) {
+        DesktopChangeIcon(data.hWnd, data.uID, changed.look);  // the desktop's area always takes it
+    } else if (!EngineShow(data.hWnd, data.uID, changed.look)) {
+        return FALSE;
+    }
     std::lock_guard<std::mutex> hold(g_lock);
     auto it = g_icons.find(Key(data.hWnd, data.uID));
     if (it == g_icons.end()) return FALSE;  // deleted meanwhile
-    it->second = std::move(changed);
+    it->second.callbackMessage = changed.callbackMessage;
+    it->second.look = std::move(changed.look);
     return TRUE;
 }
 
 BOOL Delete(const NOTIFYICONDATAA &data) {
-    bool onBus;
+    bool onDesktop;
     {
         std::lock_guard<std::mutex> hold(g_lock);
         auto it = g_icons.find(Key(data.hWnd, data.uID));
         if (it == g_icons.end()) return FALSE;
-        onBus = it->second.onBus;
+        onDesktop = it->second.onDesktop;
         g_icons.erase(it);
     }
-    if (onBus) {
-        BusRemoveIcon(data.hWnd, data.uID);
+    if (onDesktop) {
+        DesktopRemoveIcon(data.hWnd, data.uID);
     } else {
         int old = SetBreakOnLibraryErrors(0);
         RteTrayIconRemove(data.hWnd, data.uID);
@@ -116,27 +137,128 @@ BOOL Delete(const NOTIFYICONDATAA &data) {
     return TRUE;
 }
 
+// The menu's lines as the desktop is given them; false for a handle that names no menu.
+bool CopyMenu(HMENU menu, std::vector<IconMenuLine> *lines) {
+    int count = GetMenuItemCount(menu);
+    if (count < 0) return false;
+    for (int i = 0; i < count; ++i) {
+        char label[256];
+        MENUITEMINFOA info;
+        std::memset(&info, 0, sizeof info);
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
+        info.dwTypeData = label;
+        info.cch = sizeof label;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) return false;
+        IconMenuLine line;
+        line.separator = (info.fType & MFT_SEPARATOR) != 0;
+        if (!line.separator) line.label = label;
+        line.command = info.wID;
+        line.checked = (info.fState & MFS_CHECKED) != 0;
+        line.dimmed = (info.fState & MFS_GRAYED) != 0;
+        line.isDefault = (info.fState & MFS_DEFAULT) != 0;
+        lines->push_back(std::move(line));
+    }
+    return true;
+}
+
+BOOL SetMenu(HWND owner, UINT id, HMENU menu) {
+    IconMenu copy;
+    copy.asksForMenus = true;
+    if (menu != nullptr && !CopyMenu(menu, &copy.lines)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return FALSE;
+    }
+    bool onDesktop;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        auto it = g_icons.find(Key(owner, id));
+        if (it == g_icons.end()) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        it->second.menu = copy;
+        onDesktop = it->second.onDesktop;
+    }
+    if (onDesktop) DesktopChangeMenu(owner, id, copy);
+    return TRUE;
+}
+
 }  // namespace
 
-void ClickIcon(HWND owner, UINT id, int click, int x, int y) {
+void ReportGesture(HWND owner, UINT id, Gesture gesture, int x, int y) {
     UINT message;
+    bool asksForMenus;
     {
         std::lock_guard<std::mutex> hold(g_lock);
         auto it = g_icons.find(Key(owner, id));
         if (it == g_icons.end() || it->second.callbackMessage == 0) return;
         message = it->second.callbackMessage;
+        asksForMenus = it->second.menu.asksForMenus;
     }
     if (x >= 0 && y >= 0) RteSetPointerScreenPos(x, y);
-    static const UINT kLeft[] = {WM_LBUTTONDOWN, WM_LBUTTONUP};
-    static const UINT kRight[] = {WM_RBUTTONDOWN, WM_RBUTTONUP};
-    static const UINT kDouble[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
-    const UINT *mouse = click == RTE_TRAY_RIGHT ? kRight : click == RTE_TRAY_DOUBLE ? kDouble : kLeft;
-    size_t count = click == RTE_TRAY_DOUBLE ? 4 : 2;
-    for (size_t i = 0; i < count; ++i) PostMessageA(owner, message, id, static_cast<LPARAM>(mouse[i]));
+    switch (gesture) {
+    case Gesture::Click:
+        Post(owner, message, id, WM_LBUTTONDOWN);
+        Post(owner, message, id, WM_LBUTTONUP);
+        break;
+    case Gesture::Activate:
+        ReportButton(owner, id, 0, true, x, y);
+        ReportButton(owner, id, 0, false, x, y);
+        break;
+    case Gesture::RightClick:
+        Post(owner, message, id, WM_RBUTTONDOWN);
+        Post(owner, message, id, WM_RBUTTONUP);
+        break;
+    case Gesture::DoubleClick:
+        for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(owner, message, id, mouse);
+        break;
+    case Gesture::MenuWanted:
+        if (!asksForMenus) {
+            ReportGesture(owner, id, Gesture::RightClick, x, y);
+        } else {
+            Post(owner, message, id, WM_CONTEXTMENU);
+        }
+        break;
+    }
+}
+
+void ReportButton(HWND owner, UINT id, int button, bool down, int x, int y) {
+    UINT message, mouse;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        auto it = g_icons.find(Key(owner, id));
+        if (it == g_icons.end() || it->second.callbackMessage == 0) return;
+        Icon &icon = it->second;
+        message = icon.callbackMessage;
+        mouse = button == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+        if (down) {
+            double now = Timer();
+            bool pairs = icon.pressButton == button && now - icon.pressTime <= kDoubleClickTime &&
+                         std::abs(x - icon.pressX) <= kDoubleClickDistance && std::abs(y - icon.pressY) <= kDoubleClickDistance;
+            if (pairs) mouse = button == 0 ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+            // A third press starts afresh, as after a double click on Windows.
+            icon.pressButton = pairs ? -1 : button;
+            icon.pressTime = now;
+            icon.pressX = x;
+            icon.pressY = y;
+        }
+    }
+    if (x >= 0 && y >= 0) RteSetPointerScreenPos(x, y);
+    Post(owner, message, id, mouse);
+}
+
+void ReportMenuChoice(HWND owner, UINT id, UINT command) {
+    UINT message;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        message = CallbackMessage(owner, id);
+    }
+    if (message != 0) Post(owner, message, id, MAKELONG(WM_COMMAND, command));
 }
 
 namespace testing {
-void UseSessionBusArea(bool on) { g_forceBus.store(on); }
+void UseDesktopArea(bool on) { g_forceDesktop.store(on); }
 }  // namespace testing
 
 }  // namespace win32::shell32
@@ -155,6 +277,15 @@ extern "C" BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data) {
         case NIM_DELETE: return Delete(*data);
         default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
         }
+    } catch (const std::bad_alloc &) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+}
+
+extern "C" BOOL Shell_NotifyIconMenu(HWND owner, UINT id, HMENU menu) {
+    try {
+        return SetMenu(owner, id, menu);
     } catch (const std::bad_alloc &) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;

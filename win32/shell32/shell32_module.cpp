@@ -20,6 +20,7 @@ const Win32Export kShell32Exports[] = {
     {"DragAcceptFiles", Export(&DragAcceptFiles)},
     {"DragFinish", Export(&DragFinish)},
     {"Shell_NotifyIconA", Export(&Shell_NotifyIconA)},
+    {"Shell_NotifyIconMenu", Export(&Shell_NotifyIconMenu)},
     {"ShellExecuteExA", Export(&ShellExecuteExA)},
 };
 

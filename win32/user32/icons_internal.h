@@ -10,9 +10,19 @@
 
 namespace win32::user32 {
 
-// An icon's size and pixels, rows top to bottom, each pixel 0xAARRGGBB (not premultiplied).
-// False for a handle that names no icon.
+// An image: its size and pixels, rows top to bottom, each pixel 0xAARRGGBB (not premultiplied).
+struct IconImage {
+    int width = 0, height = 0;
+    std::vector<uint32_t> argb;
+};
+
+// The icon as LoadImageA was asked for it (LR_DEFAULTSIZE: 32 x 32). False for a handle that
+// names no icon.
 bool IconPixels(HICON icon, int *width, int *height, std::vector<uint32_t> *argb);
+// Every image the icon's file holds, each at its own size, smallest first (of two of one size,
+// the one with more colours); the loaded image alone when none of them decodes. False for a
+// handle that names no icon.
+bool IconImages(HICON icon, std::vector<IconImage> *images);
 
 }  // namespace win32::user32
 
