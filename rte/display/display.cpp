@@ -45,6 +45,7 @@ Chosen g_chosen = Chosen::None;
 bool g_open = false;
 bool g_failed = false;     // the screen could not be opened; said once, refused from then on
 bool g_operatorAttached = false;
+std::string g_driver;      // the window system the screen display reached
 
 // Starts the screen display (main thread, g_openLock held). False with a reason.
 bool StartScreen(std::string *error) {
@@ -108,8 +109,13 @@ int OpenDisplay() {
         return UIE_NO_DISPLAY;
     }
     g_open = true;
+    if (const char *diagnostics = std::getenv("RTE_DIAGNOSTICS"); diagnostics != nullptr && diagnostics[0] == '1') {
+        std::fprintf(stderr, "rte: display opened: sdl on %s\n", g_driver.c_str());
+    }
     return 0;
 }
+
+void SetDisplayDriverName(const char *driver) { g_driver = driver; }
 
 }  // namespace rte::internal
 
@@ -123,6 +129,13 @@ extern "C" int MessagePopup(const char *title, const char *message) {
     if (int rc = rte::internal::OpenDisplay(); rc < 0) return rte::internal::Fail("MessagePopup", rc);
     rte::internal::Display().messagePopup(title, message);
     return 0;
+}
+
+extern "C" const char *RteDisplayDriver(void) {
+    using namespace rte::internal;
+    std::lock_guard<std::mutex> hold(g_openLock);
+    if (!g_open) return "";
+    return g_chosen == Chosen::Screen ? g_driver.c_str() : Display().name;
 }
 
 extern "C" int RteScreenDisplay(void) {

@@ -1,7 +1,8 @@
 // rte/display/sdl_menu.cpp - the screen display's popup menu: a borderless window of its own at
 // the menu's place while a menu of the main thread is open, drawn by the engine's renderer, and
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
-// open, a click on one of the panels' windows dismisses it and keys go to it.
+// open, a click on one of the panels' windows dismisses it and keys go to it. The window is made
+// once and hidden while no menu is open, never destroyed (see sdl_windows.cpp).
 #include <cmath>
 #include <mutex>
 
@@ -15,16 +16,17 @@
 namespace rte::internal::sdl {
 namespace {
 
-SDL_Window *g_menuWindow = nullptr;
+SDL_Window *g_menuWindow = nullptr;  // made when a menu first opens
+bool g_menuShown = false;
 int g_menuLeft = 0, g_menuTop = 0;  // the shown menu's corner on the screen (panel pixels)
 
 int Scaled(int v) { return static_cast<int>(std::lround(v * Scale())); }
 
 void CloseMenuWindow() {
-    if (g_menuWindow == nullptr) return;
+    if (!g_menuShown) return;
     SDL_CaptureMouse(SDL_FALSE);
-    SDL_DestroyWindow(g_menuWindow);
-    g_menuWindow = nullptr;
+    SDL_HideWindow(g_menuWindow);
+    g_menuShown = false;
 }
 
 }  // namespace
@@ -42,18 +44,24 @@ bool SyncMenuWindow() {
         height = m.height;
     }
     if (!open) {
-        bool had = g_menuWindow != nullptr;
+        bool had = g_menuShown;
         CloseMenuWindow();
         return had;
     }
-    if (g_menuWindow != nullptr) return false;
-    g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
-                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU |
-                                        SDL_WINDOW_SKIP_TASKBAR);
+    if (g_menuShown) return false;
+    if (g_menuWindow == nullptr) {
+        g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
+                                        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
+                                            SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR);
+    }
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it
         return false;
     }
+    SDL_SetWindowSize(g_menuWindow, Scaled(width), Scaled(height));
+    SDL_SetWindowPosition(g_menuWindow, Scaled(left), Scaled(top));
+    SDL_ShowWindow(g_menuWindow);
+    g_menuShown = true;
     g_menuLeft = left;
     g_menuTop = top;
     SDL_RaiseWindow(g_menuWindow);
@@ -63,7 +71,7 @@ bool SyncMenuWindow() {
 }
 
 void RedrawMenu() {
-    if (g_menuWindow == nullptr) return;
+    if (!g_menuShown) return;
     int width = 0, height = 0;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -77,29 +85,32 @@ void RedrawMenu() {
 }
 
 bool HandleMenuInput(const SDL_Event &e, int keyCode) {
-    if (g_menuWindow == nullptr) return false;
+    if (!g_menuShown) return false;
     Uint32 menuId = SDL_GetWindowID(g_menuWindow);
-    // A point of an event in window id's coordinates, on the screen.
+    // A point of an event in window id's coordinates, on the screen; false when the window's
+    // place is not known (another window, on Wayland): the point is then not on the menu.
     auto onScreen = [&](Uint32 id, int x, int y, int *sx, int *sy) {
         if (id == menuId) {
             *sx = g_menuLeft + ToPanel(x);
             *sy = g_menuTop + ToPanel(y);
-            return;
+            return true;
         }
+        SDL_Window *w = SDL_GetWindowFromID(id);
+        if (w == nullptr || !WindowPositionsKnown()) return false;
         int wx = 0, wy = 0;
-        if (SDL_Window *w = SDL_GetWindowFromID(id)) SDL_GetWindowPosition(w, &wx, &wy);
+        SDL_GetWindowPosition(w, &wx, &wy);
         *sx = ToPanel(wx + x);
         *sy = ToPanel(wy + y);
+        return true;
     };
     int sx = 0, sy = 0;
     switch (e.type) {
     case SDL_MOUSEMOTION:
-        onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy);
-        MenuPointerAt(sx, sy);
+        if (onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy)) MenuPointerAt(sx, sy);
         return true;
     case SDL_MOUSEBUTTONDOWN:
-        onScreen(e.button.windowID, e.button.x, e.button.y, &sx, &sy);
-        MenuClickAt(sx, sy);
+        if (onScreen(e.button.windowID, e.button.x, e.button.y, &sx, &sy)) MenuClickAt(sx, sy);
+        else MenuDismiss();
         return true;
     case SDL_MOUSEBUTTONUP: case SDL_MOUSEWHEEL: case SDL_TEXTINPUT:
         return true;
@@ -111,6 +122,6 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
     }
 }
 
-void DestroyMenuWindow() { CloseMenuWindow(); }
+void HideMenuWindow() { CloseMenuWindow(); }
 
 }  // namespace rte::internal::sdl

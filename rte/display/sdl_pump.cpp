@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "rte/core/thread_queue.h"
@@ -30,24 +32,61 @@ std::atomic<bool> g_wakePending{false};
 Uint32 g_wakeEvent = 0;
 bool g_inputSinceDrawn = true;  // the main thread's pump only
 
+// The screen variables SDL tried, for the line that says no screen was reached.
+std::string TriedVariables() {
+    std::string tried;
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
+        const char *value = std::getenv(name);
+        tried += tried.empty() ? "" : ", ";
+        tried += value != nullptr && value[0] != '\0' ? std::string(name) + "=" + value : std::string(name) + " unset";
+    }
+    return tried;
+}
+
+// True when SDL_VIDEODRIVER (a name or a comma-separated list) names the driver.
+bool DriverAskedFor(const char *driver) {
+    const char *asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked == nullptr) return false;
+    std::string list = std::string(",") + asked + ",";
+    return list.find(std::string(",") + driver + ",") != std::string::npos;
+}
+
 bool Start(std::string *error) {
     // The program's signals keep their default meaning (SIGTERM ends it, as without a screen).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    const char *howToGoOn = "; set RTE_DISPLAY=headless to run without a screen";
+    sdl::NoteProgramXErrorHandler();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *error = std::string("cannot open the screen display: ") + SDL_GetError() +
-                 "; set RTE_DISPLAY=headless to run without a screen";
+        *error = "cannot open the screen display (tried " + TriedVariables() + "): " + SDL_GetError() + howToGoOn;
         return false;
     }
+    // When no window system answers, SDL falls back on drivers that show nothing: a program on
+    // them would run unseen and never end. They serve only whoever asks for them by name.
+    const char *driver = SDL_GetCurrentVideoDriver();
+    for (const char *unseen : {"offscreen", "dummy", "evdev"}) {
+        if (std::strcmp(driver, unseen) == 0 && !DriverAskedFor(unseen)) {
+            *error = "no screen display is reachable (tried " + TriedVariables() + "; SDL found only its " + unseen +
+                     " driver, which shows nothing)" + howToGoOn;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
+    }
+    SetDisplayDriverName(driver);
+    if (std::strcmp(driver, "x11") == 0) sdl::KeepXErrorsFromEndingTheProgram();
     g_wakeEvent = SDL_RegisterEvents(1);
-    SetScreenPointerSource([](int *x, int *y) {
-        int gx = 0, gy = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
-        *x = sdl::ToPanel(gx);
-        *y = sdl::ToPanel(gy);
-        return true;
-    });
+    // On Wayland the pointer is known only over the program's windows, where the engine follows
+    // it; elsewhere it is read from the screen.
+    if (sdl::WindowPositionsKnown()) {
+        SetScreenPointerSource([](int *x, int *y) {
+            int gx = 0, gy = 0;
+            SDL_GetGlobalMouseState(&gx, &gy);
+            *x = sdl::ToPanel(gx);
+            *y = sdl::ToPanel(gy);
+            return true;
+        });
+    }
     sdl::ChooseScale();
     SetScreenAreaHook(sdl::ScreenArea);
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
@@ -69,8 +108,9 @@ void Popup(const char *title, const char *message) {
 
 void Stop() {
     if (!g_started.exchange(false)) return;
-    sdl::DestroyMenuWindow();
-    sdl::DestroyWindows();
+    // Hidden, not destroyed: a wake-up another thread is sending now still finds its window.
+    sdl::HideMenuWindow();
+    sdl::HideWindows();
     SDL_PumpEvents();  // the windows leave the screen now
     // SDL itself stays initialised: the engine never starts again once closed, and SDL_Quit
     // would unload the desktop libraries it opened while their caches still hold memory,
@@ -131,6 +171,8 @@ void Pump(double deadline, bool wait) {
     while (got) {
         if (e.type == g_wakeEvent) {
             g_wakePending.store(false);
+        } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_MOVED) {
+            sdl::WindowMoved(e.window.windowID, e.window.data1, e.window.data2);
         } else {
             g_inputSinceDrawn = true;
             sdl::HandleInput(e);
@@ -139,6 +181,7 @@ void Pump(double deadline, bool wait) {
         }
         got = SDL_PollEvent(&e) == 1;
     }
+    sdl::NoteEventsDrained();
 }
 
 const DisplayBackend kSdl = {"sdl", Start, Shown, Hidden, Popup, Stop, Wake, Pump};

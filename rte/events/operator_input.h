@@ -93,6 +93,9 @@ void WindowFocusChanged(int panel, bool hasFocus);
 // swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set. Nothing happens for a panel behind
 // a modal popup, or one that shows no close item (ATTR_CLOSE_ITEM_VISIBLE 0).
 void CloseByOperator(int panel);
+// The panel's window moved on the screen (the operator dragged it, or the window system placed
+// it): the panel takes the place (ATTR_TOP, ATTR_LEFT) and its callback gets EVENT_PANEL_MOVE.
+void WindowMovedTo(int panel, int top, int left);
 
 // ---- Whole actions (operator scripts, tests): 0 or a negative code -------------------------
 // The codes: those of CheckOperable, and UIE_WRONG_ATTRIBUTE when the control does not take that
