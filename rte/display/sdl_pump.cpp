@@ -43,12 +43,41 @@ std::string TriedVariables() {
     return tried;
 }
 
-// True when SDL_VIDEODRIVER (a name or a comma-separated list) names the driver.
-bool DriverAskedFor(const char *driver) {
+// True when a driver shows nothing: a program on it would run unseen and never end.
+bool ShowsNothing(const char *driver) {
+    for (const char *unseen : {"offscreen", "dummy", "evdev"}) {
+        if (SDL_strcasecmp(driver, unseen) == 0) return true;
+    }
+    return false;
+}
+
+// A Wayland display's socket is found in XDG_RUNTIME_DIR unless WAYLAND_DISPLAY is a path.
+bool WaylandFindable() {
+    const char *socket = std::getenv("WAYLAND_DISPLAY"), *runtime = std::getenv("XDG_RUNTIME_DIR");
+    return (runtime != nullptr && runtime[0] != '\0') || (socket != nullptr && socket[0] == '/');
+}
+
+// Starts SDL's video on the first of its drivers, in SDL's order, that reaches a screen. SDL
+// itself would fall back on drivers that show nothing; those serve only when SDL_VIDEODRIVER
+// names them, which leaves the choice to SDL. The Wayland driver is not tried when it could
+// not find a socket (libwayland would print its own complaint). False with a one-line reason.
+bool StartVideo(std::string *error) {
+    const char *howToGoOn = "; set RTE_DISPLAY=headless to run without a screen";
     const char *asked = std::getenv("SDL_VIDEODRIVER");
-    if (asked == nullptr) return false;
-    std::string list = std::string(",") + asked + ",";
-    return list.find(std::string(",") + driver + ",") != std::string::npos;
+    if (asked != nullptr && asked[0] != '\0') {
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+        *error = std::string("cannot open the screen display (SDL_VIDEODRIVER=") + asked + "): " + SDL_GetError() +
+                 howToGoOn;
+        return false;
+    }
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const char *driver = SDL_GetVideoDriver(i);
+        if (ShowsNothing(driver) || (SDL_strcasecmp(driver, "wayland") == 0 && !WaylandFindable())) continue;
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    }
+    *error = "no screen display is reachable (tried " + TriedVariables() + ")" + howToGoOn;
+    return false;
 }
 
 bool Start(std::string *error) {
@@ -56,23 +85,9 @@ bool Start(std::string *error) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    const char *howToGoOn = "; set RTE_DISPLAY=headless to run without a screen";
     sdl::NoteProgramXErrorHandler();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *error = "cannot open the screen display (tried " + TriedVariables() + "): " + SDL_GetError() + howToGoOn;
-        return false;
-    }
-    // When no window system answers, SDL falls back on drivers that show nothing: a program on
-    // them would run unseen and never end. They serve only whoever asks for them by name.
+    if (!StartVideo(error)) return false;
     const char *driver = SDL_GetCurrentVideoDriver();
-    for (const char *unseen : {"offscreen", "dummy", "evdev"}) {
-        if (std::strcmp(driver, unseen) == 0 && !DriverAskedFor(unseen)) {
-            *error = "no screen display is reachable (tried " + TriedVariables() + "; SDL found only its " + unseen +
-                     " driver, which shows nothing)" + howToGoOn;
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            return false;
-        }
-    }
     SetDisplayDriverName(driver);
     if (std::strcmp(driver, "x11") == 0) sdl::KeepXErrorsFromEndingTheProgram();
     g_wakeEvent = SDL_RegisterEvents(1);

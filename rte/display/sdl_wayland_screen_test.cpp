@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -61,15 +62,16 @@ int Quit(int, int, int event, void *, int, int) {
     return 0;
 }
 
-// Waits for what `found` looks for on the screen, reading it every 100 ms until the deadline.
+// Waits for what `found` looks for on the screen, reading it every 100 ms until the deadline
+// or the end of the session.
 bool AwaitScreen(::Display *d, const std::function<bool(const rte::testing::Image &)> &found,
-                 rte::testing::Image *last, int seconds = 30) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+                 rte::testing::Image *last, const std::atomic<bool> &sessionOver) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     do {
         *last = rte::testing::CaptureScreen(d);
         if (found(*last)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (std::chrono::steady_clock::now() < deadline);
+    } while (std::chrono::steady_clock::now() < deadline && !sessionOver.load());
     return false;
 }
 
@@ -135,10 +137,14 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
 
     // On X11: the main window's client area as drawn there, then Quit.
     Image onX11, seen;
+    std::atomic<bool> over{false};
     {
         int status = -1;
         std::string text;
-        std::thread session([&] { status = screen.RunSession("PopupsSession.*", "RTE_POPUPS_OUT=" + result, &text, 90); });
+        std::thread session([&] {
+            status = screen.RunSession("PopupsSession.*", "RTE_POPUPS_OUT=" + result, &text, 90);
+            over = true;
+        });
         ::Window window = 0;
         bool drawn = AwaitScreen(d, [&](const Image &) {
             window = rte::testing::FindNamedWindow(d, DefaultRootWindow(d), kMainTitle);
@@ -148,7 +154,7 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
                           std::count(now.pixels.begin(), now.pixels.end(), now.pixels[0]) != static_cast<long>(now.pixels.size());
             onX11 = now;
             return steady;
-        }, &seen);
+        }, &seen, over);
         EXPECT_TRUE(drawn) << "the main window did not appear on X11";
         int x = 0, y = 0;
         if (drawn) rte::testing::WindowOrigin(d, window, &x, &y);
@@ -167,23 +173,25 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
     ASSERT_TRUE(weston.ready()) << "weston did not start:\n" << weston.Log();
     int status = -1;
     std::string text;
+    over = false;
     std::thread session([&] {
         status = screen.RunSession("PopupsSession.*", weston.ClientEnvironment() + " RTE_POPUPS_OUT=" + result, &text, 90);
+        over = true;
     });
     std::string failure;
     int mx = 0, my = 0, px = 0, py = 0;
     Xdotool(screen.display(), "mousemove 0 0");  // weston draws its pointer over what it shows
-    if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindImage(s, onX11, &mx, &my); }, &seen)) {
+    if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindImage(s, onX11, &mx, &my); }, &seen, over)) {
         failure = "the main window's client area as on X11 is not on weston's output";
     }
     for (int round = 1; round <= 5 && failure.empty(); ++round) {
         Xdotool(screen.display(), Click(mx + kOpenLeft + kInto, my + kButtonsTop + kInto));
-        if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen)) {
+        if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen, over)) {
             failure = "popup " + std::to_string(round) + " did not appear";
             break;
         }
         Xdotool(screen.display(), Click(px + kCloseLeft + kInto, py + kCloseTop + kInto));
-        if (!AwaitScreen(d, [&](const Image &s) { return !rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen)) {
+        if (!AwaitScreen(d, [&](const Image &s) { return !rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen, over)) {
             failure = "popup " + std::to_string(round) + " did not close";
         }
     }
