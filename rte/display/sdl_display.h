@@ -19,8 +19,6 @@ struct Window {
     SDL_Window *window = nullptr;
     int width = 0, height = 0;        // panel size the window was made for
     int top = 0, left = 0;            // the panel position the window was last placed at or moved to
-    bool placing = false;             // placed at placedAt (SDL_GetTicks64), no answer yet
-    Uint64 placedAt = 0;
     bool popup = false;               // shown as the modal popup on top
     bool noTaskbar = false;           // made without a taskbar button
     bool madeModal = false;           // given a modal parent once (a popup's window)
@@ -34,9 +32,9 @@ struct Window {
 // above the others with the keyboard. Windows are hidden and reused, never destroyed (see the
 // file). True when a window was shown or changed (it needs drawing).
 bool SyncWindows();
-// A window reported its client area at (x, y) of the screen (SDL_WINDOWEVENT_MOVED): the
-// answer to a placing, or the operator's move, which the panel's position takes. Nothing on
-// Wayland, where windows have no known place.
+// A window reported its client area at (x, y) of the screen (SDL_WINDOWEVENT_MOVED): unless
+// that is its panel's place, or a place it has left since, the operator moved it, and the
+// panel's position follows. Nothing on Wayland, where windows have no known place.
 void WindowMoved(Uint32 id, int x, int y);
 // False on Wayland: the program can neither place its windows nor learn where they are, so
 // positions on the screen are known only relative to a window.

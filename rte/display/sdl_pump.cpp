@@ -89,7 +89,13 @@ bool Start(std::string *error) {
     if (!StartVideo(error)) return false;
     const char *driver = SDL_GetCurrentVideoDriver();
     SetDisplayDriverName(driver);
-    if (std::strcmp(driver, "x11") == 0) sdl::KeepXErrorsFromEndingTheProgram();
+    if (std::strcmp(driver, "x11") == 0) {
+        sdl::KeepXErrorsFromEndingTheProgram();
+        // Windows are drawn through X's shared-memory images: SDL would otherwise draw them
+        // through OpenGL and, for that, replace each X window by a new one when it is first
+        // drawn, which the window manager places anew.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     g_wakeEvent = SDL_RegisterEvents(1);
     // On Wayland the pointer is known only over the program's windows, where the engine follows
     // it; elsewhere it is read from the screen.

@@ -111,8 +111,11 @@ TEST(PopupsSession, OpensAndClosesPopups) {
     }
     cv.notify_all();
     watchdog.join();
-    std::ofstream(out) << "quit " << result << ", opened " << g_opened << ", closed " << g_closed << ", display "
-                       << RteDisplayDriver() << "\n";
+    int top = 0, left = 0;  // Wayland places the window where it likes: the panel keeps its place
+    GetPanelAttribute(panel, ATTR_TOP, &top);
+    GetPanelAttribute(panel, ATTR_LEFT, &left);
+    std::ofstream(out) << "quit " << result << ", opened " << g_opened << ", closed " << g_closed << ", at " << top
+                       << "," << left << ", display " << RteDisplayDriver() << "\n";
     DiscardPanel(panel);
     CloseRTE();
 }
@@ -161,7 +164,7 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
         Xdotool(screen.display(), Click(x + kQuitLeft + kInto, y + kButtonsTop + kInto));
         session.join();
         EXPECT_EQ(status, 0) << text;
-        EXPECT_EQ(readResult(), "quit 0, opened 0, closed 0, display x11") << text;
+        EXPECT_EQ(readResult(), "quit 0, opened 0, closed 0, at 100,100, display x11") << text;
         if (!drawn) {
             XCloseDisplay(d);
             return;
@@ -206,6 +209,6 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
         ADD_FAILURE() << failure << " (the X11 window and weston's screen are in wayland_session_*.png)";
     }
     EXPECT_EQ(status, 0) << text << "\nweston:\n" << weston.Log();
-    EXPECT_EQ(readResult(), "quit 0, opened 5, closed 5, display wayland") << text;
+    EXPECT_EQ(readResult(), "quit 0, opened 5, closed 5, at 100,100, display wayland") << text;
     XCloseDisplay(d);
 }

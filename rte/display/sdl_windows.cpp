@@ -10,11 +10,10 @@
 // neither fault, and the same few windows serve every popup a program opens.
 //
 // Positions: a panel's top and left are its client area's place on the screen. On X11 the
-// window manager adds its frame around a window placed there and may put it elsewhere; the
-// first report of where the window went is answered by placing it again (SDL then knows the
-// frame), and any later move is the operator's, which the model takes. Wayland tells a client
-// neither where its windows are nor lets it place them: there the model keeps what the program
-// set.
+// window manager adds its frame around a window placed there; the window is placed again once
+// SDL knows the frame, and any later move is the operator's, which the model takes. Wayland
+// lets a client neither place its windows nor learn where they are: there the model keeps what
+// the program set.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -53,26 +52,25 @@ void Retire(const Window &win) {
     g_spares.push_back({win.window, win.noTaskbar, win.madeModal, g_drains});
 }
 
-// A hidden window for a panel about to be shown: a spare that may serve it, or a new one. Null
-// when SDL cannot make one.
-SDL_Window *TakeWindow(const std::string &title, bool noTaskbar, bool popup, bool *madeModal) {
+// A hidden window for a panel about to be shown, of its size and at its place (x, y: SDL's
+// window position): a spare that may serve it, or a new one. Null when SDL cannot make one.
+SDL_Window *TakeWindow(const std::string &title, int x, int y, int width, int height, bool noTaskbar, bool popup,
+                       bool *madeModal) {
     for (auto it = g_spares.begin(); it != g_spares.end(); ++it) {
         if (it->hiddenAt < g_drains && it->noTaskbar == noTaskbar && (popup || !it->madeModal)) {
             SDL_Window *window = it->window;
             *madeModal = it->madeModal;
             g_spares.erase(it);
             SDL_SetWindowTitle(window, title.c_str());
+            SDL_SetWindowSize(window, width, height);
+            if (WindowPositionsKnown()) SDL_SetWindowPosition(window, x, y);
             return window;
         }
     }
     *madeModal = false;
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (noTaskbar ? SDL_WINDOW_SKIP_TASKBAR : 0);
-    return SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1, 1, flags);
+    return SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
 }
-
-// How long the window system's answer to a placing is waited for; a move reported later is the
-// operator's.
-constexpr Uint64 kPlacingMs = 1000;
 
 // The window position for a panel coordinate: a panel never placed on an axis (0) is centred.
 int Coordinate(int v) { return v > 0 ? Scaled(v) : static_cast<int>(SDL_WINDOWPOS_CENTERED); }
@@ -82,12 +80,15 @@ bool AtPanelPlace(const Window &win, int x, int y) {
     return (win.left <= 0 || x == Scaled(win.left)) && (win.top <= 0 || y == Scaled(win.top));
 }
 
-// Asks the window system to put a window's client area at its panel's place.
-void Place(Window &win) {
+// A window was shown or placed: an X11 window manager frames it at the place asked, which puts
+// its client area beside that place by the frame. Its answer came with the mapping (SDL waits
+// for that); once it is taken in, SDL knows the frame and allows for it when placing again.
+void Settle(Window &win) {
     if (!WindowPositionsKnown()) return;
-    SDL_SetWindowPosition(win.window, Coordinate(win.left), Coordinate(win.top));
-    win.placedAt = SDL_GetTicks64();
-    win.placing = true;
+    SDL_PumpEvents();
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(win.window, &x, &y);
+    if (!AtPanelPlace(win, x, y)) SDL_SetWindowPosition(win.window, Coordinate(win.left), Coordinate(win.top));
 }
 
 }  // namespace
@@ -203,7 +204,8 @@ bool SyncWindows() {
         Window *win = WindowOf(handle);
         if (win == nullptr) {
             bool madeModal = false;
-            SDL_Window *window = TakeWindow(title, noTaskbar != 0, handle == popup, &madeModal);
+            SDL_Window *window = TakeWindow(title, Coordinate(left), Coordinate(top), Scaled(w), Scaled(h),
+                                            noTaskbar != 0, handle == popup, &madeModal);
             if (window == nullptr) {
                 std::fprintf(stderr, "rte: cannot open a window for panel \"%s\": %s\n", title.c_str(), SDL_GetError());
                 continue;
@@ -217,9 +219,8 @@ bool SyncWindows() {
             fresh.title = title;
             fresh.noTaskbar = noTaskbar != 0;
             fresh.madeModal = madeModal;
-            SDL_SetWindowSize(window, Scaled(w), Scaled(h));
-            Place(fresh);
             SDL_ShowWindow(window);
+            Settle(fresh);
             changed = true;
             // A window shown takes the keyboard, as the window system gives it.
             std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -241,7 +242,8 @@ bool SyncWindows() {
         if (win->top != top || win->left != left) {
             win->top = top;
             win->left = left;
-            Place(*win);
+            if (WindowPositionsKnown()) SDL_SetWindowPosition(win->window, Coordinate(left), Coordinate(top));
+            Settle(*win);
         }
     }
     // The modal popup on top stays above the program's other windows, with the keyboard.
@@ -266,16 +268,10 @@ void WindowMoved(Uint32 id, int x, int y) {
     int panel = PanelOfWindowId(id);
     Window *win = WindowOf(panel);
     if (win == nullptr || !WindowPositionsKnown()) return;
-    bool atPlace = AtPanelPlace(*win, x, y), placed = win->left > 0 && win->top > 0;
-    bool answer = win->placing && SDL_GetTicks64() - win->placedAt < kPlacingMs;
-    win->placing = false;
-    if (answer && !atPlace) {
-        // The window system's answer to a placing, beside the panel's place by the frame it
-        // added: SDL now knows the frame and allows for it when it places the window again.
-        SDL_SetWindowPosition(win->window, Coordinate(win->left), Coordinate(win->top));
-        return;
-    }
-    if (atPlace && placed) return;
+    int nowX = 0, nowY = 0;
+    SDL_GetWindowPosition(win->window, &nowX, &nowY);
+    if (x != nowX || y != nowY) return;  // a place the window has left (it was placed again)
+    if (AtPanelPlace(*win, x, y) && win->left > 0 && win->top > 0) return;
     // The operator moved the window, or the window system centred it: the model takes its place.
     win->left = ToPanel(x);
     win->top = ToPanel(y);
