@@ -3,6 +3,12 @@
 // the pointer and keys on it handed to the menu (rte/events/popup_menu.h). While the menu is
 // open, a click on one of the panels' windows dismisses it and keys go to it. The window is made
 // once and hidden while no menu is open, never destroyed (see sdl_windows.cpp).
+//
+// On Wayland SDL would make a popup menu's window a popup of the window with the pointer or the
+// keyboard, which fails with no such window (a menu of the notification area) and breaks the
+// connection when that window has decorations drawn by libdecor. There the menu is a plain
+// borderless window, a child of the window with the keyboard (compositors show it over its
+// parent), placed by the compositor.
 #include <cmath>
 #include <mutex>
 
@@ -49,10 +55,11 @@ bool SyncMenuWindow() {
         return had;
     }
     if (g_menuShown) return false;
+    bool wayland = !WindowPositionsKnown();
     if (g_menuWindow == nullptr) {
         g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
-                                            SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR);
+                                            SDL_WINDOW_SKIP_TASKBAR | (wayland ? 0 : SDL_WINDOW_POPUP_MENU));
     }
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it
@@ -61,6 +68,8 @@ bool SyncMenuWindow() {
     SDL_SetWindowSize(g_menuWindow, Scaled(width), Scaled(height));
     SDL_SetWindowPosition(g_menuWindow, Scaled(left), Scaled(top));
     SDL_ShowWindow(g_menuWindow);
+    SDL_Window *parent = SDL_GetKeyboardFocus();
+    if (wayland && parent != nullptr && parent != g_menuWindow) SDL_SetWindowModalFor(g_menuWindow, parent);
     g_menuShown = true;
     g_menuLeft = left;
     g_menuTop = top;

@@ -1,7 +1,8 @@
 // Native Wayland: weston, its output a window of the virtual screen, runs a program on SDL's
 // Wayland driver (with libdecor's title bars), and xdotool drives it through weston's window
-// as the X11 screen tests drive theirs: a modal popup opened and closed five times, clicks on
-// the main window, then Quit. The main window is first shown on X11, and its client area is
+// as the X11 screen tests drive theirs: a modal popup opened and closed five times, a popup
+// menu shown beside the main window and chosen with a click, clicks on the main window, then
+// Quit. The main window is first shown on X11, and its client area is
 // then looked for on weston's output pixel for pixel: drawn the same on both. The sessions run
 // in child processes (this program again, filtered to PopupsSession).
 #include <gtest/gtest.h>
@@ -27,15 +28,19 @@
 
 namespace {
 
-// The main panel, with Open (shows the popup) and Quit, and the popup, whose colour the test
-// finds on the screen, with Close (removes and discards it). Clicks go 10 pixels into a button.
-constexpr int kMainWidth = 280, kMainHeight = 130, kButtonsTop = 80, kOpenLeft = 20, kQuitLeft = 180;
+// The main panel, with Open (shows the popup), Menu (a popup menu at kMenuX, kMenuY of the
+// panel) and Quit, and the popup, whose colour the test finds on the screen, with Close (removes
+// and discards it). Clicks go 10 pixels into a button or the menu's first line; the test knows
+// the menu by its corner's pixels (kMenuPartWidth x kMenuPartHeight, some of "Alpha" in it).
+constexpr int kMainWidth = 280, kMainHeight = 130, kButtonsTop = 80, kOpenLeft = 20, kMenuLeft = 100,
+              kQuitLeft = 180, kMenuX = 20, kMenuY = 10, kMenuPartWidth = 48,
+              kMenuPartHeight = 20;
 constexpr int kPopupWidth = 220, kPopupHeight = 100, kCloseTop = 60, kCloseLeft = 80;
-constexpr int kInto = 10;
+constexpr int kInto = 10, kIntoMenu = 10;
 constexpr uint32_t kPopupColour = 0x2E9AD0;
 const char kMainTitle[] = "Popups Main";
 
-int g_opened = 0, g_closed = 0;
+int g_opened = 0, g_closed = 0, g_chosen = -1;
 
 void DiscardLater(void *panel) { DiscardPanel(static_cast<int>(reinterpret_cast<intptr_t>(panel))); }
 
@@ -54,6 +59,16 @@ int OpenPopup(int, int, int event, void *, int, int) {
     SetPanelAttribute(popup, ATTR_BACKCOLOR, static_cast<int>(kPopupColour));
     InstallCtrlCallback(popup, NewCtrl(popup, CTRL_COMMAND_BUTTON, "Close", kCloseTop, kCloseLeft), ClosePopup, nullptr);
     if (InstallPopup(popup) == 0) ++g_opened;
+    return 0;
+}
+
+int OpenMenu(int panel, int, int event, void *, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    int top = 0, left = 0;
+    GetPanelAttribute(panel, ATTR_TOP, &top);
+    GetPanelAttribute(panel, ATTR_LEFT, &left);
+    const RteMenuItem items[] = {{"Alpha", 1, 0, 0, 0, 0}, {"Beta", 2, 0, 0, 0, 0}};
+    g_chosen = RteTrackPopupMenu(items, 2, left + kMenuX, top + kMenuY, 0);
     return 0;
 }
 
@@ -80,6 +95,24 @@ bool Xdotool(const std::string &display, const std::string &arguments) {
     return std::system(("DISPLAY=" + display + " xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// A window's pixels are drawn once there is more than one colour (a window not yet drawn is
+// black).
+bool Drawn(const rte::testing::Image &image) {
+    return !image.Empty() &&
+           std::count(image.pixels.begin(), image.pixels.end(), image.pixels[0]) != static_cast<long>(image.pixels.size());
+}
+
+// The menu's corner's part of an image at (x, y).
+rte::testing::Image Part(const rte::testing::Image &image, int x, int y) {
+    rte::testing::Image part;
+    part.width = kMenuPartWidth;
+    part.height = kMenuPartHeight;
+    for (int row = 0; row < part.height; ++row) {
+        for (int col = 0; col < part.width; ++col) part.pixels.push_back(image.At(x + col, y + row));
+    }
+    return part;
+}
+
 std::string Click(int x, int y) { return "mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 click 1"; }
 
 }  // namespace
@@ -92,6 +125,7 @@ TEST(PopupsSession, OpensAndClosesPopups) {
     ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
     int panel = NewPanel(0, kMainTitle, 100, 100, kMainHeight, kMainWidth);
     InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Open", kButtonsTop, kOpenLeft), OpenPopup, nullptr);
+    InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Menu", kButtonsTop, kMenuLeft), OpenMenu, nullptr);
     InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Quit", kButtonsTop, kQuitLeft), Quit, nullptr);
     ASSERT_EQ(DisplayPanel(panel), 0);
     std::mutex m;
@@ -114,7 +148,7 @@ TEST(PopupsSession, OpensAndClosesPopups) {
     int top = 0, left = 0;  // Wayland places the window where it likes: the panel keeps its place
     GetPanelAttribute(panel, ATTR_TOP, &top);
     GetPanelAttribute(panel, ATTR_LEFT, &left);
-    std::ofstream(out) << "quit " << result << ", opened " << g_opened << ", closed " << g_closed << ", at " << top
+    std::ofstream(out) << "quit " << result << ", opened " << g_opened << ", closed " << g_closed << ", chose " << g_chosen << ", at " << top
                        << "," << left << ", display " << RteDisplayDriver() << "\n";
     DiscardPanel(panel);
     CloseRTE();
@@ -138,8 +172,9 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
     };
     using rte::testing::Image;
 
-    // On X11: the main window's client area as drawn there, then Quit.
-    Image onX11, seen;
+    // On X11: the main window's client area as drawn there, and the corner of the menu, shown
+    // where the program put it; the menu's first line chosen; Quit.
+    Image onX11, menu, seen;
     std::atomic<bool> over{false};
     {
         int status = -1;
@@ -149,29 +184,40 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
             over = true;
         });
         ::Window window = 0;
+        int x = 0, y = 0;
         bool drawn = AwaitScreen(d, [&](const Image &) {
             window = rte::testing::FindNamedWindow(d, DefaultRootWindow(d), kMainTitle);
             Image now = window ? rte::testing::Capture(d, window, 0, 0, kMainWidth, kMainHeight) : Image();
-            // Drawn: more than one colour (a window not yet drawn is black), the same twice.
-            bool steady = !now.Empty() && now == onX11 &&
-                          std::count(now.pixels.begin(), now.pixels.end(), now.pixels[0]) != static_cast<long>(now.pixels.size());
+            bool steady = Drawn(now) && now == onX11;
             onX11 = now;
             return steady;
         }, &seen, over);
         EXPECT_TRUE(drawn) << "the main window did not appear on X11";
-        int x = 0, y = 0;
-        if (drawn) rte::testing::WindowOrigin(d, window, &x, &y);
+        if (drawn) {
+            rte::testing::WindowOrigin(d, window, &x, &y);
+            Image panelThere = Part(onX11, kMenuX, kMenuY);
+            Xdotool(screen.display(), Click(x + kMenuLeft + kInto, y + kButtonsTop + kInto));
+            EXPECT_TRUE(AwaitScreen(d, [&](const Image &s) {
+                Image now = Part(s, x + kMenuX, y + kMenuY);
+                bool steady = now != panelThere && now == menu;
+                menu = now;
+                return steady;
+            }, &seen, over)) << "the menu did not appear on X11";
+            Xdotool(screen.display(), Click(x + kMenuX + kIntoMenu, y + kMenuY + kIntoMenu));
+            AwaitScreen(d, [&](const Image &s) { return Part(s, x + kMenuX, y + kMenuY) == panelThere; }, &seen, over);
+        }
         Xdotool(screen.display(), Click(x + kQuitLeft + kInto, y + kButtonsTop + kInto));
         session.join();
         EXPECT_EQ(status, 0) << text;
-        EXPECT_EQ(readResult(), "quit 0, opened 0, closed 0, at 100,100, display x11") << text;
+        EXPECT_EQ(readResult(), "quit 0, opened 0, closed 0, chose 1, at 100,100, display x11") << text;
         if (!drawn) {
             XCloseDisplay(d);
             return;
         }
     }
 
-    // On weston: the same pixels, five popups, clicks on the main window, Quit.
+    // On weston: the same pixels, five popups, the menu (where the compositor put it), clicks
+    // on the main window, Quit.
     rte::testing::Weston weston(screen.display(), 800, 600);
     ASSERT_TRUE(weston.ready()) << "weston did not start:\n" << weston.Log();
     int status = -1;
@@ -183,19 +229,35 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
     });
     std::string failure;
     int mx = 0, my = 0, px = 0, py = 0;
-    Xdotool(screen.display(), "mousemove 0 0");  // weston draws its pointer over what it shows
+    // Weston draws its pointer over what it shows: it rests on weston's panel bar, where no
+    // window goes, while the test looks at the screen.
+    int ox = 0, oy = 0;
+    if (::Window output = weston.OutputWindow()) rte::testing::WindowOrigin(d, output, &ox, &oy);
+    std::string rest = " sleep 0.2 mousemove " + std::to_string(ox + 400) + " " + std::to_string(oy + 8);
+    Xdotool(screen.display(), rest);
     if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindImage(s, onX11, &mx, &my); }, &seen, over)) {
         failure = "the main window's client area as on X11 is not on weston's output";
     }
     for (int round = 1; round <= 5 && failure.empty(); ++round) {
-        Xdotool(screen.display(), Click(mx + kOpenLeft + kInto, my + kButtonsTop + kInto));
+        Xdotool(screen.display(), Click(mx + kOpenLeft + kInto, my + kButtonsTop + kInto) + rest);
         if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen, over)) {
             failure = "popup " + std::to_string(round) + " did not appear";
             break;
         }
-        Xdotool(screen.display(), Click(px + kCloseLeft + kInto, py + kCloseTop + kInto));
+        Xdotool(screen.display(), Click(px + kCloseLeft + kInto, py + kCloseTop + kInto) + rest);
         if (!AwaitScreen(d, [&](const Image &s) { return !rte::testing::FindColour(s, kPopupColour, &px, &py); }, &seen, over)) {
             failure = "popup " + std::to_string(round) + " did not close";
+        }
+    }
+    if (failure.empty()) {
+        Xdotool(screen.display(), Click(mx + kMenuLeft + kInto, my + kButtonsTop + kInto) + rest);
+        if (!AwaitScreen(d, [&](const Image &s) { return rte::testing::FindImage(s, menu, &px, &py); }, &seen, over)) {
+            failure = "the menu did not appear";
+        } else {
+            Xdotool(screen.display(), Click(px + kIntoMenu, py + kIntoMenu) + rest);
+            if (!AwaitScreen(d, [&](const Image &s) { return !rte::testing::FindImage(s, menu, &px, &py); }, &seen, over)) {
+                failure = "the menu did not close";
+            }
         }
     }
     for (int click = 0; click < 3 && failure.empty(); ++click) {
@@ -209,6 +271,6 @@ TEST(WaylandSession, PopupsOpenAndCloseAndTheWindowIsDrawnAsOnX11) {
         ADD_FAILURE() << failure << " (the X11 window and weston's screen are in wayland_session_*.png)";
     }
     EXPECT_EQ(status, 0) << text << "\nweston:\n" << weston.Log();
-    EXPECT_EQ(readResult(), "quit 0, opened 5, closed 5, at 100,100, display wayland") << text;
+    EXPECT_EQ(readResult(), "quit 0, opened 5, closed 5, chose 1, at 100,100, display wayland") << text;
     XCloseDisplay(d);
 }

@@ -75,6 +75,12 @@ public:
     std::string ClientEnvironment() const {
         return "XDG_RUNTIME_DIR='" + runtime_ + "' WAYLAND_DISPLAY=" + kSocket + " SDL_VIDEODRIVER=wayland";
     }
+    // The X window that shows weston's output (it says so in its log), 0 when not known.
+    unsigned long OutputWindow() const {
+        std::string log = Log();
+        size_t at = log.find("window id ");
+        return at == std::string::npos ? 0 : std::strtoul(log.c_str() + at + 10, nullptr, 10);
+    }
     // What weston printed, for a failure's message.
     std::string Log() const {
         std::ifstream in(logPath_);
