@@ -19,6 +19,7 @@ struct Window {
     SDL_Window *window = nullptr;
     int width = 0, height = 0;        // panel size the window was made for
     int top = 0, left = 0;            // the panel position the window was last placed at or moved to
+    int seenX = 0, seenY = 0;         // where the window was last seen (window coordinates)
     bool popup = false;               // shown as the modal popup on top
     bool noTaskbar = false;           // made without a taskbar button
     bool madeModal = false;           // given a modal parent once (a popup's window)
@@ -32,10 +33,12 @@ struct Window {
 // above the others with the keyboard. Windows are hidden and reused, never destroyed (see the
 // file). True when a window was shown or changed (it needs drawing).
 bool SyncWindows();
-// A window reported its client area at (x, y) of the screen (SDL_WINDOWEVENT_MOVED): unless
-// that is its panel's place, or a place it has left since, the operator moved it, and the
-// panel's position follows. Nothing on Wayland, where windows have no known place.
-void WindowMoved(Uint32 id, int x, int y);
+// Tells the model where the windows are that moved since the last look: the operator dragged
+// them, or the window system put them elsewhere than their panels' places. Nothing on Wayland.
+void FollowMoves();
+// Where a window's client area is on the screen (window coordinates), as the window system
+// knows it; false on Wayland, where it is not known.
+bool WindowOrigin(SDL_Window *window, int *x, int *y);
 // False on Wayland: the program can neither place its windows nor learn where they are, so
 // positions on the screen are known only relative to a window.
 bool WindowPositionsKnown();
@@ -56,8 +59,9 @@ double Scale();
 // The panel coordinate of a window coordinate.
 int ToPanel(int windowCoordinate);
 // The pointer in a window's coordinates, and the buttons held (SDL's mask). On X11 it is read
-// from the screen, so it is right outside the window too; Wayland shows a client the pointer
-// only over its own windows: there it is the last place SDL saw it over the window.
+// from the screen, so it is right outside the window too (under XWayland the X server sees the
+// pointer only over X windows: elsewhere it is where it was last seen over one). Wayland shows a
+// client the pointer only over its own windows: there it is the last place SDL saw it.
 Uint32 PointerInWindow(SDL_Window *window, int *x, int *y);
 
 // ---- drawing (sdl_redraw.cpp) ----
@@ -77,13 +81,15 @@ void RedrawMenu();
 bool HandleMenuInput(const SDL_Event &event, int keyCode);
 void HideMenuWindow();
 
-// ---- X errors (sdl_x11_errors.cpp) ----
+// ---- X11 itself (sdl_x11.cpp) ----
 // Before SDL starts: notes the X error handler the program set, if any, to call after the
 // engine's. After SDL's X11 driver started: the engine's handler takes every X error, counts it
 // and reports it in one line on stderr, instead of Xlib ending the process.
 void NoteProgramXErrorHandler();
 void KeepXErrorsFromEndingTheProgram();
 unsigned long XErrorsSeen();  // since the display opened
+// Where the window's client area is on the X screen, asked of the X server; false off X11.
+bool X11WindowOrigin(SDL_Window *window, int *x, int *y);
 
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).

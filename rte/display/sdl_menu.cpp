@@ -105,9 +105,8 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
             return true;
         }
         SDL_Window *w = SDL_GetWindowFromID(id);
-        if (w == nullptr || !WindowPositionsKnown()) return false;
         int wx = 0, wy = 0;
-        SDL_GetWindowPosition(w, &wx, &wy);
+        if (w == nullptr || !WindowOrigin(w, &wx, &wy)) return false;
         *sx = ToPanel(wx + x);
         *sy = ToPanel(wy + y);
         return true;

@@ -158,6 +158,7 @@ void Pump(double deadline, bool wait) {
     }
     bool windowsChanged = sdl::SyncWindows();
     windowsChanged = sdl::SyncMenuWindow() || windowsChanged;
+    sdl::FollowMoves();
     // Before a wait the windows always show the model as it is now. They are drawn only when
     // something may have changed what they show: a window made or resized, input (which also
     // changes what the operator sees beyond the model), or a change of the model; so an idle
@@ -192,8 +193,6 @@ void Pump(double deadline, bool wait) {
     while (got) {
         if (e.type == g_wakeEvent) {
             g_wakePending.store(false);
-        } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_MOVED) {
-            sdl::WindowMoved(e.window.windowID, e.window.data1, e.window.data2);
         } else {
             g_inputSinceDrawn = true;
             sdl::HandleInput(e);

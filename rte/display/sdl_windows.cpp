@@ -15,6 +15,7 @@
 // lets a client neither place its windows nor learn where they are: there the model keeps what
 // the program set.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,8 @@ std::vector<Spare> g_spares;
 unsigned long g_drains = 0;           // times the pump emptied SDL's queue
 
 int Scaled(int v) { return static_cast<int>(std::lround(v * g_scale)); }
+
+constexpr int kNotSeen = INT_MIN;     // a window's place not yet seen since it was placed
 
 void Retire(const Window &win) {
     SDL_HideWindow(win.window);
@@ -83,12 +86,15 @@ bool AtPanelPlace(const Window &win, int x, int y) {
 // A window was shown or placed: an X11 window manager frames it at the place asked, which puts
 // its client area beside that place by the frame. Its answer came with the mapping (SDL waits
 // for that); once it is taken in, SDL knows the frame and allows for it when placing again.
+// Where the window then is, FollowMoves tells the model.
 void Settle(Window &win) {
-    if (!WindowPositionsKnown()) return;
-    SDL_PumpEvents();
     int x = 0, y = 0;
-    SDL_GetWindowPosition(win.window, &x, &y);
-    if (!AtPanelPlace(win, x, y)) SDL_SetWindowPosition(win.window, Coordinate(win.left), Coordinate(win.top));
+    if (!WindowOrigin(win.window, &x, &y)) return;
+    if (!AtPanelPlace(win, x, y)) {
+        SDL_PumpEvents();
+        SDL_SetWindowPosition(win.window, Coordinate(win.left), Coordinate(win.top));
+    }
+    win.seenX = win.seenY = kNotSeen;
 }
 
 }  // namespace
@@ -158,10 +164,9 @@ Window *TopPopupWindow() { return WindowOf(TopPopup()); }
 int ToPanel(int v) { return static_cast<int>(std::floor(v / g_scale)); }
 
 Uint32 PointerInWindow(SDL_Window *window, int *x, int *y) {
-    if (!WindowPositionsKnown()) return SDL_GetMouseState(x, y);
     int gx = 0, gy = 0, wx = 0, wy = 0;
+    if (!WindowOrigin(window, &wx, &wy)) return SDL_GetMouseState(x, y);
     Uint32 buttons = SDL_GetGlobalMouseState(&gx, &gy);
-    SDL_GetWindowPosition(window, &wx, &wy);
     *x = gx - wx;
     *y = gy - wy;
     return buttons;
@@ -264,18 +269,30 @@ bool SyncWindows() {
     return changed;
 }
 
-void WindowMoved(Uint32 id, int x, int y) {
-    int panel = PanelOfWindowId(id);
-    Window *win = WindowOf(panel);
-    if (win == nullptr || !WindowPositionsKnown()) return;
-    int nowX = 0, nowY = 0;
-    SDL_GetWindowPosition(win->window, &nowX, &nowY);
-    if (x != nowX || y != nowY) return;  // a place the window has left (it was placed again)
-    if (AtPanelPlace(*win, x, y) && win->left > 0 && win->top > 0) return;
-    // The operator moved the window, or the window system centred it: the model takes its place.
-    win->left = ToPanel(x);
-    win->top = ToPanel(y);
-    WindowMovedTo(panel, win->top, win->left);
+bool WindowOrigin(SDL_Window *window, int *x, int *y) {
+    if (!WindowPositionsKnown()) return false;
+    if (!X11WindowOrigin(window, x, y)) SDL_GetWindowPosition(window, x, y);
+    return true;
+}
+
+void FollowMoves() {
+    struct Move {
+        int panel, top, left;
+    };
+    std::vector<Move> moved;
+    for (auto &[panel, win] : g_windows) {
+        int x = 0, y = 0;
+        if (!WindowOrigin(win.window, &x, &y) || (x == win.seenX && y == win.seenY)) continue;
+        win.seenX = x;
+        win.seenY = y;
+        if (AtPanelPlace(win, x, y) && win.left > 0 && win.top > 0) continue;
+        // The operator moved the window, or the window system put it elsewhere.
+        win.left = ToPanel(x);
+        win.top = ToPanel(y);
+        moved.push_back({panel, win.top, win.left});
+    }
+    // Told once the windows are seen to: the panels' callbacks may change them.
+    for (const Move &m : moved) WindowMovedTo(m.panel, m.top, m.left);
 }
 
 }  // namespace rte::internal::sdl

@@ -1,4 +1,5 @@
-// rte/display/sdl_x11_errors.cpp - on X11, an X protocol error never ends the program.
+// rte/display/sdl_x11.cpp - what the screen display asks of Xlib itself on X11: that an X
+// protocol error never end the program, and where a window really is.
 //
 // Xlib hands every X error of the process to one handler. Xlib's own prints the error and ends
 // the process; SDL's X11 driver installs one that restores the screen's video mode (which the
@@ -8,8 +9,13 @@
 // error, says in one line on standard error what it was, and goes on; a handler the program set
 // before the display opened is called after it, as SDL would have.
 //
+// Where a window is: SDL keeps the place it last asked for or heard of, which a window manager
+// that moves the frame around a window without telling it (XWayland's) leaves wrong; the X
+// server knows.
+//
 // Xlib is the one SDL loaded; it is looked up, not linked, so the engine needs it only when
 // SDL's X11 driver runs.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
@@ -25,10 +31,12 @@ namespace {
 using SetHandlerFn = XErrorHandler (*)(XErrorHandler);
 using ErrorTextFn = int (*)(Display *, int, char *, int);
 using DatabaseTextFn = int (*)(Display *, const char *, const char *, const char *, char *, int);
+using TranslateFn = Bool (*)(Display *, ::Window, ::Window, int, int, int *, int *, ::Window *);
 
 SetHandlerFn g_setHandler = nullptr;
 ErrorTextFn g_errorText = nullptr;
 DatabaseTextFn g_databaseText = nullptr;
+TranslateFn g_translate = nullptr;
 XErrorHandler g_programs = nullptr;   // the program's handler, null when it set none
 
 std::atomic<unsigned long> g_errors{0};
@@ -41,8 +49,9 @@ bool FindXlib() {
     g_setHandler = reinterpret_cast<SetHandlerFn>(dlsym(xlib, "XSetErrorHandler"));
     g_errorText = reinterpret_cast<ErrorTextFn>(dlsym(xlib, "XGetErrorText"));
     g_databaseText = reinterpret_cast<DatabaseTextFn>(dlsym(xlib, "XGetErrorDatabaseText"));
+    g_translate = reinterpret_cast<TranslateFn>(dlsym(xlib, "XTranslateCoordinates"));
     dlclose(xlib);  // SDL keeps it loaded
-    return g_setHandler != nullptr && g_errorText != nullptr && g_databaseText != nullptr;
+    return g_setHandler != nullptr && g_errorText != nullptr && g_databaseText != nullptr && g_translate != nullptr;
 }
 
 // Runs on whichever thread read the error from its connection.
@@ -73,5 +82,14 @@ void KeepXErrorsFromEndingTheProgram() {
 }
 
 unsigned long XErrorsSeen() { return g_errors.load(); }
+
+bool X11WindowOrigin(SDL_Window *window, int *x, int *y) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 || !FindXlib()) return false;
+    ::Window child;
+    Display *display = info.info.x11.display;
+    return g_translate(display, info.info.x11.window, DefaultRootWindow(display), 0, 0, x, y, &child) != 0;
+}
 
 }  // namespace rte::internal::sdl
