@@ -1,8 +1,8 @@
 // rte/display/weston_testing.h - a Wayland compositor for the display's tests (test-only):
 // weston with its X11 backend, its output a window of a virtual screen (VirtualScreen), so that
 // xdotool drives its clients through that window; it serves them on a socket in a private
-// runtime folder (0700, as XDG_RUNTIME_DIR must be). Ended, and the folder removed, with the
-// object.
+// runtime folder (0700, as XDG_RUNTIME_DIR must be), and X11 clients through XWayland. Ended,
+// and the folder removed, with the object.
 #ifndef RTE_DISPLAY_WESTON_TESTING_H
 #define RTE_DISPLAY_WESTON_TESTING_H
 
@@ -45,7 +45,7 @@ public:
             // The pixman renderer copies clients' pixels as they are; no configuration file of
             // the machine's user, no idle blanking.
             execlp("weston", "weston", "--backend=x11-backend.so", "--use-pixman", "--no-config", "--idle-time=0",
-                   socket.c_str(), w.c_str(), h.c_str(), static_cast<char *>(nullptr));
+                   "--xwayland", socket.c_str(), w.c_str(), h.c_str(), static_cast<char *>(nullptr));
             _exit(127);
         }
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -75,12 +75,12 @@ public:
     std::string ClientEnvironment() const {
         return "XDG_RUNTIME_DIR='" + runtime_ + "' WAYLAND_DISPLAY=" + kSocket + " SDL_VIDEODRIVER=wayland";
     }
-    // The X window that shows weston's output (it says so in its log), 0 when not known.
-    unsigned long OutputWindow() const {
-        std::string log = Log();
-        size_t at = log.find("window id ");
-        return at == std::string::npos ? 0 : std::strtoul(log.c_str() + at + 10, nullptr, 10);
+    // The variables that make a program an X11 client of XWayland under this compositor.
+    std::string XwaylandEnvironment() const {
+        return "DISPLAY=" + AfterInLog("xserver listening on display ") + " SDL_VIDEODRIVER=x11";
     }
+    // The X window that shows weston's output, 0 when not known.
+    unsigned long OutputWindow() const { return std::strtoul(AfterInLog("window id ").c_str(), nullptr, 10); }
     // What weston printed, for a failure's message.
     std::string Log() const {
         std::ifstream in(logPath_);
@@ -91,6 +91,15 @@ public:
 
 private:
     static constexpr const char *kSocket = "wayland-rte-test";
+
+    // The word after `text` in weston's log, where it says what it made.
+    std::string AfterInLog(const std::string &text) const {
+        std::string log = Log();
+        size_t at = log.find(text);
+        if (at == std::string::npos) return "";
+        at += text.size();
+        return log.substr(at, log.find_first_of(" \n", at) - at);
+    }
 
     bool Connects() const {
         sockaddr_un address{};
