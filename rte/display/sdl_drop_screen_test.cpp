@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "rte/display/screen_image_testing.h"
 #include "rte/display/virtual_screen_testing.h"
 #include "rte/rte.h"
 
@@ -39,23 +40,6 @@ int CountXError(Display *, XErrorEvent *) {
     return 0;
 }
 
-// The window named `name` below `w`, 0 when none.
-Window FindNamed(Display *d, Window w, const char *name) {
-    char *title = nullptr;
-    if (XFetchName(d, w, &title) && title != nullptr) {
-        bool match = std::strcmp(title, name) == 0;
-        XFree(title);
-        if (match) return w;
-    }
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count)) return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) found = FindNamed(d, children[i], name);
-    if (children) XFree(children);
-    return found;
-}
-
 void SendClient(Display *d, Window to, Atom type, long l0, long l1, long l2, long l3, long l4) {
     XEvent e{};
     e.xclient.type = ClientMessage;
@@ -77,7 +61,7 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
     XErrorHandler previousHandler = XSetErrorHandler(CountXError);
     Window target = 0;
     for (int i = 0; i < 100 && target == 0; ++i) {
-        target = FindNamed(d, DefaultRootWindow(d), name);
+        target = rte::testing::FindNamedWindow(d, DefaultRootWindow(d), name);
         if (target == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::string why;
@@ -100,7 +84,7 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
             XSync(d, False);
             if (data) XFree(data);
             if (items > 0 && g_xErrors == 0) break;
-            if (g_xErrors > 0) target = FindNamed(d, DefaultRootWindow(d), name);  // it was replaced
+            if (g_xErrors > 0) target = rte::testing::FindNamedWindow(d, DefaultRootWindow(d), name);  // it was replaced
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         int x = 0, y = 0;
