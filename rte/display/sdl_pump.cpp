@@ -158,7 +158,13 @@ void Pump(double deadline, bool wait) {
     }
     bool windowsChanged = sdl::SyncWindows();
     windowsChanged = sdl::SyncMenuWindow() || windowsChanged;
-    sdl::FollowMoves();
+    // Where the windows are is asked of the window system before each wait, and ten times a
+    // second at most while the program processes events in a loop.
+    static double lastFollowed = -1;
+    if (double now = Timer(); wait || now < lastFollowed || now - lastFollowed >= 0.1) {
+        lastFollowed = now;
+        sdl::FollowMoves();
+    }
     // Before a wait the windows always show the model as it is now. They are drawn only when
     // something may have changed what they show: a window made or resized, input (which also
     // changes what the operator sees beyond the model), or a change of the model; so an idle
