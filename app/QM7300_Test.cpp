@@ -67,6 +67,14 @@ bool WritePortText(int panel, int handle, int port, const char *portName, const 
     return true;
 }
 
+// The panel's one text for a device that cannot be opened. Programs that want the reason ask
+// the library with QM_GetLastError; the panel keeps its own text, which operators' scripts and
+// tests compare.
+void ShowOpenError(int panel)
+{
+    SetCtrlVal(panel, PANEL_STATUS, "Error Opening Device");
+}
+
 }  // namespace
 
 extern "C" int WinMain(void *hInstance, void *, char *, int)
@@ -136,7 +144,7 @@ extern "C" int read(int panel, int, int event, void *, int, int)
 
     GetDeviceName(panel, name, sizeof name);
     if (QM_OpenDIO(name, &handle) != 0) {
-        SetCtrlVal(panel, PANEL_STATUS, "Error Opening Device");
+        ShowOpenError(panel);
     } else {
         for (const auto &p : kPorts) {
             unsigned char value = 0;
@@ -170,7 +178,7 @@ extern "C" int write(int panel, int, int event, void *, int, int)
 
     GetDeviceName(panel, name, sizeof name);
     if (QM_OpenDIO(name, &handle) != 0) {
-        SetCtrlVal(panel, PANEL_STATUS, "Error Opening Device");
+        ShowOpenError(panel);
     } else {
         GetTextValue(panel, PANEL_PORT0_WRITE, false, port0Text, sizeof port0Text);
         GetTextValue(panel, PANEL_PORT1_WRITE, false, port1Text, sizeof port1Text);
@@ -191,11 +199,17 @@ extern "C" int swversion(int panel, int, int event, void *, int, int)
     char errorText[QM_ERROR_TEXT_SIZE] = {0};
     int handle = 0;
 
+    // A device that cannot be opened, or gives no version, says why in the status line, as the
+    // other commands do: a module on the network may be unreachable or lack identification.
     GetDeviceName(panel, name, sizeof name);
-    QM_OpenDIO(name, &handle);  // a failed open shows up as a failed QM_GetVer on handle 0
-    if (QM_GetVer(handle, version, errorText) == 0) {
+    if (QM_OpenDIO(name, &handle) != 0) {
+        ShowOpenError(panel);
+    } else if (QM_GetVer(handle, version, errorText) == 0) {
         version[sizeof version - 1] = '\0';
         SetCtrlVal(panel, PANEL_VERSION, version);
+    } else {
+        errorText[sizeof errorText - 1] = '\0';
+        SetCtrlVal(panel, PANEL_STATUS, errorText);
     }
     QM_CloseDIO(handle);
     return 0;

@@ -1,5 +1,9 @@
 // Tests of the real QM7300_Test program as a process: headless, driven by operator scripts, on
-// simulated devices described by QM7300_SIM files, all written to a fresh temporary folder.
+// simulated devices and a pymodbus module described by devices files, all written to a fresh
+// temporary folder.
+#include "qm7300/modbus_peers_testing.h"
+#include "rte/waiting_testing.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -61,16 +65,16 @@ protected:
         return s.str();
     }
 
-    // Runs program with the operator script file (and a QM7300_SIM description when sim is not
+    // Runs program with the operator script file (and a devices file when devices is not
     // empty), in the temporary folder, and collects its exit status and output.
     Session StartProgram(const std::string &program, const std::string &scriptPath,
-                         const std::string &sim = "")
+                         const std::string &devices = "")
     {
-        std::vector<std::string> env = EnvironmentWithout({"RTE_", "QM7300_SIM="});
+        std::vector<std::string> env = EnvironmentWithout({"RTE_", "QM7300_"});
         env.push_back("RTE_DISPLAY=headless");
         env.push_back("RTE_SCRIPT=" + scriptPath);
-        if (!sim.empty())
-            env.push_back("QM7300_SIM=" + WriteFile("devices.sim", sim));
+        if (!devices.empty())
+            env.push_back("QM7300_DEVICES=" + WriteFile("devices.txt", devices));
         return Spawn(program, env);
     }
 
@@ -89,7 +93,7 @@ protected:
     }
 
     // Runs program with the environment in the temporary folder and collects its exit status and
-    // output; a program still running after a minute is killed.
+    // output; a program still running after a minute (rte::testing::kPatience) is killed.
     Session Spawn(const std::string &program, std::vector<std::string> env)
     {
         std::vector<char *> envp;
@@ -113,14 +117,10 @@ protected:
         if (rc != 0)
             return run;
         int status = 0;
-        for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited++) {
-            if (waited == 600) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                ADD_FAILURE() << program << " did not end within a minute";
-                break;
-            }
-            usleep(100 * 1000);
+        if (!rte::testing::WaitFor([&] { return waitpid(pid, &status, WNOHANG) != 0; })) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << program << " did not end within a minute";
         }
         if (WIFEXITED(status))
             run.exitCode = WEXITSTATUS(status);
@@ -128,10 +128,10 @@ protected:
         run.err = ReadFile(errPath);
         return run;
     }
-    Session Start(const std::string &script, const std::string &sim = "")
+    Session Start(const std::string &script, const std::string &devices = "")
     {
 #ifdef QM7300_TEST_PROGRAM
-        return StartProgram(QM7300_TEST_PROGRAM, WriteFile("script.txt", script), sim);
+        return StartProgram(QM7300_TEST_PROGRAM, WriteFile("script.txt", script), devices);
 #else
         return Session();
 #endif
@@ -220,6 +220,43 @@ TEST_F(Program, FaultSessionShowsLibraryErrorTexts)
               "PANEL_PORT0_READ=42\n"
               "PANEL_VERSION=7.3\n"
               "PANEL_STATUS=Error Opening Device\n");
+}
+
+// The panel on a real module: pymodbus on loopback, beside a simulated device.
+TEST_F(Program, SessionOnAModbusModuleWritesAndReadsItsPorts)
+{
+    qm7300::testing::PeerProcess module(qm7300::testing::PymodbusModule());
+    ASSERT_GT(module.port(), 0) << module.output();
+    Session r = Start(
+        "press PANEL_LIST\n"
+        "show PANEL_DEVICES\n"
+        "select PANEL_DEVICES rig\n"
+        "type PANEL_PORT0_WRITE 170\n"
+        "type PANEL_PORT1_WRITE 85\n"
+        "press PANEL_WRITE_FOCUS\n"
+        "press PANEL_READ\n"
+        "show PANEL_STATUS\n"
+        "show PANEL_PORT0_READ\n"
+        "show PANEL_PORT1_READ\n"
+        "show PANEL_PORT16_READ\n"
+        "show PANEL_PORT17_READ\n"
+        "press PANEL_SWVERSION\n"
+        "show PANEL_VERSION\n"
+        "press PANEL_QUIT\n",
+        "device bench\n"
+        "device rig\n"
+        "  modbus 127.0.0.1:" + std::to_string(module.port()) + "\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "PANEL_DEVICES=bench\n"
+              "PANEL_DEVICES.items=bench|rig\n"
+              "PANEL_STATUS=\n"
+              "PANEL_PORT0_READ=45\n"  // the module's discrete inputs, 0x2D and 0xB4
+              "PANEL_PORT1_READ=180\n"
+              "PANEL_PORT16_READ=170\n"
+              "PANEL_PORT17_READ=85\n"
+              "PANEL_VERSION=4.2.17-be\n")
+        << module.output();
 }
 
 TEST_F(Program, MissingPanelFileEndsWithMinusOneShowingNothing)

@@ -18,15 +18,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 
@@ -110,15 +106,9 @@ TEST(ScreenSession, OperatorUsesThePanel) {
     std::string third = "40 " + std::to_string(ringTop + ringHeight + 2 + 2 * 15 + 7);
 
     // One list line down from the list's top: the first device.
-    // Both windows are waited for until their IDs hold still: on a busy machine the second may
-    // be mapped seconds later, and the window system may replace a window just after mapping it.
-    std::string script = "W=; C=; for i in $(seq 200); do"
-                         "   w=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
-                         "   c=$(xdotool search --onlyvisible --name '^Screen Checks$' 2>/dev/null | head -1);"
-                         "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && [ -n \"$c\" ] && [ \"$c\" = \"$C\" ] && break;"
-                         "   W=$w; C=$c; sleep 0.5; done;"
-                         " [ -n \"$W\" ] && [ -n \"$C\" ] || exit 1;"
-                         " set -e; xdotool windowactivate --sync $C >/dev/null 2>&1 || true; sleep 0.3;"
+    std::string script = rt::ShellWaits() +
+                         " W=$(wait_window 'QM7300 Test') && C=$(wait_window 'Screen Checks') || exit 1;"
+                         " set -e; xdotool windowactivate --sync $C >/dev/null 2>&1 || true;"
                          " at() { xdotool mousemove --window $C $1 $2; sleep 0.2; };"
                          " at " + At(checks, "", 2, 2, entry) + "; xdotool click --repeat 2 --delay 80 1; sleep 0.4;"
                          " xdotool click 3; sleep 0.4;"
@@ -142,26 +132,9 @@ TEST(ScreenSession, OperatorUsesThePanel) {
                          " xdotool key Tab; xdotool type --delay 30 12; sleep 0.2;"
                          " click " + At(panel, "PANEL_WRITE_FOCUS") + ";"
                          " wmctrl -c 'QM7300 Test'";
-    int driven = -1;
-    unsigned mainThread = CurrThreadId();
-    std::mutex m;
-    std::condition_variable cv;
-    bool loopEnded = false;
-    std::thread driver([&] {
-        driven = std::system(script.c_str());
-        // Should the window not have closed, end the loop anyway so the failure is reported.
-        std::unique_lock<std::mutex> lock(m);
-        if (!cv.wait_for(lock, std::chrono::seconds(5), [&] { return loopEnded; })) {
-            PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
-        }
-    });
+    rt::ScreenDriver driver(script);
     RunUserInterface();
-    {
-        std::lock_guard<std::mutex> hold(m);
-        loopEnded = true;
-    }
-    cv.notify_all();
-    driver.join();
+    int driven = driver.Finish();
     EXPECT_EQ(driven, 0);
     EXPECT_EQ(g_closeEvents, 1);
 
@@ -208,28 +181,20 @@ protected:
             GTEST_SKIP() << tool << " is not installed";
         }
         screen_ = std::make_unique<rte::testing::VirtualScreen>();
-        ASSERT_FALSE(screen_->display().empty()) << "Xvfb did not start";
+        ASSERT_FALSE(screen_->display().empty()) << screen_->problem();
         setenv("DISPLAY", screen_->display().c_str(), 1);
     }
     void TearDown() override {
         screen_.reset();
         unsetenv("DISPLAY");
     }
-    // Runs a shell command line to its end; its exit status and everything it printed.
-    static int Run(const std::string &command, std::string *text) {
-        FILE *out = popen((command + " 2>&1").c_str(), "r");
-        if (out == nullptr) return -1;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, out)) *text += buf;
-        return pclose(out);
-    }
     std::unique_ptr<rte::testing::VirtualScreen> screen_;
 };
 
 TEST_F(ScreenTest, PanelWorksWithMouseKeyboardAndWindowManager) {
     std::string text;
-    int status = screen_->RunSession("ScreenSession.*", "QM7300_SCREEN_SESSION=1", &text, 90);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    int status = screen_->RunSession("ScreenSession.*", "QM7300_SCREEN_SESSION=1", &text, 4 * rt::kPatience.count());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen_->Report(status, text);
     EXPECT_NE(text.find("[  PASSED  ] 1 test"), std::string::npos) << text;
 }
 
@@ -240,17 +205,15 @@ TEST_F(ScreenTest, TheProgramOpensItsWindowAndTheCloseBoxQuits) {
     unsetenv("RTE_DISPLAY");
     unsetenv("RTE_SCRIPT");
     std::string text;
+    std::string patience = std::to_string(rt::kPatience.count());
     std::string script =
-        "'" QM7300_TEST_PROGRAM "' & P=$!; W=;"
-        " for i in $(seq 100); do W=$(xdotool search --onlyvisible --name '^QM7300 Test$' 2>/dev/null | head -1);"
-        "   [ -n \"$W\" ] && break; sleep 0.2; done; [ -n \"$W\" ] || { kill $P; exit 10; };"
-        " sleep 1; W=$(xdotool search --onlyvisible --name '^QM7300 Test$' | head -1);"
+        rt::ShellWaits() + " '" QM7300_TEST_PROGRAM "' & P=$!;"
+        " W=$(wait_window 'QM7300 Test') || { kill $P; exit 10; };"
         " xdotool mousemove --window $W 200 62 click 1; sleep 0.5;"
         " kill -0 $P || exit 11;"
-        " (sleep 30; kill -9 $P) >/dev/null 2>&1 & D=$!;"  // should the close box not end it
+        " (sleep " + patience + "; kill -9 $P) >/dev/null 2>&1 & D=$!;"  // should the close box not end it
         " wmctrl -c 'QM7300 Test'; wait $P; R=$?; kill $D 2>/dev/null; exit $R";
-    int status = Run(script, &text);
-    EXPECT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    int status = rt::RunCommand(script, &text);
+    EXPECT_EQ(rt::DescribeStatus(status), "exit code 0") << text << "windows on the screen:\n" << screen_->Windows();
 }
 #endif

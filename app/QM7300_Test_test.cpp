@@ -3,7 +3,8 @@
 // of the program itself are in QM7300_Test_process_test.cpp.
 #include "app/panel_callbacks_testing.h"
 #include "qm7300/QM7300.h"
-#include "qm7300/sim_test_util.h"
+#include "qm7300/devices_file_testing.h"
+#include "qm7300/modbus_peers_testing.h"
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
@@ -34,7 +35,7 @@ extern "C" int QM_CloseDIO(int handle)
 namespace {
 
 namespace rt = rte::testing;
-using qm7300::testing::ScopedSimFile;
+using qm7300::testing::ScopedDevicesFile;
 
 class Panel : public ::testing::Test {
 protected:
@@ -159,18 +160,18 @@ TEST_F(Panel, FocusMovingOntoOrAwayFromWriteClearsTheStatusAndWritesNothing)
     EXPECT_TRUE(g_closed.empty());  // no device was opened
 }
 
-// Every failure the commands report, on devices described by a QM7300_SIM file.
+// Every failure the commands report, on simulated devices described by a devices file.
 TEST_F(Panel, DeviceFaultsShowTheirMessages)
 {
     Press("PANEL_LIST");  // default devices: count 2
     {
-        ScopedSimFile sim("fail list\n");
+        ScopedDevicesFile sim("fail list\n");
         Press("PANEL_LIST");
         EXPECT_EQ(Val("PANEL_STATUS"), "Error reading Devices");
         EXPECT_TRUE(Devices().empty());
         EXPECT_EQ(Val("PANEL_DEVICE_COUNT"), "2");
     }
-    ScopedSimFile sim(
+    ScopedDevicesFile sim(
         "device Broken\n  fail open\n"
         "device Stuck\n  fail read 1 Port 1 of Stuck did not answer.\n  fail version\n"
         "device BadOut\n  fail write 16 Port 16 of BadOut is shorted.\n"
@@ -180,19 +181,22 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
     Type("PANEL_PORT0_WRITE", "7");
     Type("PANEL_PORT1_WRITE", "8");
 
-    // A failed open: no port is read or written, and handle 0 is still closed.
+    // A failed open: no port is read or written, handle 0 is still closed, and the status line
+    // says so (the version command too, so that an old version text is not taken for this one).
+    const std::string openFailed =
+        "Error Opening Device";
     Select("Broken");
     Set("PANEL_PORT0_READ", "old");
     EXPECT_EQ(Press("PANEL_READ"), std::vector<int>{0});
-    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    EXPECT_EQ(Val("PANEL_STATUS"), openFailed);
     EXPECT_EQ(Val("PANEL_PORT0_READ"), "old");
     EXPECT_EQ(Press("PANEL_WRITE_FOCUS"), std::vector<int>{0});
-    EXPECT_EQ(Val("PANEL_STATUS"), "Error Opening Device");
+    EXPECT_EQ(Val("PANEL_STATUS"), openFailed);
     Set("PANEL_VERSION", "v");
     Set("PANEL_STATUS", "");
     EXPECT_EQ(Press("PANEL_SWVERSION"), std::vector<int>{0});
     EXPECT_EQ(Val("PANEL_VERSION"), "v");
-    EXPECT_EQ(Val("PANEL_STATUS"), "");
+    EXPECT_EQ(Val("PANEL_STATUS"), openFailed);
 
     // A failed read shows the ports before it and leaves the later ones as they were.
     Select("Stuck");
@@ -207,7 +211,7 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
     Set("PANEL_STATUS", "");
     EXPECT_EQ(Press("PANEL_SWVERSION").size(), 1u);
     EXPECT_EQ(Val("PANEL_VERSION"), "v");
-    EXPECT_EQ(Val("PANEL_STATUS"), "");
+    EXPECT_EQ(Val("PANEL_STATUS"), "Reading the version of device Stuck failed: the device did not answer.");
 
     // A failed write of port 16 leaves port 17 alone; one of port 17 follows port 16's write.
     Select("BadOut");
@@ -218,6 +222,38 @@ TEST_F(Panel, DeviceFaultsShowTheirMessages)
     Press("PANEL_WRITE_FOCUS");
     EXPECT_EQ(Val("PANEL_STATUS"), "Port 17 of BadOut1 is shorted.");
     EXPECT_EQ(Latches("BadOut1"), "7 0");
+}
+
+// Modules on the network that cannot be reached, or do not answer, say so in the status line.
+TEST_F(Panel, NetworkFaultsShowInTheStatusLine)
+{
+    int shut = qm7300::testing::RefusingPort();
+    qm7300::testing::SilentServer silent;
+    std::string refused = "127.0.0.1:" + std::to_string(shut), mute = "127.0.0.1:" + std::to_string(silent.port());
+    ScopedDevicesFile devices("device rack\n  modbus " + refused + "\n"
+                              "device mute\n  modbus " + mute + "\n  timeout 100\n");
+    Press("PANEL_LIST");
+    EXPECT_EQ(Devices(), (std::vector<std::string>{"rack", "mute"}));
+    struct Case {
+        const char *device, *button, *status;
+    } cases[] = {
+        {"rack", "PANEL_READ", "Error Opening Device"},
+        {"rack", "PANEL_SWVERSION", "Error Opening Device"},
+        {"mute", "PANEL_READ", "Reading port 0 of device mute at @ failed: no answer within 100 ms."},
+        {"mute", "PANEL_WRITE_FOCUS", "Writing port 16 of device mute at @ failed: no answer within 100 ms."},
+        {"mute", "PANEL_SWVERSION", "Reading the version of device mute at @ failed: no answer within 100 ms."},
+    };
+    Type("PANEL_PORT0_WRITE", "1");
+    Type("PANEL_PORT1_WRITE", "2");
+    for (const Case &c : cases) {
+        std::string status = c.status;
+        if (size_t at = status.find('@'); at != std::string::npos)
+            status.replace(at, 1, c.device[0] == 'r' ? refused : mute);
+        Select(c.device);
+        Set("PANEL_STATUS", "");
+        Press(c.button);
+        EXPECT_EQ(Val("PANEL_STATUS"), status) << c.button;
+    }
 }
 
 // Each case lists afresh; the count shown is always the library's, whatever the text holds.
@@ -240,7 +276,7 @@ TEST_F(Panel, DeviceListTextIsSplitAsTheLibraryReportsIt)
         {"A,BBBBBBBBBBBBBBBBBBBBBBBBBBBBBB,C", {"A", "BBBBBBBBBBBBBBBBBBBBBBB", "C"}},
     };
     for (const Case &c : cases) {
-        ScopedSimFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
+        ScopedDevicesFile sim(std::string("list raw \"") + c.raw + "\"\nlist count 3\n");
         Set("PANEL_STATUS", "old");
         Press("PANEL_LIST");
         EXPECT_EQ(Devices(), c.items) << c.raw;

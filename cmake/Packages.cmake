@@ -1,7 +1,7 @@
 # Debian packages of an install (cmake/Install.cmake), made with `cpack -G DEB` in the build
 # folder (the release build: `cd build/release && cpack -G DEB`):
 #   qm7300-suite      the Runtime component: shared libraries, QM7300_Test with its panel file,
-#                     rtereg, man pages, the README
+#                     rtereg, qm7300-sim, man pages, the README
 #   qm7300-suite-dev  the Development component: headers, the shared libraries' links, static
 #                     libraries, CMake packages, pkg-config files
 # Files are stripped. The runtime package's dependencies are computed from its programs and
@@ -21,11 +21,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test utility for QM7300 digital I/O devic
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
   "QM7300_Test lists the QM7300 devices, reads and writes their ports and
 shows the device library's version; it runs on simulated devices unless
-told otherwise, on a screen or headless under an operator script
-(rte-script(7)). With it come the libraries it is built on: the run-time
-engine (rte), the Windows API subset (win32), the utility library
-(toolbox) and the device library (qm7300), and rtereg, the tool for the
-registry store.")
+told otherwise, or on QM7300 modules on the network (Modbus/TCP), on a
+screen or headless under an operator script (rte-script(7)). With it come
+the libraries it is built on: the run-time engine (rte), the Windows API
+subset (win32), the utility library (toolbox) and the device library
+(qm7300), rtereg, the tool for the registry store, and qm7300-sim, which
+serves simulated devices to any Modbus/TCP client.")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
   "Headers, CMake packages (toolbox, rte, qm7300) and pkg-config files
 (toolbox, rte, win32, qm7300) for building C and C++ programs on the

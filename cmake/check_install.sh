@@ -98,7 +98,7 @@ unset LD_LIBRARY_PATH
 [ -f "$prefix/share/QM7300_Test/QM7300_Test.uir" ] || fail "the panel file is not under share/QM7300_Test"
 [ ! -e "$prefix/bin/QM7300_Test.uir" ] || fail "the panel file was installed beside the program"
 # Runs the installed program in an environment of no screen and no engine settings but VAR=VALUE...
-program() { env -u RTE_SCRIPT -u RTE_DISPLAY -u QM7300_SIM -u DISPLAY -u WAYLAND_DISPLAY "$@" "$prefix/bin/QM7300_Test"; }
+program() { env -u RTE_SCRIPT -u RTE_DISPLAY -u QM7300_SIM -u QM7300_DEVICES -u DISPLAY -u WAYLAND_DISPLAY "$@" "$prefix/bin/QM7300_Test"; }
 mkdir -p "$scratch/elsewhere"
 cd "$scratch/elsewhere"
 program RTE_DISPLAY=headless RTE_SCRIPT="$src/app/demo_session.txt" >"$scratch/session.out" ||
@@ -124,7 +124,7 @@ program >/dev/null 2>"$scratch/noscreen.err" || status=$?
 # Headless without a script: one line saying no operator is attached; the program runs on.
 program RTE_DISPLAY=headless >/dev/null 2>"$scratch/nooperator.err" &
 pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do  # up to a minute: the machine may be busy
   grep -q . "$scratch/nooperator.err" && break
   sleep 0.1
 done
@@ -137,8 +137,22 @@ grep -q '^rte: no operator is attached.*RTE_SCRIPT=' "$scratch/nooperator.err" |
   fail "headless without a script, it said: $(cat "$scratch/nooperator.err")"
 cd "$scratch"
 
+# qm7300-sim runs from the moved prefix: it says where it listens, and ends on SIGTERM with 0.
+env -u QM7300_SIM -u QM7300_DEVICES "$prefix/bin/qm7300-sim" --listen 127.0.0.1:0 >"$scratch/sim.out" 2>&1 &
+pid=$!
+for _ in $(seq 600); do
+  grep -q 'listening on' "$scratch/sim.out" && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$pid" 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+grep -q '^qm7300-sim: listening on 127\.0\.0\.1:[0-9]*, units 1-2: QM7300-0, QM7300-1$' "$scratch/sim.out" &&
+  [ "$status" -eq 0 ] || fail "the installed qm7300-sim: exit $status, $(cat "$scratch/sim.out")"
+
 # Documentation.
-for page in man1/QM7300_Test.1.gz man7/rte-script.7.gz man1/rtereg.1.gz; do
+for page in man1/QM7300_Test.1.gz man7/rte-script.7.gz man1/rtereg.1.gz man1/qm7300-sim.1.gz; do
   [ -f "$prefix/share/man/$page" ] || fail "share/man/$page is not installed"
   warnings=$(zcat "$prefix/share/man/$page" | groff -t -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "share/man/$page: $warnings"
@@ -146,7 +160,7 @@ done
 [ -f "$prefix/share/doc/qm7300-suite/README.md" ] || fail "share/doc/qm7300-suite/README.md is not installed"
 
 if [ "$stripped" = stripped ]; then
-  for file in "$prefix/bin/QM7300_Test" "$prefix/bin/rtereg" "$libdir"/lib*.so.1; do
+  for file in "$prefix/bin/QM7300_Test" "$prefix/bin/rtereg" "$prefix/bin/qm7300-sim" "$libdir"/lib*.so.1; do
     [ -e "$file" ] || continue
     if readelf -S "$file" | grep -q -E '\.symtab|\.debug_info'; then fail "$file is not stripped"; fi
   done

@@ -32,9 +32,9 @@ dpkg-deb --info "$runtime" shlibs | grep -q '^libtoolbox 1 qm7300-suite' || fail
 contents() { dpkg-deb --contents "$1" | awk '{print $6}' | sed 's|^\./||'; }
 contents "$runtime" >"$scratch/runtime.list"
 contents "$dev" >"$scratch/dev.list"
-for path in usr/bin/QM7300_Test usr/bin/rtereg usr/lib/libtoolbox.so.1 usr/lib/librte.so.1 usr/lib/libwin32.so.1 \
+for path in usr/bin/QM7300_Test usr/bin/rtereg usr/bin/qm7300-sim usr/lib/libtoolbox.so.1 usr/lib/librte.so.1 usr/lib/libwin32.so.1 \
             usr/lib/libqm7300.so.1 usr/share/QM7300_Test/QM7300_Test.uir usr/share/man/man1/QM7300_Test.1.gz \
-            usr/share/man/man7/rte-script.7.gz usr/share/doc/qm7300-suite/README.md; do
+            usr/share/man/man7/rte-script.7.gz usr/share/man/man1/qm7300-sim.1.gz usr/share/doc/qm7300-suite/README.md; do
   grep -qx "$path" "$scratch/runtime.list" || fail "the runtime package lacks $path"
 done
 for path in usr/include/toolbox/toolbox.h usr/include/rte/rte.h usr/include/win32/windows.h usr/include/qm7300/QM7300.h \
@@ -55,13 +55,13 @@ fi
 root=$scratch/root
 dpkg-deb -x "$runtime" "$root"
 dpkg-deb -x "$dev" "$root"
-for file in "$root/usr/bin/QM7300_Test" "$root"/usr/lib/lib*.so.1; do
+for file in "$root/usr/bin/QM7300_Test" "$root/usr/bin/qm7300-sim" "$root"/usr/lib/lib*.so.1; do
   if readelf -S "$file" | grep -q -E '\.symtab|\.debug_info'; then fail "$file is not stripped"; fi
 done
 
 mkdir -p "$scratch/elsewhere"
 cd "$scratch/elsewhere"
-env -u QM7300_SIM RTE_DISPLAY=headless RTE_SCRIPT="$src/app/demo_session.txt" "$root/usr/bin/QM7300_Test" \
+env -u QM7300_SIM -u QM7300_DEVICES RTE_DISPLAY=headless RTE_SCRIPT="$src/app/demo_session.txt" "$root/usr/bin/QM7300_Test" \
   >"$scratch/session.out" || fail "the packaged QM7300_Test did not play the demo session"
 grep -qx 'PANEL_PORT16_READ=165' "$scratch/session.out" || fail "the demo session showed: $(cat "$scratch/session.out")"
 

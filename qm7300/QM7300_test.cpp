@@ -1,8 +1,8 @@
 // Tests of the QM7300 calls on the simulated devices: the default loopback pair, and devices
-// and faults described through QM7300_SIM files.
+// and faults described through devices files (QM7300_DEVICES, or its older name QM7300_SIM).
 #include "qm7300/QM7300.h"
 
-#include "qm7300/sim_test_util.h"
+#include "qm7300/devices_file_testing.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-using qm7300::testing::ScopedSimFile;
+using qm7300::testing::ScopedDevicesFile;
 
 TEST(QM7300, DefaultDevicesAreListedAndLoopBackTheirOutputs)
 {
@@ -75,7 +75,7 @@ TEST(QM7300, BadHandlesPortsAndNamesAreRefusedWithClearTexts)
 
 TEST(QM7300, SimFileDescribesDevicesInputsVersionsAndFaults)
 {
-    ScopedSimFile sim(
+    ScopedDevicesFile sim(  // through the older name
         "# two devices\n"
         "device Bench A   # a name with a blank\n"
         "  input 0 200\n"
@@ -86,7 +86,8 @@ TEST(QM7300, SimFileDescribesDevicesInputsVersionsAndFaults)
         "  fail open\n"
         "device Quiet\n"
         "  fail version\n"
-        "list count 5\n");
+        "list count 5\n",
+        "QM7300_SIM");
     int count = 0;
     char list[QM_LIST_TEXT_SIZE], err[QM_ERROR_TEXT_SIZE] = "";
     ASSERT_EQ(QM_ListDIO(&count, list, err), QM_OK);
@@ -131,14 +132,30 @@ TEST(QM7300, BadSimFileMakesEveryCallFailNamingFileAndLine)
         {"list raw \"abc\n", "line 1: quoted text has no closing quote"},
         {"device X\ndevice X\n", "line 2: device \"X\" is described twice"},
         {"list count many\n", "line 1: \"list count\" needs a whole number"},
+        {"device X\nunit 3\n", "line 2: \"unit\" must follow a \"modbus\" line"},
+        {"device X\nmodbus 192.0.2.7:70000\n", "line 2: port \"70000\" is out of range (1-65535)"},
+        {"device X\nmodbus [::1]:0\n", "line 2: port \"0\" is out of range (1-65535)"},
+        {"device X\nmodbus 2001:db8::7\n", "line 2: an IPv6 address is written in brackets"},
+        {"device X\nmodbus [2001:db8::g]\n", "line 2: \"2001:db8::g\" is not an IPv6 address"},
+        {"device X\nmodbus 192.0.2.300\n", "line 2: \"192.0.2.300\" is not a host name or an IP"},
+        {"device X\nmodbus plc_7.lan\n", "line 2: \"plc_7.lan\" is not a host name or an IP"},
+        {"device X\nmodbus 10.0.0.1\nunit 256\n", "line 3: \"unit\" needs a unit identifier from 0 to 247, or 255"},
+        {"device X\nmodbus 10.0.0.1\nunit 250\n", "line 3: \"unit\" needs a unit identifier from 0 to 247, or 255"},
+        {"device X\nmodbus 10.0.0.1\ninputs coils 0\n", "line 3: \"inputs\" needs \"discrete\""},
+        {"device X\nmodbus 10.0.0.1\noutputs coils 65521\n", "line 3: \"outputs\" needs \"coils\""},
+        {"device X\nmodbus 10.0.0.1\ntimeout 0\n", "line 3: \"timeout\" needs milliseconds"},
+        {"device X\nmodbus 10.0.0.1\nmodbus 10.0.0.2\n", "line 3: device \"X\" has two \"modbus\" lines"},
+        {"device X\nmodbus 10.0.0.1\ninput 0 1\n", "line 3: \"input\" describes a simulated device, but \"X\" is on the network"},
+        {"device X\nversion 2\nmodbus 10.0.0.1\n", "line 3: \"modbus\" must come before the lines of a simulated device"},
+        {"device X\nmodbus 10.0.0.1 502\n", "line 2: unexpected text after \"modbus\""},
     };
     for (auto &c : bad) {
-        ScopedSimFile sim(c[0]);
+        ScopedDevicesFile sim(c[0]);
         int count = 0, h = 0;
         char list[QM_LIST_TEXT_SIZE], err[QM_ERROR_TEXT_SIZE] = "";
         EXPECT_EQ(QM_ListDIO(&count, list, err), QM_ERR_CONFIG) << c[0];
         std::string text = err;
-        EXPECT_NE(text.find("QM7300_SIM file " + sim.path() + ", " + c[1]), std::string::npos)
+        EXPECT_NE(text.find("QM7300_DEVICES file " + sim.path() + ", " + c[1]), std::string::npos)
             << text;
         EXPECT_EQ(QM_OpenDIO("X", &h), QM_ERR_CONFIG);
         EXPECT_EQ(QM_ReadPort(1, 0, nullptr, err), QM_ERR_ARGUMENT);
@@ -152,10 +169,48 @@ TEST(QM7300, BadSimFileMakesEveryCallFailNamingFileAndLine)
     unsetenv("QM7300_SIM");
 }
 
+// Network devices are listed with the simulated ones, in file order, without a connection. The
+// two names of the variable may both be set when they name one file.
+TEST(QM7300, NetworkDevicesAreListedAndBothVariablesMustNameOneFile)
+{
+    ScopedDevicesFile devices(
+        "device bench\n"
+        "device rack-A\n"
+        "  modbus 192.0.2.7:1502   # a module\n"
+        "  unit 0\n"
+        "  inputs registers 65534\n"
+        "  outputs coils 65520\n"
+        "  timeout 250\n"
+        "device rack-B\n  modbus [2001:db8::7]\n  unit 255\n"
+        "device plc\n  modbus plc-7.example\n");
+    int count = 0;
+    char list[QM_LIST_TEXT_SIZE], err[QM_ERROR_TEXT_SIZE] = "";
+    ASSERT_EQ(QM_ListDIO(&count, list, err), QM_OK) << err;
+    EXPECT_EQ(count, 4);
+    EXPECT_STREQ(list, "bench,rack-A,rack-B,plc");
+
+    // The same file under both names: its text, or another path to it.
+    for (const std::string &same : {devices.path(), "./" + devices.path()}) {
+        setenv("QM7300_SIM", same.c_str(), 1);
+        EXPECT_EQ(QM_ListDIO(&count, list, err), QM_OK) << same;
+    }
+    ScopedDevicesFile other("device other\n", "QM7300_SIM");
+    EXPECT_EQ(QM_ListDIO(&count, list, err), QM_ERR_CONFIG);
+    EXPECT_EQ(std::string(err), "QM7300_DEVICES (" + devices.path() + ") and QM7300_SIM (" +
+                                    other.path() + ") name different devices files; set only "
+                                    "QM7300_DEVICES, the newer name.");
+    int h = 7;
+    EXPECT_EQ(QM_OpenDIO("bench", &h), QM_ERR_CONFIG);
+    EXPECT_EQ(h, 7);
+    char last[QM_ERROR_TEXT_SIZE];
+    EXPECT_EQ(QM_GetLastError(last), QM_ERR_CONFIG);  // the one way to learn why an open failed
+    EXPECT_STREQ(last, err);
+}
+
 TEST(QM7300, ErrorTextsAreCutToTheBuffer)
 {
     std::string message(3000, 'm');
-    ScopedSimFile sim("device D\nfail read 0 " + message + "\n");
+    ScopedDevicesFile sim("device D\nfail read 0 " + message + "\n");
     int h = 0;
     ASSERT_EQ(QM_OpenDIO("D", &h), QM_OK);
     // A guard byte past the 1024 that the call may use must stay untouched.

@@ -63,10 +63,12 @@ int Focus(int panel, int control);
 // One key stroke on the control, as the keyboard makes it on the screen (see KeyDown and
 // TypeText in rte/events/operator_input.h): EVENT_KEYPRESS, then unless swallowed the key acts:
 // a character is typed at the caret of an entry, Tab and Shift+Tab move the focus, Enter
-// commits, Up and Down move a list's choice, Backspace, Delete, Left, Right, Home and End edit.
+// commits, Up and Down move a list's choice or step a numeric, Alt and a label's marked letter
+// reach its control, Backspace, Delete, Left, Right, Home, End and the clipboard's keys edit.
 int KeyPress(int panel, int control, int keyCode);
 // The operator closes the panel's window: EVENT_CLOSE to the panel callback, and EVENT_COMMIT
-// to its ATTR_CLOSE_CTRL when set.
+// to its ATTR_CLOSE_CTRL when set; a panel that shows no close item gets no EVENT_CLOSE, and its
+// close control, or else its Escape button, is pressed (rte/events/operator_input.h).
 int ClosePanel(int panel);
 
 // The mouse, as the screen display reports it for a panel's window (panel: a top-level panel;

@@ -192,7 +192,9 @@ const char *GetUILErrorString(int errorCode);
  * Kept and read back, but not yet acted on by the displays (the window manager's decorations
  * come with the displays' support for them): ATTR_MOVABLE, ATTR_SIZABLE, ATTR_FLOATING and
  * ATTR_EXTRA_COLOR of top-level panels. ATTR_CLOSE_ITEM_VISIBLE 0 keeps the operator from
- * closing the panel (the window manager may still show a close box); ATTR_HAS_TASKBAR_BUTTON_OFF
+ * closing the panel (the window manager may still show a close box, which then presses the
+ * panel's ATTR_CLOSE_CTRL, or else its control whose ATTR_SHORTCUT_KEY is VAL_ESC_VKEY: a
+ * dialog's Cancel; with neither it does nothing); ATTR_HAS_TASKBAR_BUTTON_OFF
  * keeps the window off the task bar where the window system allows. ATTR_CHECKED waits for
  * menus. */
 #define ATTR_DIMMED                500  /* int 0/1; panels, controls; 0. Dimmed controls take no input */
@@ -247,7 +249,7 @@ const char *GetUILErrorString(int errorCode);
 #define ATTR_TEXT_STRIKEOUT        685  /* int 0/1; controls; 0 */
 #define ATTR_TEXT_POINT_SIZE       686  /* int 1..512; controls; 13 */
 #define ATTR_TEXT_BOLD             687  /* int 0/1; controls; 0 */
-#define ATTR_TEXT_BGCOLOR          690  /* int colour or VAL_TRANSPARENT; controls; VAL_WHITE */
+#define ATTR_TEXT_BGCOLOR          690  /* int colour or VAL_TRANSPARENT; controls; VAL_WHITE (a text message draws the panel's background until it is set) */
 #define ATTR_DATA_TYPE             710  /* int VAL_CHAR..VAL_UNSIGNED_CHAR; controls with a value: numerics (VAL_DOUBLE; not VAL_STRING), lists (VAL_INTEGER; changing it clears the items); string, text message, colour, toggle: read-only */
 #define ATTR_MAX_VALUE             730  /* in the control's data type (int for the integer types, double for VAL_FLOAT/VAL_DOUBLE; Get: pointer to the type); numerics: the type's largest value, slides: 100. Values are coerced into [min, max]; min > max gives UIE_BAD_VALUE */
 #define ATTR_MIN_VALUE             731  /* likewise; numerics: the type's smallest value, slides: 0 */
@@ -290,8 +292,10 @@ int NewPanel(int parentPanel, const char *title, int top, int left, int height, 
 int DiscardPanel(int panel);
 
 /* Shows it (and its parents) and brings it to the front; the first panel shown opens the display
- * (rte/engine.h). 0, UIE_BAD_PANEL, or UIE_NO_DISPLAY when the display cannot be opened (as
- * InstallPopup and MessagePopup then return too). */
+ * (rte/engine.h). A panel shown for the first time (here or by InstallPopup) makes its first
+ * control in tab order that can take the focus its active control, unless SetActiveCtrl chose
+ * one, without focus events. 0, UIE_BAD_PANEL, or UIE_NO_DISPLAY when the display cannot be
+ * opened (as InstallPopup and MessagePopup then return too). */
 int DisplayPanel(int panel);
 int HidePanel(int panel);     /* hides it; 0 or UIE_BAD_PANEL */
 

@@ -5,15 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/io.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "rte/waiting_testing.h"
 
 namespace {
 
@@ -86,7 +87,12 @@ TEST(Ports, TheGatedToneSoundsAtTheTimersFrequency) {
     RteOutp(0x42, 2711 & 0xFF);
     RteOutp(0x42, 2711 >> 8);
     RteOutp(0x61, RteInp(0x61) | 3);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The tone sounds until the audio output has written a good part of a second of it (half a
+    // second at 16 bits, 44.1 kHz), however long a busy machine takes for that.
+    rte::testing::WaitFor([&] {
+        struct stat written {};
+        return stat(path, &written) == 0 && written.st_size >= 44100;
+    });
     RteOutp(0x61, RteInp(0x61) & 0xFC);  // closes the device: the file is complete
 
     std::vector<int16_t> samples;

@@ -44,6 +44,10 @@ bool WindowOrigin(SDL_Window *window, int *x, int *y);
 bool WindowPositionsKnown();
 // The pump took every event SDL had queued (windows hidden before may serve again).
 void NoteEventsDrained();
+// A new hidden window with its drawing surface set up: SDL sets that up at the first draw and
+// may then replace the window by a new one (for one drawn through OpenGL), which must happen
+// before the window is shown. Null when the window system refused it (SDL_GetError says why).
+SDL_Window *OpenWindow(const char *title, int x, int y, int width, int height, Uint32 flags);
 // The window of the modal popup on top, or null when there is none.
 Window *TopPopupWindow();
 // The usable area of the screen in panel pixels (for SetPanelPos centring).
@@ -94,6 +98,8 @@ bool X11WindowOrigin(SDL_Window *window, int *x, int *y);
 // ---- input (sdl_input.cpp) ----
 // Turns one window-system event into operator input (rte/events/operator_input.h).
 void HandleInput(const SDL_Event &event);
+// Gives the entries the desktop's clipboard (rte/events/clipboard.h); once SDL is up.
+void StartInput();
 
 }  // namespace rte::internal::sdl
 

@@ -1,11 +1,13 @@
 // rte/display/sdl_input.cpp - the screen display's input: each SDL event of a panel's window
 // becomes the matching call of the operator-input layer (rte/events/operator_input.h), in panel
 // coordinates and the engine's key codes. What the input does is decided there, the same for
-// the screen, operator scripts and tests.
+// the screen, operator scripts and tests. The entries' clipboard is the desktop's, through SDL.
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "rte/display/sdl_display.h"
+#include "rte/events/clipboard.h"
 #include "rte/events/editing.h"
 #include "rte/events/operator_input.h"
 #include "rte/events/pointer.h"
@@ -45,6 +47,26 @@ int KeyCode(SDL_Keycode key, Uint16 mod) {
     return code;
 }
 
+// A character key pressed with Alt: on X11 the window system types its character as well, which
+// an Alt command (a label's marked letter) must not leave in a field; yet an Alt that is the
+// AltGr of a keyboard layout types another character (AltGr+Q is @ on a German keyboard) and is
+// no command. The key's text, already queued behind it, tells the two apart: the same character
+// is dropped (g_dropText), another one is typed and the key is a plain character key.
+bool g_dropText = false;
+
+int AltKeyCode(int code) {
+    int ch = code & 0xFFFF;
+    if (!(code & VAL_ALT_MODIFIER) || (code & VAL_MENUKEY_MODIFIER) || ch <= 0x20 || ch >= 0x7F) return code;
+    SDL_Event next;
+    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) != 1) return code;
+    const char *text = next.text.text;
+    if (text[0] != '\0' && text[1] == '\0' && std::tolower(static_cast<unsigned char>(text[0])) == std::tolower(ch)) {
+        g_dropText = true;
+        return code;
+    }
+    return code & ~VAL_ALT_MODIFIER;
+}
+
 Uint32 WindowIdOf(const SDL_Event &e) {
     switch (e.type) {
     case SDL_WINDOWEVENT: return e.window.windowID;
@@ -66,7 +88,21 @@ void PointerLeft(int panel, SDL_Window *window) {
     PointerMoved(panel, ToPanel(x), ToPanel(y), (buttons & SDL_BUTTON_LMASK) != 0, (buttons & SDL_BUTTON_RMASK) != 0);
 }
 
+// The desktop's clipboard, for the entries' cut, copy and paste.
+bool ReadClipboard(std::string *text) {
+    if (!SDL_HasClipboardText()) return false;
+    char *held = SDL_GetClipboardText();
+    if (held == nullptr) return false;
+    *text = held;
+    SDL_free(held);
+    return true;
+}
+
+void WriteClipboard(const std::string &text) { SDL_SetClipboardText(text.c_str()); }
+
 }  // namespace
+
+void StartInput() { SetClipboardHooks(ReadClipboard, WriteClipboard); }
 
 void HandleInput(const SDL_Event &e) {
     int menuKey = e.type == SDL_KEYDOWN ? KeyCode(e.key.keysym.sym, e.key.keysym.mod) : 0;
@@ -118,11 +154,16 @@ void HandleInput(const SDL_Event &e) {
         break;
     }
     case SDL_KEYDOWN:
+        g_dropText = false;
         if (int code = KeyCode(e.key.keysym.sym, e.key.keysym.mod)) {
-            KeyDown(panel, ActiveControl(panel), code, e.key.repeat != 0);
+            KeyDown(panel, ActiveControl(panel), AltKeyCode(code), e.key.repeat != 0);
         }
         break;
     case SDL_TEXTINPUT:
+        if (g_dropText) {
+            g_dropText = false;
+            break;
+        }
         TypeText(panel, ActiveControl(panel), e.text.text);
         break;
     case SDL_DROPFILE:

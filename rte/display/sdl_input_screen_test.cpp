@@ -10,16 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <mutex>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -90,8 +87,9 @@ const char *const kNames[] = {"PANEL_NAME", "PANEL_COUNT", "PANEL_KIND", "PANEL_
 
 // The steps, each a key as the script names it ("key ...") or text typed ("keys ...").
 const char *const kSteps[] = {
-    // The name: typed, then edited with the caret and the selection.
-    "key Tab", "keys hello world", "key Backspace", "key Left", "key Left", "keys X", "key Home", "keys <",
+    // The name, which has the focus when the panel opens: typed, then edited with the caret and
+    // the selection.
+    "keys hello world", "key Backspace", "key Left", "key Left", "keys X", "key Home", "keys <",
     "key Right", "key Shift+Right", "key Shift+Right", "keys Q",
     // The count: typed text, taken when the focus leaves.
     "key Tab", "keys 12.5", "key Backspace", "keys 75",
@@ -147,12 +145,8 @@ std::string ReadFile(const std::string &path) {
 int RunHeadless(const std::string &environment, std::string *text) {
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return -1;
-    std::string command = environment + " timeout -s KILL 120 '" + self + "' --gtest_filter=KeysSession.* 2>&1";
-    FILE *out = popen(command.c_str(), "r");
-    if (out == nullptr) return -1;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, out)) *text += buf;
-    return pclose(out);
+    return rte::testing::RunCommand(environment + " timeout -s KILL 120 '" + self + "' --gtest_filter=KeysSession.*",
+                                    text);
 }
 
 }  // namespace
@@ -168,37 +162,22 @@ TEST(KeysSession, PlaysTheKeys) {
     int panel = LoadPanel(0, std::getenv("RTE_KEYS_PANEL"), 1);
     ASSERT_GT(panel, 0) << RteGetLoadPanelError();
     ASSERT_EQ(DisplayPanel(panel), 0);
-    std::thread driver;
-    int driven = 0;
-    std::mutex m;
-    std::condition_variable cv;
-    bool loopEnded = false;
+    std::unique_ptr<rte::testing::ScreenDriver> driver;
     if (std::string(std::getenv("RTE_DISPLAY")) == "sdl") {
-        std::string script = "W=; for i in $(seq 200); do"
-                             "   w=$(xdotool search --onlyvisible --name '^Keys Compared$' 2>/dev/null | head -1);"
-                             "   [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.3; done;"
-                             " [ -n \"$W\" ] || exit 1; set -e;"
-                             " xdotool windowactivate --sync $W >/dev/null 2>&1 || true; sleep 0.5;" +
-                             XdotoolOfSteps() + " sleep 0.5";
-        unsigned mainThread = CurrThreadId();
-        driver = std::thread([&, script, mainThread] {
-            driven = std::system(script.c_str());
-            std::unique_lock<std::mutex> lock(m);
-            if (!cv.wait_for(lock, std::chrono::seconds(1), [&] { return loopEnded; })) {
-                PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
-            }
-        });
+        // The keys, then a click on Done as the script's last line presses it: the click comes
+        // after the keys, so the loop ends once they are all taken.
+        int done = rte::testing::FindCtrl(panel, "PANEL_DONE"), top = 0, left = 0, height = 0, width = 0;
+        GetCtrlBoundingRect(panel, done, &top, &left, &height, &width);
+        driver = std::make_unique<rte::testing::ScreenDriver>(
+            rte::testing::ShellWaits() + " W=$(wait_window 'Keys Compared') || exit 1; set -e;" +
+            " xdotool windowactivate --sync $W >/dev/null 2>&1 || true;" + XdotoolOfSteps() +
+            " xdotool mousemove --window $W " + std::to_string(left + width / 2) + " " +
+            std::to_string(top + height / 2) + " click 1");
     }
     EXPECT_EQ(RunUserInterface(), 0);
-    if (driver.joinable()) {
-        {
-            std::lock_guard<std::mutex> hold(m);
-            loopEnded = true;
-        }
-        cv.notify_all();
-        driver.join();
+    if (driver) {
+        EXPECT_EQ(driver->Finish(), 0);
     }
-    EXPECT_EQ(driven, 0);
     std::ofstream values(out);
     for (const char *name : kNames) {
         values << name << "=" << rte::testing::ValueText(panel, rte::testing::FindCtrl(panel, name)) << "\n";
@@ -248,10 +227,11 @@ TEST_F(KeysCompared, TheScreenGivesWhatTheScriptGives) {
     }
     std::string scripted = PlayScript();
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     std::string text;
-    int status = screen.RunSession(
-        "KeysSession.*", "RTE_KEYS_PANEL='" + panelFile_ + "' RTE_KEYS_OUT='" + screenOut_ + "'", &text, 120);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
-    EXPECT_EQ(ReadFile(screenOut_), scripted) << text;
+    int status = screen.RunSession("KeysSession.*",
+                                   "RTE_KEYS_PANEL='" + panelFile_ + "' RTE_KEYS_OUT='" + screenOut_ + "'", &text,
+                                   3 * rte::testing::kPatience.count());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen.Report(status, text);
+    EXPECT_EQ(ReadFile(screenOut_), scripted) << screen.Report(status, text);
 }

@@ -57,9 +57,9 @@ bool SyncMenuWindow() {
     if (g_menuShown) return false;
     bool wayland = !WindowPositionsKnown();
     if (g_menuWindow == nullptr) {
-        g_menuWindow = SDL_CreateWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
-                                        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
-                                            SDL_WINDOW_SKIP_TASKBAR | (wayland ? 0 : SDL_WINDOW_POPUP_MENU));
+        g_menuWindow = OpenWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
+                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
+                                      (wayland ? 0 : SDL_WINDOW_POPUP_MENU));
     }
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it

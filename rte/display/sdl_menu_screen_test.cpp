@@ -36,14 +36,17 @@ TEST(MenuSession, ChoosesOnTheScreen) {
     ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
     int panel = NewPanel(0, "Menu Test", 100, 100, 150, 200);
     ASSERT_EQ(DisplayPanel(panel), 0);
-    std::string input = std::string("W=; for i in $(seq 100); do w=$(xdotool search --onlyvisible --name '^Menu Test$' "
-                                    "2>/dev/null | head -1); [ -n \"$w\" ] && break; sleep 0.2; done;"
-                                    " xdotool windowactivate --sync $w >/dev/null 2>&1; sleep 0.8; ") +
+    // The input starts once the menu's own window is shown beside the panel's.
+    std::string input = rte::testing::ShellWaits() +
+                        " w=$(wait_window 'Menu Test') || exit 1;"
+                        " xdotool windowactivate --sync $w >/dev/null 2>&1; wait_windows 2 || exit 1;" +
                         std::getenv("RTE_MENU_INPUT");
-    std::thread driver([input] { std::system(input.c_str()); });
+    int driven = -1;
+    std::thread driver([&] { driven = std::system(input.c_str()); });
     PostDeferredCallToThread(OpenMenu, nullptr, CurrThreadId());
     EXPECT_EQ(RunUserInterface(), 0);
     driver.join();
+    EXPECT_EQ(driven, 0);
     std::ofstream(out) << g_chosen;
     DiscardPanel(panel);
     CloseRTE();
@@ -54,7 +57,7 @@ TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
         GTEST_SKIP() << tool << " is not installed";
     }
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     std::string result = "menu_screen_" + std::to_string(getpid()) + ".out";
     // Down marks Alpha, the second Down passes the dimmed Beta and the separator: Gamma. The
     // click lands on Alpha's line (the menu's top-left corner is at 300, 200).
@@ -67,8 +70,10 @@ TEST(ScreenMenu, IsWorkedWithTheKeysAndThePointer) {
         {"xdotool key Escape", "0"},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(screen.RunSession("MenuSession.*", "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'"), 0)
-            << c.input;
+        std::string text;
+        std::string environment = "RTE_MENU_OUT='" + result + "' RTE_MENU_INPUT='" + c.input + "'";
+        int status = screen.RunSession("MenuSession.*", environment, &text, 3 * rte::testing::kPatience.count());
+        EXPECT_EQ(status, 0) << c.input << "\n" << screen.Report(status, text);
         std::ifstream in(result);
         std::string chosen;
         std::getline(in, chosen);

@@ -113,6 +113,7 @@ bool Start(std::string *error) {
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     SetScreenMenus(true);
     SDL_StartTextInput();
+    sdl::StartInput();
     g_started.store(true);
     return true;
 }

@@ -71,8 +71,7 @@ SDL_Window *TakeWindow(const std::string &title, int x, int y, int width, int he
         }
     }
     *madeModal = false;
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (noTaskbar ? SDL_WINDOW_SKIP_TASKBAR : 0);
-    return SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    return OpenWindow(title.c_str(), x, y, width, height, SDL_WINDOW_ALLOW_HIGHDPI | (noTaskbar ? SDL_WINDOW_SKIP_TASKBAR : 0));
 }
 
 // The window position for a panel coordinate: a panel never placed on an axis (0) is centred.
@@ -160,6 +159,15 @@ bool ScreenArea(int *top, int *left, int *height, int *width) {
 }
 
 Window *TopPopupWindow() { return WindowOf(TopPopup()); }
+
+SDL_Window *OpenWindow(const char *title, int x, int y, int width, int height, Uint32 flags) {
+    // A window the screen shows stays the same window, so what finds it at once (a file
+    // manager's drag, the window manager, an automation tool) does not talk to a window about
+    // to go away.
+    SDL_Window *window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_HIDDEN);
+    if (window != nullptr) SDL_GetWindowSurface(window);
+    return window;
+}
 
 int ToPanel(int v) { return static_cast<int>(std::floor(v / g_scale)); }
 

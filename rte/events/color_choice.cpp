@@ -19,10 +19,11 @@ Panel *OpenOn(int panel, Control **c) {
 }
 
 // What Enter (or a click on the custom entry) chooses: the typed colour, else the marked swatch;
-// -1 when there is nothing to choose.
+// -1 when there is nothing to choose, or the digits typed are no colour (the choice stays open
+// for more of them).
 int PendingColor(Panel &p, Control &c, bool typedOnly) {
     int color;
-    if (!p.view.colorTyped.empty() && ParseColorText(p.view.colorTyped, &color)) return color;
+    if (!p.view.colorTyped.empty()) return ParseColorText(p.view.colorTyped, &color) ? color : -1;
     if (typedOnly) return -1;
     std::vector<int> colors = ColorChoiceColors(p, c);
     int hover = p.view.colorHover;

@@ -20,8 +20,9 @@ void CloseColorChoice(int panel);
 // EVENT_COMMIT. False when the control cannot be changed now.
 bool ChooseColor(int panel, int control, int color);
 // Keys while it is open: the arrows, Home and End mark a swatch; hex digits are typed into the
-// custom entry (Backspace takes one back); Enter chooses the typed colour when one is typed,
-// else the marked swatch, as Space does; Escape and Tab close it.
+// custom entry (Backspace takes one back); Enter chooses the typed colour when one is typed
+// (six digits, or CSS's three; other counts choose nothing and leave it open), else the marked
+// swatch, as Space does; Escape and Tab close it.
 void ColorChoiceKey(int panel, int keyCode);
 void ColorChoiceText(int panel, const std::string &text);
 // The pointer over it marks the swatch under it; a click on a swatch chooses it, on the custom

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "rte/events/clipboard.h"
+#include "rte/mbs.h"
 #include "rte/model/layout.h"
 #include "rte/ui.h"
 
@@ -39,7 +41,8 @@ std::string &EditedText(ViewState &v, Control &c) {
 }
 
 // Makes c the entry that the caret and the selection belong to (a numeric entry starts its typed
-// text from its value); the caret goes to the end when c was not that entry already.
+// text from its value); when c was not that entry already, its whole text is selected with the
+// caret at the end, as for an entry that gets the focus, so typing replaces it.
 void EnsureEditing(Panel &p, Control &c) {
     ViewState &v = p.view;
     bool numeric = c.style == CTRL_NUMERIC;
@@ -50,9 +53,12 @@ void EnsureEditing(Panel &p, Control &c) {
         v.numericCtrl = c.id;
     }
     v.editCtrl = c.id;
+    v.textScroll = 0;
     int length = static_cast<int>(EditedText(v, c).size());
     v.caret = length;
-    v.selStart = v.selEnd = length;
+    v.selStart = 0;
+    v.selEnd = length;
+    KeepCaretInView(v, c, EditedText(v, c));
 }
 
 Panel *EntryToEdit(int panel, int control, Control **entry) {
@@ -83,6 +89,7 @@ void SelectAll(int panel, int control) {
     p->view.selStart = 0;
     p->view.selEnd = length;
     p->view.caret = length;
+    KeepCaretInView(p->view, *c, EditedText(p->view, *c));
 }
 
 // An entry that got the focus: a numeric entry starts its typed text from its value, and the
@@ -148,14 +155,83 @@ void InsertText(int panel, int control, const std::string &typed) {
         text.swap(next);
         v.caret = s + static_cast<int>(add);
         v.selStart = v.selEnd = v.caret;
+        KeepCaretInView(v, *c, text);
     }
     if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
 }
 
-// The editing keys of an entry: Backspace, Delete, Left, Right, Home, End, Ctrl+A; Shift extends
-// the selection. EVENT_VAL_CHANGED when a string entry's value changed.
+namespace {
+
+// The byte offsets of the characters before and after `at`: whole characters of a double-byte
+// code page, else of UTF-8 (the text that is drawn), never half of one.
+int CharBefore(const std::string &text, int at) {
+    if (at <= 0) return 0;
+    if (RteSystemCodePage != 0) {
+        const char *start = text.c_str();
+        const char *before = Rte_mbsdec(start, start + at);
+        return before != nullptr ? static_cast<int>(before - start) : 0;
+    }
+    do --at;
+    while (at > 0 && (static_cast<unsigned char>(text[static_cast<size_t>(at)]) & 0xC0) == 0x80);
+    return at;
+}
+
+int CharAfter(const std::string &text, int at) {
+    int length = static_cast<int>(text.size());
+    if (at >= length) return length;
+    if (RteSystemCodePage != 0) return static_cast<int>(Rte_mbsinc(text.c_str() + at) - text.c_str());
+    do ++at;
+    while (at < length && (static_cast<unsigned char>(text[static_cast<size_t>(at)]) & 0xC0) == 0x80);
+    return at;
+}
+
+bool IsBlank(const std::string &text, int at) { return text[static_cast<size_t>(at)] == ' ' || text[static_cast<size_t>(at)] == '\t'; }
+
+// Ctrl+Left and Ctrl+Right: to the start of the word before the caret, or of the next word.
+int WordBefore(const std::string &text, int at) {
+    while (at > 0 && IsBlank(text, CharBefore(text, at))) at = CharBefore(text, at);
+    while (at > 0 && !IsBlank(text, CharBefore(text, at))) at = CharBefore(text, at);
+    return at;
+}
+
+int WordAfter(const std::string &text, int at) {
+    int length = static_cast<int>(text.size());
+    while (at < length && !IsBlank(text, at)) at = CharAfter(text, at);
+    while (at < length && IsBlank(text, at)) at = CharAfter(text, at);
+    return at;
+}
+
+// Text from the clipboard as one line of an entry: line ends at its end dropped, other control
+// characters (line ends, tabs) made blanks.
+std::string OneLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    for (char &ch : text) {
+        if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
+    }
+    return text;
+}
+
+enum class ClipAction { kNone, kCopy, kCut, kPaste };
+
+ClipAction ClipboardKey(int key, bool shift, bool ctrl) {
+    if (ctrl && !shift && (key == 'c' || key == 'C' || key == VAL_INSERT_VKEY)) return ClipAction::kCopy;
+    if (ctrl && !shift && (key == 'x' || key == 'X')) return ClipAction::kCut;
+    if (ctrl && !shift && (key == 'v' || key == 'V')) return ClipAction::kPaste;
+    if (shift && !ctrl && key == VAL_FWD_DELETE_VKEY) return ClipAction::kCut;
+    if (shift && !ctrl && key == VAL_INSERT_VKEY) return ClipAction::kPaste;
+    return ClipAction::kNone;
+}
+
+}  // namespace
+
+// The editing keys of an entry: Backspace, Delete, Left, Right, Home, End (Ctrl+Left and
+// Ctrl+Right by words; Shift extends the selection), Ctrl+A, and the clipboard's Ctrl+C,
+// Ctrl+X, Ctrl+V (Ctrl+Insert, Shift+Delete, Shift+Insert). EVENT_VAL_CHANGED when a string
+// entry's value changed.
 void EditKey(int panel, int control, int key, bool shift, bool ctrl) {
     bool changed = false;
+    ClipAction clip = ClipboardKey(key, shift, ctrl);
+    std::string copied;
     {
         Lock hold(ModelLock());
         Control *c;
@@ -168,40 +244,70 @@ void EditKey(int panel, int control, int key, bool shift, bool ctrl) {
         bool editable = IsEditable(*c);
         int anchor = v.selStart == caret ? v.selEnd : v.selStart;
         if (e == s) anchor = caret;
-        switch (key) {
-        case VAL_BACKSPACE_VKEY: case VAL_FWD_DELETE_VKEY:
-            if (!editable) return;
-            if (e > s) {
-                text.erase(static_cast<size_t>(s), static_cast<size_t>(e - s));
-                caret = s;
-            } else if (key == VAL_BACKSPACE_VKEY && caret > 0) {
-                text.erase(static_cast<size_t>(--caret), 1);
-            } else if (key == VAL_FWD_DELETE_VKEY && caret < length) {
-                text.erase(static_cast<size_t>(caret), 1);
+        if (clip != ClipAction::kNone) {
+            if (clip == ClipAction::kPaste) {
+                if (!editable) return;
             } else {
-                return;
+                if (e == s) return;  // nothing selected: the clipboard keeps what it has
+                copied = text.substr(static_cast<size_t>(s), static_cast<size_t>(e - s));
+                if (clip == ClipAction::kCopy || !editable) {
+                    clip = ClipAction::kCopy;
+                } else {
+                    text.erase(static_cast<size_t>(s), static_cast<size_t>(e - s));
+                    v.caret = v.selStart = v.selEnd = s;
+                    KeepCaretInView(v, *c, text);
+                    changed = c->style == CTRL_STRING;
+                }
             }
-            changed = c->style == CTRL_STRING;
-            anchor = caret;
-            break;
-        case VAL_LEFT_ARROW_VKEY: caret = std::max(0, caret - 1); break;
-        case VAL_RIGHT_ARROW_VKEY: caret = std::min(length, caret + 1); break;
-        case VAL_HOME_VKEY: caret = 0; break;
-        case VAL_END_VKEY: caret = length; break;
-        case 'a': case 'A':
-            if (!ctrl) return;
-            anchor = 0;
-            caret = length;
-            shift = true;
-            break;
-        default: return;
+        } else {
+            switch (key) {
+            case VAL_BACKSPACE_VKEY: case VAL_FWD_DELETE_VKEY:
+                if (!editable) return;
+                if (e > s) {
+                    text.erase(static_cast<size_t>(s), static_cast<size_t>(e - s));
+                    caret = s;
+                } else if (key == VAL_BACKSPACE_VKEY && caret > 0) {
+                    int before = CharBefore(text, caret);
+                    text.erase(static_cast<size_t>(before), static_cast<size_t>(caret - before));
+                    caret = before;
+                } else if (key == VAL_FWD_DELETE_VKEY && caret < length) {
+                    text.erase(static_cast<size_t>(caret), static_cast<size_t>(CharAfter(text, caret) - caret));
+                } else {
+                    return;
+                }
+                changed = c->style == CTRL_STRING;
+                anchor = caret;
+                break;
+            // Without Shift, Left and Right first put the caret at their end of a selection.
+            case VAL_LEFT_ARROW_VKEY:
+                caret = ctrl ? WordBefore(text, caret) : (!shift && e > s) ? s : CharBefore(text, caret);
+                break;
+            case VAL_RIGHT_ARROW_VKEY:
+                caret = ctrl ? WordAfter(text, caret) : (!shift && e > s) ? e : CharAfter(text, caret);
+                break;
+            case VAL_HOME_VKEY: caret = 0; break;
+            case VAL_END_VKEY: caret = length; break;
+            case 'a': case 'A':
+                if (!ctrl) return;
+                anchor = 0;
+                caret = length;
+                shift = true;
+                break;
+            default: return;
+            }
+            if (!shift) anchor = caret;
+            v.caret = caret;
+            v.selStart = anchor;
+            v.selEnd = caret;
+            KeepCaretInView(v, *c, text);
         }
-        if (!shift) anchor = caret;
-        v.caret = caret;
-        v.selStart = anchor;
-        v.selEnd = caret;
     }
+    if (clip == ClipAction::kCopy || clip == ClipAction::kCut) SetClipboardText(copied);
     if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
+    if (clip == ClipAction::kPaste) {
+        std::string pasted = OneLine(ClipboardText());
+        if (!pasted.empty()) InsertText(panel, control, pasted);
+    }
 }
 
 // Moves a list's or ring's choice by delta (wrapping or stopping at the ends), or to index when
@@ -232,11 +338,33 @@ void ScrollToSelection(int panel, int control) {
     Lock hold(ModelLock());
     Panel *p = FindPanel(panel);
     Control *c = FindControl(p, control);
-    if (c == nullptr || c->style != CTRL_LIST_BOX) return;
-    int first = ListFirstVisible(*c, &p->view), lines = ListVisibleLines(*c);
-    if (c->index < first) first = c->index;
-    if (c->index >= first + lines) first = c->index - lines + 1;
-    p->view.listTop[control] = first;
+    if (c != nullptr) ScrollListTo(p->view, *c, c->index);
+}
+
+// Steps a numeric entry's value by whole increments within its range, as its arrows do: text
+// typed into it counts first (text that is no number gives way to the value); EVENT_VAL_CHANGED
+// when the value changed, then EVENT_COMMIT; the entry then shows its value, all selected.
+void StepNumeric(int panel, int control, int steps) {
+    bool changed;
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        Control *c = FindControl(p, control);
+        if (c == nullptr || c->style != CTRL_NUMERIC || !IsEditable(*c)) return;
+        double base = c->number;
+        if (p->view.numericCtrl == control) {
+            Control trial = *c;
+            if (SetValueFromText(trial, p->view.numericEdit) == 0) base = trial.number;
+            p->view.numericCtrl = 0;
+        }
+        double next = CoerceNumber(*c, base + steps);
+        changed = next != c->number;
+        c->number = next;
+        NoteModelChange();
+    }
+    if (changed) CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
+    CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
+    BeginEdit(panel, control);
 }
 
 // ---- the open list of a ring ----

@@ -53,9 +53,15 @@ Committed CommitNumericEdit(int panel);
 // Replaces an entry's selection with typed text, cut to what the maximum entry length leaves
 // room for; EVENT_VAL_CHANGED when a string entry's value changed.
 void InsertText(int panel, int control, const std::string &typed);
-// The editing keys of an entry: Backspace, Delete, Left, Right, Home, End, Ctrl+A; Shift
-// extends the selection. EVENT_VAL_CHANGED when a string entry's value changed.
+// The editing keys of an entry: Backspace, Delete, Left, Right, Home, End (Ctrl+Left and
+// Ctrl+Right by words; Shift extends the selection), Ctrl+A, and the clipboard
+// (rte/events/clipboard.h): Ctrl+C and Ctrl+Insert copy the selection, Ctrl+X and Shift+Delete
+// cut it, Ctrl+V and Shift+Insert paste over it (as typed text, without key events; line ends
+// and tabs become blanks). EVENT_VAL_CHANGED when a string entry's value changed.
 void EditKey(int panel, int control, int key, bool shift, bool ctrl);
+// Steps a numeric entry's value by whole increments within its range (text typed into it counts
+// first): EVENT_VAL_CHANGED when it changed, then EVENT_COMMIT; its whole text is then selected.
+void StepNumeric(int panel, int control, int steps);
 
 // ---- Lists and rings ----
 // Moves the choice by delta (wrapping or stopping at the ends), or to index when delta is 0;

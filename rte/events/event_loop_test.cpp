@@ -44,9 +44,10 @@ protected:
 };
 
 TEST_F(EventLoop, PressFocusesThenCommitsAndSwallowingStopsIt) {
-    ASSERT_EQ(rte::testing::Focus(panel, entry), 0);
+    ASSERT_EQ(rte::testing::Focus(panel, entry), 0);  // from the button, first in tab order
     ASSERT_EQ(rte::testing::Press(panel, button), 0);
-    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(entry, EVENT_GOT_FOCUS), Ev(button, EVENT_LEFT_CLICK),
+    EXPECT_EQ(g_events, (std::vector<std::string>{Ev(button, EVENT_LOST_FOCUS), Ev(entry, EVENT_GOT_FOCUS),
+                                                  Ev(button, EVENT_LEFT_CLICK),
                                                   Ev(entry, EVENT_LOST_FOCUS), Ev(button, EVENT_GOT_FOCUS),
                                                   Ev(button, EVENT_COMMIT)}));
     g_events.clear();

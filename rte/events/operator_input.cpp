@@ -4,11 +4,13 @@
 #include "rte/events/operator_input.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "rte/events/color_choice.h"
 #include "rte/events/editing.h"
 #include "rte/events/pointer.h"
 #include "rte/events/window_input.h"
+#include "rte/model/labels.h"
 #include "rte/model/layout.h"
 #include "rte/ui.h"
 
@@ -40,10 +42,11 @@ void PlaceCaret(int panel, int control, int x, bool selectAll) {
     if (p == nullptr) return;
     ViewState &v = p->view;
     const std::string &text = EditedText(v, *c);
-    int at = EntryOffsetAt(*c, text, x);
+    int at = EntryOffsetAt(*c, text, &v, x);
     v.selStart = selectAll ? 0 : at;
     v.selEnd = v.caret = selectAll ? static_cast<int>(text.size()) : at;
     v.selecting = selectAll ? 0 : control;
+    KeepCaretInView(v, *c, text);
 }
 
 void DragSelection(Panel &p, int x) {
@@ -54,7 +57,9 @@ void DragSelection(Panel &p, int x) {
         return;
     }
     EnsureEditing(p, *c);
-    v.selEnd = v.caret = EntryOffsetAt(*c, EditedText(v, *c), x);
+    const std::string &text = EditedText(v, *c);
+    v.selEnd = v.caret = EntryOffsetAt(*c, text, &v, x);
+    KeepCaretInView(v, *c, text);
 }
 
 // The front-most visible control whose body holds the point, or 0.
@@ -73,6 +78,25 @@ int ControlAt(int panel, int x, int y, int *style) {
     return 0;
 }
 
+bool IsNumericEntry(int panel, int control) {
+    Lock hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c != nullptr && c->style == CTRL_NUMERIC;
+}
+
+int ItemCount(int panel, int control) {
+    Lock hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c == nullptr ? 0 : static_cast<int>(c->items.size());
+}
+
+// How far Page Up and Page Down move a list box's choice: a screenful less the line kept.
+int PageOf(int panel, int control) {
+    Lock hold(ModelLock());
+    Control *c = FindControl(FindPanel(panel), control);
+    return c == nullptr ? 1 : std::max(1, ListVisibleLines(*c) - 1);
+}
+
 // The visible, undimmed control whose shortcut key (ATTR_SHORTCUT_KEY) is keyCode, or 0.
 int ShortcutTarget(int panel, int keyCode) {
     Lock hold(ModelLock());
@@ -84,6 +108,56 @@ int ShortcutTarget(int panel, int keyCode) {
         if (GetAttr(p, c.get(), ATTR_SHORTCUT_KEY, &shortcut) == 0 && shortcut == keyCode) return c->id;
     }
     return 0;
+}
+
+// The character an accelerator escape marks in a control's label ("__Cancel": 'c'), lower
+// case; 0 when it has none.
+int AcceleratorOf(const Control &c) {
+    int at;
+    std::string text = StripAcceleratorEscape(c.label, &at);
+    if (at < 0) return 0;
+    unsigned char ch = static_cast<unsigned char>(text[static_cast<size_t>(at)]);
+    return ch < 0x80 ? std::tolower(ch) : 0;
+}
+
+// The control that Alt and a character reach: the first visible, undimmed control after `from`
+// in tab order, wrapping round, whose label marks that character; 0 when none does.
+int AcceleratorTarget(int panel, int from, int ch) {
+    Lock hold(ModelLock());
+    Panel *p = FindPanel(panel);
+    if (p == nullptr || ch <= 0 || ch >= 0x80) return 0;
+    ch = std::tolower(ch);
+    size_t n = p->ctrls.size(), at = n;
+    for (size_t i = 0; i < n; ++i) {
+        if (p->ctrls[i]->id == from) at = i;
+    }
+    for (size_t k = 1; k <= n; ++k) {
+        Control &c = *p->ctrls[(at + k) % (n == 0 ? 1 : n)];
+        if (c.visible && !c.dimmed && c.style != CTRL_TIMER && AcceleratorOf(c) == ch) return c.id;
+    }
+    return 0;
+}
+
+// Alt and a control's accelerator: a button is pressed (with the focus, when it can take it),
+// a control that can take the focus gets it, and a label of its own (a text message, a frame)
+// gives the focus to the control after it in tab order.
+void UseAccelerator(int panel, int control) {
+    int style;
+    {
+        Lock hold(ModelLock());
+        Control *c = FindControl(FindPanel(panel), control);
+        if (c == nullptr) return;
+        style = c->style;
+    }
+    bool focusable = CanFocus(panel, control);
+    if (IsButton(style) || IsToggle(style)) {
+        if (focusable) FocusByOperator(panel, control);
+        ToggleAndCommit(panel, control);
+    } else if (focusable) {
+        FocusByOperator(panel, control);
+    } else if (int next = TabNeighbour(panel, control, false)) {
+        FocusByOperator(panel, next);
+    }
 }
 
 // What a left click does to a control after the focus moved to it.
@@ -138,28 +212,15 @@ void ClickAction(int panel, int control, int style, int x, int y, int clicks) {
         PlaceCaret(panel, control, x, clicks >= 2);
         break;
     case CTRL_NUMERIC: {
-        bool arrows = false;
+        int arrow = 0;
         {
             Lock hold(ModelLock());
-            Panel *p = FindPanel(panel);
-            Control *c = FindControl(p, control);
+            Control *c = FindControl(FindPanel(panel), control);
             if (c == nullptr) return;
-            int show = 1;
-            GetAttr(p, c, ATTR_SHOW_INCDEC_ARROWS, &show);
-            arrows = show && IsEditable(*c) && x < c->left + 16;
-            if (arrows) {
-                bool up = y < c->top + c->height / 2;
-                if (p->view.numericCtrl == control) p->view.numericCtrl = 0;  // the typed text gives way
-                c->number = CoerceNumber(*c, c->number + (up ? 1 : -1));
-            }
+            if (IsEditable(*c)) arrow = NumericArrowAt(*c, x, y);
         }
-        if (arrows) {
-            CallCtrl(panel, control, EVENT_VAL_CHANGED, 0, 0);
-            CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
-            BeginEdit(panel, control);
-        } else {
-            PlaceCaret(panel, control, x, clicks >= 2);
-        }
+        if (arrow != 0) StepNumeric(panel, control, arrow);
+        else PlaceCaret(panel, control, x, clicks >= 2);
         break;
     }
     default: break;
@@ -301,6 +362,14 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
         }
     }
     bool shift = (keyCode & VAL_SHIFT_MODIFIER) != 0, ctrl = (keyCode & VAL_MENUKEY_MODIFIER) != 0;
+    // Alt and the character a label marks ("__Cancel") reach that control.
+    if ((keyCode & VAL_ALT_MODIFIER) && !ctrl && key < 0x80) {
+        if (int target = AcceleratorTarget(panel, control, key)) {
+            UseAccelerator(panel, target);
+            return;
+        }
+    }
+    bool numeric = control > 0 && IsNumericEntry(panel, control);
     switch (key) {
     case VAL_TAB_VKEY:
         if (int next = TabNeighbour(panel, control, shift)) FocusByOperator(panel, next);
@@ -320,11 +389,24 @@ void KeyDown(int panel, int control, int keyCode, bool autoRepeat) {
         CallCtrl(panel, control, EVENT_COMMIT, 0, 0);
         return;
     }
-    case VAL_UP_ARROW_VKEY: case VAL_DOWN_ARROW_VKEY:
-        if (control > 0 && list) {
-            ChooseItem(panel, control, 0, key == VAL_UP_ARROW_VKEY ? -1 : 1, false);
+    case VAL_UP_ARROW_VKEY: case VAL_DOWN_ARROW_VKEY: case VAL_PAGE_UP_VKEY: case VAL_PAGE_DOWN_VKEY: {
+        bool up = key == VAL_UP_ARROW_VKEY || key == VAL_PAGE_UP_VKEY;
+        bool page = key == VAL_PAGE_UP_VKEY || key == VAL_PAGE_DOWN_VKEY;
+        if (numeric) {
+            StepNumeric(panel, control, (up ? 1 : -1) * (page ? 10 : 1));
+        } else if (list && (!page || !ring)) {
+            ChooseItem(panel, control, 0, (up ? -1 : 1) * (page ? PageOf(panel, control) : 1), false);
             ScrollToSelection(panel, control);
         }
+        return;
+    }
+    case VAL_HOME_VKEY: case VAL_END_VKEY:
+        if (list) {
+            ChooseItem(panel, control, key == VAL_HOME_VKEY ? 0 : ItemCount(panel, control) - 1, 0, false);
+            ScrollToSelection(panel, control);
+            return;
+        }
+        if (control > 0) EditKey(panel, control, key, shift, ctrl);
         return;
     default:
         if (control > 0) EditKey(panel, control, key, shift, ctrl);
@@ -511,7 +593,14 @@ void CloseByOperator(int panel) {
         GetAttr(p, nullptr, ATTR_CLOSE_CTRL, &closeCtrl);
         GetAttr(p, nullptr, ATTR_CLOSE_ITEM_VISIBLE, &closeItem);
     }
-    if (closeItem == 0) return;  // the panel offers no way to close it (a progress dialog)
+    if (closeItem == 0) {
+        // A panel that offers no close item of its own (a progress dialog) takes the window's
+        // close button as its close control or, lacking one, as Escape: the control whose
+        // shortcut key is Escape (its Cancel). With neither, nothing happens.
+        if (closeCtrl <= 0) closeCtrl = ShortcutTarget(panel, VAL_ESC_VKEY);
+        if (closeCtrl > 0) ToggleAndCommit(panel, closeCtrl);
+        return;
+    }
     if (CallPanel(panel, EVENT_CLOSE, 0, 0) == 0 && closeCtrl > 0) CallCtrl(panel, closeCtrl, EVENT_COMMIT, 0, 0);
 }
 

@@ -50,11 +50,17 @@ int TabNeighbour(int panel, int from, bool backwards);
 //   - Any other key: EVENT_KEYPRESS to the control; unless swallowed, a key that is a visible,
 //     undimmed control's ATTR_SHORTCUT_KEY presses that control (toggle, EVENT_COMMIT; a numeric
 //     entry's typed text is committed first), except Enter on a focused command button, which
-//     presses that button. Otherwise Tab and Shift+Tab move the
-//     focus, Enter commits a numeric entry's typed text and sends EVENT_COMMIT, Up and Down move
-//     a list's or ring's choice, and Backspace, Delete, Left, Right, Home, End and Ctrl+A edit
-//     an entry (with Shift: extend the selection). EVENT_VAL_CHANGED follows each change of a
-//     string entry's value; a numeric entry's value changes when its text is committed.
+//     presses that button. Alt and a character that a visible, undimmed control's label marks
+//     ("__Cancel": Alt+C) reach the next such control in tab order: a button is pressed (and
+//     focused), another control is focused, a label of its own (a text message, a frame) focuses
+//     the control after it. Otherwise Tab and Shift+Tab move the focus, Enter commits a numeric
+//     entry's typed text and sends EVENT_COMMIT; Up and Down move a list's or ring's choice,
+//     Home and End to its first and last item, Page Up and Page Down a list box's by a screenful;
+//     Up and Down step a numeric entry's value by one, Page Up and Page Down by ten, within its
+//     range (StepNumeric in rte/events/editing.h); the editing keys of an entry (EditKey there:
+//     the caret, the selection, words, the clipboard) edit it. EVENT_VAL_CHANGED follows each
+//     change of a string entry's value; a numeric entry's value changes when its text is
+//     committed.
 void KeyDown(int panel, int control, int keyCode, bool autoRepeat);
 // Characters typed on `control`: one EVENT_KEYPRESS per byte. For an entry the bytes whose key
 // was not swallowed replace its selection at the caret, cut to what ATTR_MAX_ENTRY_LENGTH
@@ -90,8 +96,10 @@ void WheelTurned(int panel, int x, int y, int lines);
 // The window got or lost the keyboard; losing it closes an open ring list unchosen.
 void WindowFocusChanged(int panel, bool hasFocus);
 // The operator closes the panel's window: EVENT_CLOSE to the panel callback, and, unless that
-// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set. Nothing happens for a panel behind
-// a modal popup, or one that shows no close item (ATTR_CLOSE_ITEM_VISIBLE 0).
+// swallows it, EVENT_COMMIT to its ATTR_CLOSE_CTRL when set. A panel that shows no close item
+// (ATTR_CLOSE_ITEM_VISIBLE 0) gets no EVENT_CLOSE: its close control, or else the control whose
+// shortcut key is Escape (a dialog's Cancel), is pressed; with neither nothing happens. Nothing
+// happens for a panel behind a modal popup.
 void CloseByOperator(int panel);
 // The panel's window moved on the screen (the operator dragged it, or the window system placed
 // it): the panel takes the place (ATTR_TOP, ATTR_LEFT) and its callback gets EVENT_PANEL_MOVE.

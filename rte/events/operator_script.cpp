@@ -193,6 +193,19 @@ int FindPanelByName(const std::string &name) {
     return 0;
 }
 
+// A shown top-level panel by its constant name, else by its title (a dialog made in code has no
+// constant name), 0 when none.
+int FindWindowPanel(const std::string &name) {
+    int named = FindPanelByName(name);
+    std::lock_guard<std::recursive_mutex> hold(ModelLock());
+    if (Panel *p = FindPanel(named); p != nullptr && p->parent == 0 && PanelShown(named)) return named;
+    for (int handle : PanelHandles()) {
+        Panel *p = FindPanel(handle);
+        if (p != nullptr && p->parent == 0 && PanelShown(handle) && p->title == name) return handle;
+    }
+    return 0;
+}
+
 void RunDrop(const ScriptLine &line) {
     int panel = FindPanelByName(line.name), control = 0, x = kPanelCentre, y = kPanelCentre;
     if (panel == 0) {
@@ -264,6 +277,13 @@ void StopOnUnknownLabel(const ScriptLine &line, int panel, int control) {
 void RunLine(const ScriptLine &line) {
     if (line.command == "dump") return Dump();
     if (line.command == "drop") return RunDrop(line);
+    if (line.command == "close") {
+        int panel = FindWindowPanel(line.name);
+        if (panel == 0) Stop(line, "no shown panel named or titled " + line.name);
+        int rc = ClosePanelByOperator(panel);
+        if (rc < 0) Stop(line, "close " + line.name + ": " + Why(rc));
+        return;
+    }
     if (line.command == "tray") {
         if (!ClickTrayIcon(line.name, line.keyCode)) Stop(line, "no icon " + line.name + " in the notification area");
         IdleHookHold hold;  // the events of this click, not the next line (a menu it opens waits for one)
@@ -495,7 +515,7 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             if (*end != '\0' || errno != 0 || !std::isfinite(line.seconds) || line.seconds < 0) {
                 return bad("wait needs a number of seconds, not " + word);
             }
-        } else if (cmd == "press" || cmd == "focus" || cmd == "show") {
+        } else if (cmd == "press" || cmd == "focus" || cmd == "show" || cmd == "close") {
             std::string why;
             if (!NextName(raw, &pos, &line.name, &why)) return bad(why.empty() ? cmd + " needs a control name" : why);
             if (!AtEnd(raw, pos)) return bad(cmd + " takes only a control name");
@@ -550,7 +570,7 @@ bool ParseOperatorScript(const std::string &content, const std::string &fileName
             line.down = Lower(how) == "down";
         } else {
             return bad("unknown command " + cmd +
-                       " (press, type, select, focus, key, keys, move, button, wait, await, show, dump, expect, tray, menu, drop)");
+                       " (press, type, select, focus, key, keys, move, button, wait, await, show, dump, expect, tray, menu, drop, close)");
         }
         lines->push_back(std::move(line));
     }

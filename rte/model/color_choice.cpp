@@ -59,14 +59,19 @@ bool ParseColorText(const std::string &text, int *color) {
     size_t i = 0, end = text.size();
     while (i < end && (text[i] == ' ' || text[i] == '\t')) ++i;
     while (end > i && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    if (i < end && text[i] == '#') ++i;
-    else if (end - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
-    if (i == end || end - i > 6) return false;
+    // "0x" writes a number, any count of digits up to six; otherwise six digits are RRGGBB and
+    // three are CSS's short RGB (each digit doubled), and other counts are no colour.
+    bool number = end - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
+    if (number) i += 2;
+    else if (i < end && text[i] == '#') ++i;
+    size_t digits = end - i;
+    if (digits == 0 || digits > 6 || (!number && digits != 6 && digits != 3)) return false;
     int v = 0;
     for (; i < end; ++i) {
         unsigned char ch = static_cast<unsigned char>(text[i]);
         if (!std::isxdigit(ch)) return false;
-        v = v * 16 + (std::isdigit(ch) ? ch - '0' : std::tolower(ch) - 'a' + 10);
+        int digit = std::isdigit(ch) ? ch - '0' : std::tolower(ch) - 'a' + 10;
+        v = !number && digits == 3 ? v * 256 + digit * 17 : v * 16 + digit;
     }
     *color = v;
     return true;

@@ -35,8 +35,9 @@ void ColorChoicePlace(Panel &p, Control &c, ColorChoiceGeometry *g);
 constexpr int kColorCustom = -2;
 int ColorChoiceItemAt(Panel &p, Control &c, int x, int y);
 
-// A colour typed as text: "#RRGGBB", "0xRRGGBB" or "RRGGBB" (one to six hex digits, blanks
-// around allowed). False for anything else.
+// A colour typed as text, blanks around allowed: "#RRGGBB" or "RRGGBB", CSS's short "#RGB" or
+// "RGB" (#1A3 is #11AA33), or a number "0x..." of one to six hex digits. False for anything else
+// ("#12" is no colour).
 bool ParseColorText(const std::string &text, int *color);
 
 }  // namespace rte::internal

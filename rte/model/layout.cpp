@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <new>
 
 #include "rte/gfx/fonts.h"
 #include "rte/model/labels.h"
@@ -23,6 +24,18 @@ int ListFirstVisible(const Control &c, const ViewState *view) {
     }
     // Without a scroll position, show the selected item on the last visible line at most.
     return std::clamp(c.index - lines + 1, 0, maxFirst);
+}
+
+void ScrollListTo(ViewState &view, const Control &c, int index) {
+    if (c.style != CTRL_LIST_BOX || index < 0 || index >= static_cast<int>(c.items.size())) return;
+    int first = ListFirstVisible(c, &view), lines = ListVisibleLines(c);
+    if (index < first) first = index;
+    else if (index >= first + lines) first = index - lines + 1;
+    try {
+        view.listTop[c.id] = first;
+    } catch (const std::bad_alloc &) {
+        // Scrolling only shows more: without the memory the list stays where it is.
+    }
 }
 
 int ListItemAt(const Control &c, const ViewState *view, int x, int y) {
@@ -67,11 +80,74 @@ int RingPopupItemAt(const Panel &p, const Control &c, const ViewState *view, int
     return line < g.lines ? g.first + line : -1;
 }
 
-int EntryOffsetAt(const Control &c, const std::string &text, int x) {
+int NumericArrowsWidth(const Control &c) {
+    if (c.style != CTRL_NUMERIC || c.mode == VAL_INDICATOR) return 0;
+    int show = 1;
+    GetAttr(nullptr, const_cast<Control *>(&c), ATTR_SHOW_INCDEC_ARROWS, &show);
+    if (!show) return 0;
+    return std::clamp(c.height - 2 * kEntryBorder, 0, std::max(0, c.width / 3));
+}
+
+int NumericArrowAt(const Control &c, int x, int y) {
+    int arrows = NumericArrowsWidth(c);
+    if (arrows == 0 || x < c.left || x >= c.left + kEntryBorder + arrows || y < c.top || y >= c.top + c.height) return 0;
+    return y < c.top + c.height / 2 ? 1 : -1;
+}
+
+namespace {
+
+// The caret of the view's edited text, as a byte offset kept inside the text.
+int CaretOf(const ViewState &view, const std::string &text) {
+    int length = static_cast<int>(text.size());
+    return view.caret < 0 ? length : std::min(view.caret, length);
+}
+
+// The x of a byte offset from the start of the text.
+int OffsetX(const Control &c, const std::string &text, int offset) {
+    if (text.empty() || offset <= 0) return 0;
+    PangoLayout *layout = NewTextLayout(nullptr, ControlFont(c), text);
+    PangoRectangle pos;
+    pango_layout_index_to_pos(layout, offset, &pos);
+    g_object_unref(layout);
+    return PANGO_PIXELS(pos.x);
+}
+
+}  // namespace
+
+EntryTextPlace PlaceEntryText(const Control &c, const std::string &text, const ViewState *view) {
+    EntryTextPlace t;
+    int arrows = NumericArrowsWidth(c);
+    t.boxLeft = c.left + kEntryBorder + arrows;
+    t.boxWidth = std::max(0, c.width - 2 * kEntryBorder - arrows);
+    int left = t.boxLeft + kEntryPadding, room = std::max(0, t.boxWidth - 2 * kEntryPadding);
+    int width = TextWidth(c, text);
+    if (width <= room) {
+        t.x = c.style == CTRL_NUMERIC ? left + room - width : left;
+        return t;
+    }
+    int scroll = 0;
+    if (view != nullptr && view->editCtrl == c.id) {
+        scroll = std::clamp(view->textScroll, 0, width - room);
+        int caret = OffsetX(c, text, CaretOf(*view, text));
+        if (caret < scroll) scroll = caret;
+        else if (caret > scroll + room) scroll = caret - room;
+    }
+    t.x = left - scroll;
+    return t;
+}
+
+void KeepCaretInView(ViewState &view, const Control &c, const std::string &text) {
+    if (view.editCtrl != c.id) return;
+    EntryTextPlace t = PlaceEntryText(c, text, &view);
+    view.textScroll = std::max(0, t.boxLeft + kEntryPadding - t.x);
+}
+
+int EntryOffsetAt(const Control &c, const std::string &text, const ViewState *view, int x) {
     if (text.empty()) return 0;
+    EntryTextPlace t = PlaceEntryText(c, text, view);
     PangoLayout *layout = NewTextLayout(nullptr, ControlFont(c), text);
     int index = 0, trailing = 0;
-    pango_layout_xy_to_index(layout, (x - c.left - kEntryTextInset) * PANGO_SCALE, 0, &index, &trailing);
+    pango_layout_xy_to_index(layout, (x - t.x) * PANGO_SCALE, 0, &index, &trailing);
     g_object_unref(layout);
     const char *at = text.c_str() + std::clamp(index, 0, static_cast<int>(text.size()));
     for (; trailing > 0 && *at != '\0'; --trailing) at = g_utf8_next_char(at);

@@ -16,11 +16,15 @@ constexpr int kListLineHeight = 15;   // the engine's line metric (list boxes ar
 constexpr int kListInset = 2;
 constexpr int kScrollBarWidth = 14;
 constexpr int kTitleBarHeight = 20;   // child panels' title bars
-constexpr int kEntryTextInset = 5;    // from an entry's left edge to its left-aligned text
+constexpr int kEntryBorder = 2;       // an entry's sunken border
+constexpr int kEntryPadding = 3;      // between the border (or a numeric's arrows) and the text
 int ListVisibleLines(const Control &c);
 // The first visible line: the view's scroll position kept in range, else one that shows the
 // selected item.
 int ListFirstVisible(const Control &c, const ViewState *view);
+// Scrolls a list box as little as needed to show the item at index (nothing for other controls,
+// an index out of range, or when out of memory).
+void ScrollListTo(ViewState &view, const Control &c, int index);
 // The item index under a point (control coordinates), or -1.
 int ListItemAt(const Control &c, const ViewState *view, int x, int y);
 
@@ -34,9 +38,28 @@ bool RingPopupPlace(const Panel &p, const Control &c, const ViewState *view, Rin
 // The item of the open list under a point (panel coordinates), or -1.
 int RingPopupItemAt(const Panel &p, const Control &c, const ViewState *view, int x, int y);
 
-// The byte offset in an entry's text nearest to x (panel coordinates), as the entry draws its
-// text left-aligned.
-int EntryOffsetAt(const Control &c, const std::string &text, int x);
+// ---- Entries ----
+// The width of a numeric entry's increment and decrement arrows, a column at its left inside
+// the border (0 when it shows none: other controls, indicators, ATTR_SHOW_INCDEC_ARROWS 0). The
+// column is as wide as the field is high, so each arrow is a target of half the field's height.
+int NumericArrowsWidth(const Control &c);
+// The arrow of a numeric entry under a point (panel coordinates): +1 up, -1 down, 0 none.
+int NumericArrowAt(const Control &c, int x, int y);
+// Where an entry draws its text (panel coordinates): the box inside the border and the arrows
+// that the text is clipped to, and the x at which the text starts. Text that fits stands at the
+// left, a numeric's at the right; longer text scrolls: the entry being edited (view->editCtrl)
+// keeps its caret in sight, moving from view->textScroll no more than it must; any other shows
+// its start.
+struct EntryTextPlace {
+    int boxLeft = 0, boxWidth = 0;
+    int x = 0;
+};
+EntryTextPlace PlaceEntryText(const Control &c, const std::string &text, const ViewState *view);
+// Remembers where the edited entry's text is scrolled to after its caret moved, so that the
+// next move starts from there (view.textScroll).
+void KeepCaretInView(ViewState &view, const Control &c, const std::string &text);
+// The byte offset in an entry's text nearest to x (panel coordinates), where the entry draws it.
+int EntryOffsetAt(const Control &c, const std::string &text, const ViewState *view, int x);
 
 }  // namespace rte::internal
 

@@ -148,10 +148,26 @@ void SendDiscardEvents(int handle) {
     if (pcb != nullptr) pcb(handle, EVENT_DISCARD, pdata, 0, 0);
 }
 
+// A panel shown for the first time gives the focus to its first control in tab order that can
+// take it, unless the program chose one (SetActiveCtrl): keys typed before any click then
+// reach it. No focus events are sent, as for SetActiveCtrl.
+void GiveStartingFocus(Panel &p) {
+    if (p.displayedBefore) return;
+    p.displayedBefore = true;
+    if (p.activeCtrl != 0) return;
+    for (auto &c : p.ctrls) {
+        if (CanTakeFocus(*c)) {
+            p.activeCtrl = c->id;
+            return;
+        }
+    }
+}
+
 void SetVisible(Panel &p, bool visible) {
     if (p.visible == visible) return;
     NoteModelChange();
     p.visible = visible;
+    if (visible) GiveStartingFocus(p);
     if (p.parent == 0) {
         if (visible) NotifyShown(p.handle);
         else NotifyHidden(p.handle);

@@ -68,6 +68,7 @@ struct Panel {
     void *callbackData = nullptr;
     int top = 0, left = 0, height = 0, width = 0;
     bool visible = false, dimmed = false;
+    bool displayedBefore = false;     // shown once: its starting focus was given
     void *window = nullptr;           // display's window handle (top-level panels)
     int activeCtrl = 0;
     ViewState view;                   // what the operator sees beyond the values

@@ -16,6 +16,7 @@
 
 #include "rte/ui.h"
 #include "rte/model/labels.h"
+#include "rte/model/layout.h"
 #include "rte/model/list_format.h"
 #include "rte/model/ui_model.h"
 
@@ -206,6 +207,7 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
             if (ItemHasValue(*c, c->items[i], v)) {
                 if (c->index != static_cast<int>(i)) NoteModelChange();
                 c->index = static_cast<int>(i);
+                ScrollListTo(p->view, *c, c->index);
                 return 0;
             }
         }
@@ -223,6 +225,12 @@ extern "C" int SetCtrlVal(int panel, int control, ...) {
     }
     if (c->style == CTRL_COLOR_NUMERIC && (v.number < 0 || v.number > 0xFFFFFF)) return Fail("SetCtrlVal", UIE_BAD_VALUE);
     if (c->style == CTRL_TOGGLE_BUTTON || c->style == CTRL_PICTURE_TOGGLE_BUTTON) v.number = v.number != 0;
+    if (p->view.numericCtrl == control) {
+        // The program's value replaces what the operator was typing, which would otherwise
+        // overwrite it when the focus leaves; the next key starts from the new value.
+        p->view.numericCtrl = 0;
+        p->view.editCtrl = 0;
+    }
     double number = CoerceNumber(*c, v.number);
     if (number != c->number) NoteModelChange();  // unchanged: nothing to redraw
     c->number = number;
@@ -256,6 +264,7 @@ extern "C" int ClearListCtrl(int panel, int control) {
     if (rc < 0) return Fail("ClearListCtrl", rc);
     c->items.clear();
     c->index = -1;
+    FindPanel(panel)->view.listTop.erase(control);
     return 0;
 }
 
@@ -284,6 +293,10 @@ extern "C" int InsertListItem(int panel, int control, int index, const char *lab
     }
     if (c->index < 0) c->index = 0;
     else if (index <= c->index) ++c->index;  // the selection stays on the same item
+    // An item added while the operator looks on comes into sight; a list filled before its
+    // panel is shown opens at its selection.
+    Panel *p = FindPanel(panel);
+    if (p->visible) ScrollListTo(p->view, *c, index);
     return 0;
 }
 
@@ -355,6 +368,7 @@ extern "C" int SetCtrlIndex(int panel, int control, int index) {
     if (rc < 0) return Fail("SetCtrlIndex", rc);
     if (index < 0 || index >= static_cast<int>(c->items.size())) return Fail("SetCtrlIndex", UIE_INDEX_OUT_OF_RANGE);
     c->index = index;
+    ScrollListTo(FindPanel(panel)->view, *c, index);
     return 0;
 }
 

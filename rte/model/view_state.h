@@ -20,6 +20,7 @@ struct ViewState {
     int caret = -1;               // byte offset in the active control's text; -1 at the end
     int selStart = 0, selEnd = 0; // selected bytes [selStart, selEnd) of the active control
     int selecting = 0;            // the entry whose text the held left button selects
+    int textScroll = 0;           // pixels of the edited entry's text scrolled out at the left
     int numericCtrl = 0;          // the numeric entry being typed into (0: none)
     std::string numericEdit;      // its text until it is committed (Enter, or the focus leaves)
     std::map<int, int> listTop;   // first visible line of a list box, by control ID
@@ -35,7 +36,10 @@ struct ViewState {
             pressedCtrl = 0;
             buttonDown = false;
         }
-        if (editCtrl == control) editCtrl = 0;
+        if (editCtrl == control) {
+            editCtrl = 0;
+            textScroll = 0;
+        }
         if (selecting == control) selecting = 0;
         if (numericCtrl == control) numericCtrl = 0;
         if (ringPopup == control) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "rte/model/images.h"
 #include "rte/model/list_format.h"
@@ -17,6 +18,7 @@ namespace rte::internal {
 namespace {
 
 constexpr int kDimmedText = 0x808080;
+constexpr int kInactiveSelection = 0xD4D4D4;  // the chosen line of a list without the focus
 
 int IntAttr(Panel &p, Control *c, int attribute, int fallback) {
     int v = fallback;
@@ -51,10 +53,15 @@ void Bevel(cairo_t *cr, int x, int y, int w, int h, int base, bool raised) {
 }
 
 // Draws text with its top-left corner at (x, y); accel >= 0 underlines that byte's character.
+// Text wider than maxWidth (when > 0) ends in an ellipsis there.
 void DrawText(cairo_t *cr, const FontSpec &font, const std::string &text, double x, double y, int color,
-              int accel = -1) {
+              int accel = -1, int maxWidth = 0) {
     if (text.empty()) return;
     PangoLayout *layout = NewTextLayout(cr, font, text);
+    if (maxWidth > 0) {
+        pango_layout_set_width(layout, maxWidth * PANGO_SCALE);
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    }
     if (accel >= 0 && accel < static_cast<int>(text.size())) {
         PangoAttrList *attrs = pango_layout_get_attributes(layout);
         attrs = attrs ? pango_attr_list_copy(attrs) : pango_attr_list_new();
@@ -80,6 +87,17 @@ void TextSize(const FontSpec &font, const std::string &text, int *h, int *w) {
     MeasureText(font, text, h, w);
 }
 
+// Where text starts (its layout's top) on a list line: the ink from the capitals' top to the
+// descenders' bottom is centred in the line, which is shorter than the font's line spacing, so
+// that no letter of the last line is cut.
+double ListTextTop(const FontSpec &font, int lineTop) {
+    PangoLayout *layout = NewTextLayout(nullptr, font, "Xgjpqy");
+    PangoRectangle ink;
+    pango_layout_get_pixel_extents(layout, &ink, nullptr);
+    g_object_unref(layout);
+    return lineTop + std::floor((kListLineHeight - ink.height) / 2.0) - ink.y;
+}
+
 void DownArrow(cairo_t *cr, double cx, double cy, int color) {
     SetSourceColor(cr, color);
     cairo_move_to(cr, cx - 4, cy - 2);
@@ -89,16 +107,19 @@ void DownArrow(cairo_t *cr, double cx, double cy, int color) {
     cairo_fill(cr);
 }
 
-void FocusRect(cairo_t *cr, int x, int y, int w, int h) {
+// The focus cue: a dotted rectangle, every other pixel of its edge.
+void FocusRect(cairo_t *cr, int x, int y, int w, int h, int color = VAL_BLACK) {
     if (w <= 0 || h <= 0) return;
-    double dash[] = {1.0};
-    cairo_save(cr);
-    cairo_set_dash(cr, dash, 1, 0);
-    cairo_set_line_width(cr, 1);
-    SetSourceColor(cr, VAL_BLACK);
-    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
-    cairo_stroke(cr);
-    cairo_restore(cr);
+    SetSourceColor(cr, color);
+    for (int i = 0; i < w; i += 2) {
+        cairo_rectangle(cr, x + i, y, 1, 1);
+        cairo_rectangle(cr, x + w - 1 - i, y + h - 1, 1, 1);
+    }
+    for (int i = 2; i < h - 1; i += 2) {
+        cairo_rectangle(cr, x + w - 1, y + i, 1, 1);
+        cairo_rectangle(cr, x, y + h - 1 - i, 1, 1);
+    }
+    cairo_fill(cr);
 }
 
 struct Ctx {
@@ -160,30 +181,68 @@ void DrawButton(cairo_t *cr, Ctx &k) {
     if (k.focused) FocusRect(cr, x + 4, y + 4, w - 8, h - 8);
 }
 
-// Text of an entry, with the selection and the caret of the control being edited.
-void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, int w, int h, bool alignRight) {
+// A numeric entry's increment and decrement arrows: a column of two raised buttons at its left,
+// inside the border, each with its triangle.
+void DrawNumericArrows(cairo_t *cr, Ctx &k, int width) {
+    Control &c = k.c;
+    int face = FaceColor(k), x = c.left + kEntryBorder, y = c.top + kEntryBorder;
+    int h = c.height - 2 * kEntryBorder, half = h / 2;
+    FillRect(cr, x, y, width, h, face);
+    Bevel(cr, x, y, width, half, face, true);
+    Bevel(cr, x, y + half, width, h - half, face, true);
+    double tri = std::clamp(width / 4.0, 2.0, 4.0), cx = x + width / 2.0;
+    double up = y + half / 2.0, down = y + half + (h - half) / 2.0;
+    SetSourceColor(cr, k.textColor);
+    cairo_move_to(cr, cx - tri, up + tri / 2);
+    cairo_line_to(cr, cx + tri, up + tri / 2);
+    cairo_line_to(cr, cx, up - tri / 2);
+    cairo_close_path(cr);
+    cairo_move_to(cr, cx - tri, down - tri / 2);
+    cairo_line_to(cr, cx + tri, down - tri / 2);
+    cairo_line_to(cr, cx, down + tri / 2);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+// The text of an entry where PlaceEntryText puts it, with the selection and the caret while it
+// has the focus. An entry that has the focus but is not being edited yet shows its whole text
+// selected, as the first key will find it; an indicator's text that does not fit ends in an
+// ellipsis, as the operator cannot scroll it.
+void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text) {
+    Control &c = k.c;
+    EntryTextPlace t = PlaceEntryText(c, text, k.view);
+    int y = c.top + kEntryBorder, h = c.height - 2 * kEntryBorder;
     PangoLayout *layout = NewTextLayout(cr, k.font, text.empty() ? std::string(" ") : text);
+    int room = t.boxWidth - 2 * kEntryPadding;
+    if (c.mode == VAL_INDICATOR && !text.empty() && room > 0) {
+        pango_layout_set_width(layout, room * PANGO_SCALE);
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    }
     PangoRectangle logical;
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    int textWidth = text.empty() ? 0 : logical.width;
-    double tx = alignRight ? x + w - 3 - textWidth : x + kEntryTextInset - 2;
-    double ty = y + (h - logical.height) / 2.0;
+    double tx = t.x, ty = y + (h - logical.height) / 2.0;
     cairo_save(cr);
-    cairo_rectangle(cr, x, y, w, h);
+    cairo_rectangle(cr, t.boxLeft, y, t.boxWidth, h);
     cairo_clip(cr);
     int length = static_cast<int>(text.size());
-    // The selected span, in pixels from tx; empty unless the control is being edited.
-    double selX = 0, selW = 0;
+    int s = 0, e = 0, caret = length;
     if (k.focused && k.view != nullptr) {
-        int s = std::clamp(std::min(k.view->selStart, k.view->selEnd), 0, length);
-        int e = std::clamp(std::max(k.view->selStart, k.view->selEnd), 0, length);
-        if (e > s) {
-            PangoRectangle a, b;
-            pango_layout_index_to_pos(layout, s, &a);
-            pango_layout_index_to_pos(layout, e, &b);
-            selX = a.x / PANGO_SCALE;
-            selW = (b.x - a.x) / PANGO_SCALE;
+        if (k.view->editCtrl == c.id) {
+            s = std::clamp(std::min(k.view->selStart, k.view->selEnd), 0, length);
+            e = std::clamp(std::max(k.view->selStart, k.view->selEnd), 0, length);
+            caret = k.view->caret < 0 ? length : std::min(k.view->caret, length);
+        } else {
+            e = length;
         }
+    }
+    // The selected span, in pixels from tx.
+    double selX = 0, selW = 0;
+    if (e > s) {
+        PangoRectangle a, b;
+        pango_layout_index_to_pos(layout, s, &a);
+        pango_layout_index_to_pos(layout, e, &b);
+        selX = a.x / PANGO_SCALE;
+        selW = (b.x - a.x) / PANGO_SCALE;
     }
     if (selW > 0) FillRect(cr, tx + selX, ty, selW, logical.height, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
     if (!text.empty()) {
@@ -202,7 +261,6 @@ void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, i
         }
     }
     if (k.focused && k.view != nullptr) {
-        int caret = k.view->caret < 0 ? length : std::min(k.view->caret, length);
         PangoRectangle pos;
         pango_layout_index_to_pos(layout, text.empty() ? 0 : caret, &pos);
         FillRect(cr, std::floor(tx + pos.x / PANGO_SCALE), ty, 1, logical.height, k.textColor);
@@ -211,74 +269,72 @@ void DrawEntryText(cairo_t *cr, Ctx &k, const std::string &text, int x, int y, i
     g_object_unref(layout);
 }
 
+// An entry: its field, a numeric's arrows (shown also while it has the focus), its text (a
+// numeric being typed into shows the typed text, aligned as its value is) and its border.
 void DrawEntry(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
-    int x = c.left, y = c.top, w = c.width, h = c.height;
-    int bg = IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE);
-    FillRect(cr, x, y, w, h, bg);
-    int inner = 2;
-    // A numeric entry being typed into shows the typed text, left-aligned as a string entry's,
-    // until it is committed.
+    FillRect(cr, c.left, c.top, c.width, c.height, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    if (int arrows = NumericArrowsWidth(c)) DrawNumericArrows(cr, k, arrows);
     bool typing = c.style == CTRL_NUMERIC && k.view != nullptr && k.view->numericCtrl == c.id;
-    if (c.style == CTRL_NUMERIC && !typing && c.mode != VAL_INDICATOR &&
-        IntAttr(k.p, &c, ATTR_SHOW_INCDEC_ARROWS, 1)) {
-        // Increment and decrement arrows at the left, as two small raised buttons.
-        int face = FaceColor(k), half = (h - 4) / 2;
-        FillRect(cr, x + 2, y + 2, 14, h - 4, face);
-        Bevel(cr, x + 2, y + 2, 14, half, face, true);
-        Bevel(cr, x + 2, y + 2 + half, 14, h - 4 - half, face, true);
-        SetSourceColor(cr, k.textColor);
-        double cx = x + 9, t = y + 2 + half / 2.0;
-        cairo_move_to(cr, cx - 3, t + 2);
-        cairo_line_to(cr, cx + 3, t + 2);
-        cairo_line_to(cr, cx, t - 2);
-        cairo_close_path(cr);
-        cairo_fill(cr);
-        DownArrow(cr, cx, y + 2 + half + (h - 4 - half) / 2.0, k.textColor);
-        inner = 16;
-    }
-    std::string text = typing ? k.view->numericEdit : ValueAsText(c);
-    DrawEntryText(cr, k, text, x + inner, y + 2, w - inner - 2, h - 4, c.style == CTRL_NUMERIC && !typing);
-    Bevel(cr, x, y, w, h, IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY), false);
+    DrawEntryText(cr, k, typing ? k.view->numericEdit : ValueAsText(c));
+    Bevel(cr, c.left, c.top, c.width, c.height, IntAttr(k.p, nullptr, ATTR_BACKCOLOR, VAL_PANEL_GRAY), false);
 }
 
+// A text message: a label on the panel. Its background is the panel's unless the program gave
+// it one (ATTR_TEXT_BGCOLOR set), so it never reads as an input field; text cut by its width,
+// or by the panel's right edge, ends in an ellipsis.
 void DrawTextMessage(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
-    FillRect(cr, c.left, c.top, c.width, c.height, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    if (c.attrs.count(ATTR_TEXT_BGCOLOR) != 0) {
+        FillRect(cr, c.left, c.top, c.width, c.height, IntAttr(k.p, &c, ATTR_TEXT_BGCOLOR, VAL_WHITE));
+    }
+    int room = std::min(c.width, k.p.width - c.left);
+    if (room <= 0) return;
     cairo_save(cr);
-    cairo_rectangle(cr, c.left, c.top, c.width, c.height);
+    cairo_rectangle(cr, c.left, c.top, room, c.height);
     cairo_clip(cr);
-    DrawText(cr, k.font, c.text, c.left, c.top, k.textColor);
+    DrawText(cr, k.font, c.text, c.left, c.top, k.textColor, -1, TextWidth(c, c.text) > room ? room : 0);
     cairo_restore(cr);
 }
 
-// One line of a list box at (x, top): its text, or, for a label with formatting codes
-// (rte/model/list_format.h), its segments: texts in their colours (a selected line's in the
-// highlight colour), at their columns, and filled boxes.
-void DrawListLine(cairo_t *cr, Ctx &k, const std::string &label, int x, int top, int color, bool selected) {
-    int th, tw;
-    TextSize(k.font, "X", &th, &tw);
-    double ty = top + (kListLineHeight - th) / 2.0;
+// One line of a list box at (x, top), `width` wide: its text, or, for a label with formatting
+// codes (rte/model/list_format.h), its segments: texts in their colours (a selected line's in
+// the highlight colour), at their columns, and filled boxes. Text cut by the line's end, or by
+// the next column, ends in an ellipsis.
+void DrawListLine(cairo_t *cr, Ctx &k, const std::string &label, int x, int top, int width, int color,
+                  bool selected) {
+    double ty = ListTextTop(k.font, top);
     if (!HasFormatCodes(label)) {
-        DrawText(cr, k.font, label, x, ty, color);
+        DrawText(cr, k.font, label, x, ty, color, -1, TextWidth(k.c, label) > width ? width : 0);
         return;
     }
+    std::vector<LineSegment> segments = ParseListLine(label);
     int pen = 0;
-    for (const LineSegment &seg : ParseListLine(label)) {
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const LineSegment &seg = segments[i];
         if (seg.column >= 0) pen = seg.column;
         if (seg.box) {
             FillRect(cr, x + pen, top + 2, seg.width, kListLineHeight - 4, seg.color);
             pen += seg.width;
             continue;
         }
+        int end = width;  // the next column, where the text would run under what stands there
+        for (size_t j = i + 1; j < segments.size(); ++j) {
+            if (segments[j].column >= 0) {
+                end = std::min(end, segments[j].column);
+                break;
+            }
+        }
+        int w = TextWidth(k.c, seg.text);
         int segColor = seg.color >= 0 && !selected ? seg.color : color;
-        DrawText(cr, k.font, seg.text, x + pen, ty, segColor);
-        int h, w;
-        TextSize(k.font, seg.text, &h, &w);
+        DrawText(cr, k.font, seg.text, x + pen, ty, segColor, -1, pen + w > end ? std::max(1, end - pen - 2) : 0);
         pen += w;
     }
 }
 
+// A list box: its lines, the chosen one highlighted (in the highlight colour while the list has
+// the focus, in grey while it has not: a display bitmap draws it as focused), a focus cue, and
+// a scroll bar when the items do not all fit.
 void DrawListBox(cairo_t *cr, Ctx &k) {
     Control &c = k.c;
     int x = c.left, y = c.top, w = c.width, h = c.height;
@@ -287,6 +343,9 @@ void DrawListBox(cairo_t *cr, Ctx &k) {
     int count = static_cast<int>(c.items.size());
     bool scroll = count > lines;
     int textWidth = w - 2 * kListInset - (scroll ? kScrollBarWidth : 0);
+    bool active = k.view == nullptr || k.focused;
+    int selBack = active ? RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT) : kInactiveSelection;
+    int selText = active ? RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT) : k.textColor;
     cairo_save(cr);
     cairo_rectangle(cr, x + kListInset, y + kListInset, std::max(0, textWidth), std::max(0, h - 2 * kListInset));
     cairo_clip(cr);
@@ -294,11 +353,16 @@ void DrawListBox(cairo_t *cr, Ctx &k) {
         int ly = y + kListInset + (i - first) * kListLineHeight;
         int color = k.textColor;
         if (i == c.index) {
-            FillRect(cr, x + kListInset, ly, textWidth, kListLineHeight, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
-            color = c.dimmed ? kDimmedText : RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
+            FillRect(cr, x + kListInset, ly, textWidth, kListLineHeight, selBack);
+            color = c.dimmed ? kDimmedText : selText;
         }
-        DrawListLine(cr, k, c.items[static_cast<size_t>(i)].label, x + kListInset + 2, ly, color, i == c.index);
-        if (i == c.index && k.focused) FocusRect(cr, x + kListInset, ly, textWidth, kListLineHeight);
+        DrawListLine(cr, k, c.items[static_cast<size_t>(i)].label, x + kListInset + 2, ly, textWidth - 4, color,
+                     i == c.index);
+        if (i == c.index && k.focused) FocusRect(cr, x + kListInset, ly, textWidth, kListLineHeight, selText);
+    }
+    // A focused list without a line to mark shows the cue round its inside.
+    if (k.focused && (c.index < first || c.index >= first + lines)) {
+        FocusRect(cr, x + kListInset, y + kListInset, textWidth, h - 2 * kListInset);
     }
     cairo_restore(cr);
     if (scroll) {
@@ -377,6 +441,80 @@ void DrawMarker(cairo_t *cr, int style, bool vertical, double mx, double my, int
     }
 }
 
+struct Box {
+    int x, y, w, h;
+};
+
+// The filled parts of a track's inside up to `filled` pixels from its start (the left, or the
+// bottom of a vertical one): one bar, or for a progress bar (marker 3) blocks of about the
+// track's thickness, two pixels apart, the last one maybe cut.
+std::vector<Box> FilledParts(Box inside, int filled, int marker, bool vertical) {
+    std::vector<Box> parts;
+    int thickness = vertical ? inside.w : inside.h;
+    int block = marker == 3 ? std::max(4, thickness - 2) : filled;
+    for (int at = 0; at < filled; at += block + 2) {
+        int len = std::min(block, filled - at);
+        if (vertical) parts.push_back(Box{inside.x, inside.y + inside.h - at - len, inside.w, len});
+        else parts.push_back(Box{inside.x + at, inside.y, len, inside.h});
+    }
+    return parts;
+}
+
+// Black or white, whichever reads better on the colour.
+int ContrastingColor(int color) {
+    if (IsTransparent(color)) return VAL_BLACK;
+    int luma = (299 * ((color >> 16) & 0xFF) + 587 * ((color >> 8) & 0xFF) + 114 * (color & 0xFF)) / 1000;
+    return luma < 150 ? VAL_WHITE : VAL_BLACK;
+}
+
+// The value in per cent, centred in the inside of a track: in the largest size up to the
+// control's whose digits fit with a pixel to spare above and below, in the text colour over the
+// empty track and in a colour that contrasts with the fill over the filled parts, so every part
+// of it reads. Over a bar of blocks the gaps behind the digits are filled too (bridged), so the
+// digits stand on one fill and not on stripes.
+void DrawPercent(cairo_t *cr, Ctx &k, double share, Box inside, std::vector<Box> filled, int fill, bool bridged) {
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%d%%", static_cast<int>(std::lround(share * 100)));
+    FontSpec small = k.font;
+    PangoLayout *layout = nullptr;
+    PangoRectangle ink;
+    for (;;) {
+        layout = NewTextLayout(cr, small, percent);
+        pango_layout_get_pixel_extents(layout, &ink, nullptr);
+        if (ink.height <= inside.h - 2 || small.size <= 6) break;
+        g_object_unref(layout);
+        --small.size;
+    }
+    double px = inside.x + (inside.w - ink.width) / 2.0 - ink.x;
+    double py = inside.y + (inside.h - ink.height) / 2.0 - ink.y;
+    if (bridged && !filled.empty()) {
+        int from = static_cast<int>(std::floor(px + ink.x)) - 1;
+        int to = std::min(static_cast<int>(std::ceil(px + ink.x + ink.width)) + 1, filled.back().x + filled.back().w);
+        if (to > from) {
+            Box bridge{from, inside.y, to - from, inside.h};
+            FillRect(cr, bridge.x, bridge.y, bridge.w, bridge.h, fill);
+            filled.push_back(bridge);
+        }
+    }
+    cairo_save(cr);
+    cairo_rectangle(cr, inside.x, inside.y, inside.w, inside.h);
+    cairo_clip(cr);
+    SetSourceColor(cr, k.textColor);
+    cairo_move_to(cr, px, py);
+    pango_cairo_show_layout(cr, layout);
+    cairo_restore(cr);
+    if (!filled.empty()) {
+        cairo_save(cr);
+        for (const Box &b : filled) cairo_rectangle(cr, b.x, b.y, b.w, b.h);
+        cairo_clip(cr);
+        SetSourceColor(cr, ContrastingColor(fill));
+        cairo_move_to(cr, px, py);
+        pango_cairo_show_layout(cr, layout);
+        cairo_restore(cr);
+    }
+    g_object_unref(layout);
+}
+
 // A slide or indicator: its track, the value marked by its marker style (ATTR_MARKER_STYLE: 0 the
 // track filled up to the value, 1 a pointer, 2 a thumb, 3 a progress bar of blocks), its ticks
 // (ATTR_TICK_STYLE: 1 at the ends, 2 at every tenth, 3 the value in per cent inside the track),
@@ -403,20 +541,12 @@ void DrawSlide(cairo_t *cr, Ctx &k) {
     int highlight = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT);
     int fill = IntAttr(k.p, &c, ATTR_FILL_COLOR, 0x0000FF);
     if (marker == 0 && IsTransparent(fill)) fill = highlight;
-    if (marker == 3) fill = VAL_TRANSPARENT;  // the blocks are the fill
     int innerW = trackW - 4, innerH = trackH - 4;
+    Box inside{tx + 2, ty + 2, innerW, innerH};
     int filled = static_cast<int>(std::lround((vertical ? innerH : innerW) * share));
-    if (vertical) FillRect(cr, tx + 2, ty + 2 + innerH - filled, innerW, filled, fill);
-    else FillRect(cr, tx + 2, ty + 2, filled, innerH, fill);
-    if (marker == 3 && filled > 0) {
-        // Blocks of about the track's thickness, two pixels apart; the last one may be cut.
-        int block = std::max(4, (vertical ? innerW : innerH) - 2);
-        for (int at = 0; at < filled; at += block + 2) {
-            int len = std::min(block, filled - at);
-            if (vertical) FillRect(cr, tx + 2, ty + 2 + innerH - at - len, innerW, len, highlight);
-            else FillRect(cr, tx + 2 + at, ty + 2, len, innerH, highlight);
-        }
-    }
+    std::vector<Box> parts = FilledParts(inside, filled, marker, vertical);
+    if (marker == 3) fill = highlight;  // the blocks are the fill
+    for (const Box &b : parts) FillRect(cr, b.x, b.y, b.w, b.h, fill);
     Bevel(cr, tx, ty, trackW, trackH, back, false);
     double mx = vertical ? tx : tx + 2 + filled, my = vertical ? ty + 2 + innerH - filled : ty;
     DrawMarker(cr, marker, vertical, mx, my, trackW, trackH, FaceColor(k), k.textColor);
@@ -428,28 +558,8 @@ void DrawSlide(cairo_t *cr, Ctx &k) {
             else FillRect(cr, tx + at, ty + trackH + 1, 1, 4, k.textColor);
         }
     } else if (ticks == 3 && !vertical) {
-        // The value in per cent of the range, centred in the track: in the text colour over the
-        // empty part and the highlight text colour over the filled part.
-        char percent[16];
-        std::snprintf(percent, sizeof percent, "%d%%", static_cast<int>(std::lround(share * 100)));
-        FontSpec small = k.font;
-        small.size = std::max(6, std::min(small.size, trackH - 2));
-        int ph = 0, pw = 0;
-        MeasureText(small, percent, &ph, &pw);
-        double px = tx + (trackW - pw) / 2.0, py = ty + (trackH - ph) / 2.0;
-        cairo_save(cr);
-        cairo_rectangle(cr, tx + 2, ty + 2, innerW, innerH);
-        cairo_clip(cr);
-        DrawText(cr, small, percent, px, py, k.textColor);
-        cairo_restore(cr);
-        int over = marker == 0 || marker == 3 ? filled : 0;
-        if (over > 0) {
-            cairo_save(cr);
-            cairo_rectangle(cr, tx + 2, ty + 2, over, innerH);
-            cairo_clip(cr);
-            DrawText(cr, small, percent, px, py, RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT));
-            cairo_restore(cr);
-        }
+        // Over a pointer's or a thumb's fill the digits keep the text colour.
+        DrawPercent(cr, k, share, inside, marker == 0 || marker == 3 ? parts : std::vector<Box>(), fill, marker == 3);
     }
     if (digital) {
         double dx = x + (w - tw) / 2.0;
@@ -531,10 +641,8 @@ void DrawRingPopup(cairo_t *cr, Panel &p, Control &c, const ViewState &view) {
                      RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHT));
             color = RteGetSysColor(RTE_SYSCOLOR_HIGHLIGHTTEXT);
         }
-        int th = 0;
-        MeasureText(font, "X", &th, nullptr);
         DrawText(cr, font, VisibleListText(c.items[static_cast<size_t>(i)].label), g.left + kListInset + 4,
-                 ly + (kListLineHeight - th) / 2.0, color);
+                 ListTextTop(font, ly), color);
     }
     cairo_restore(cr);
     cairo_set_line_width(cr, 1);

@@ -136,7 +136,13 @@ TEST_F(Render, ListBoxSelectionScrollingAndLabel) {
     EXPECT_EQ(pic.At(textRight, lineY(2)), highlight);
     EXPECT_EQ(pic.At(textRight, lineY(1)), VAL_WHITE);
 
+    // On a screen the chosen line is highlighted while the list has the focus, grey without it.
     rte::internal::ViewState view;
+    SetActiveCtrl(panel, list);
+    EXPECT_EQ(ViewPicture(panel, view).At(textRight, lineY(2)), 0xD4D4D4);
+    view.hasFocus = true;
+    EXPECT_EQ(ViewPicture(panel, view).At(textRight, lineY(2)), highlight);
+
     view.listTop[list] = 99;  // kept in range: the last three items
     std::lock_guard<std::recursive_mutex> hold(rte::internal::ModelLock());
     auto *c = rte::internal::FindControl(rte::internal::FindPanel(panel), list);
@@ -171,6 +177,33 @@ TEST_F(Render, EntriesShowValueCaretAndSelection) {
     SetCtrlVal(panel, num, 42.0);
     pic = PanelPicture(panel);
     EXPECT_GT(pic.CountNot(VAL_WHITE, 83, 100, 16, 36), 10);  // numbers sit at the right
+    EXPECT_EQ(pic.CountNot(VAL_WHITE, 83, 45, 16, 50), 0);
+    // Typed into, it keeps its arrows and its text at the right.
+    SetActiveCtrl(panel, num);
+    view = rte::internal::ViewState();
+    view.hasFocus = true;
+    view.editCtrl = view.numericCtrl = num;
+    view.numericEdit = "17";
+    Picture typing = ViewPicture(panel, view);
+    EXPECT_EQ(typing.At(20 + 4, 80 + 6), pic.At(20 + 4, 80 + 6));  // the up arrow's face
+    EXPECT_NE(typing.At(20 + 4, 80 + 6), VAL_WHITE);
+    EXPECT_GT(typing.CountNot(VAL_WHITE, 83, 100, 16, 36), 10);
+    EXPECT_EQ(typing.CountNot(VAL_WHITE, 83, 45, 16, 50), 0);
+}
+
+// Text messages are labels on the panel: no box behind them unless the program gives them a
+// background colour.
+TEST_F(Render, TextMessagesStandOnThePanelUnlessGivenABackground) {
+    int plain = NewCtrl(panel, CTRL_TEXT_MSG, "Status", 20, 20);
+    int boxed = NewCtrl(panel, CTRL_TEXT_MSG, "Status", 60, 20);
+    SetCtrlAttribute(panel, boxed, ATTR_TEXT_BGCOLOR, VAL_WHITE);
+    int width = 0, background = 0;
+    GetCtrlAttribute(panel, plain, ATTR_WIDTH, &width);
+    GetCtrlAttribute(panel, plain, ATTR_TEXT_BGCOLOR, &background);
+    EXPECT_EQ(background, VAL_WHITE);  // what a program reads stays as it was
+    Picture pic = PanelPicture(panel);
+    EXPECT_EQ(pic.At(20 + width - 1, 20 + 1), 0xC0C0C0);
+    EXPECT_EQ(pic.At(20 + width - 1, 60 + 1), VAL_WHITE);
 }
 
 TEST_F(Render, DecorationsRingsColorsSlidesAndChildPanels) {
@@ -273,9 +306,9 @@ TEST_F(Render, TheColourChoiceShowsItsColours) {
     EXPECT_EQ(pic.At(gx + 4 * rte::internal::kColorCell, gy + 10), 0x000000);  // the marked swatch's frame
     int customTop = gy + 4 * rte::internal::kColorCell + rte::internal::kColorMargin;  // with the row of greys
     EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x123456);
-    view.colorTyped = "ff";
+    view.colorTyped = "00f";
     pic = ViewPicture(panel, view);
-    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far
+    EXPECT_EQ(pic.At(gx + 10, customTop + 10), 0x0000FF);  // what is typed so far, once a colour
 }
 
 // An indicator set up as a progress bar: the track is filled up to the value, by blocks of the

@@ -26,14 +26,18 @@ void DrawChildPanel(cairo_t *cr, Panel &child, bool onScreen) {
     int ox = child.left - frame, oy = child.top - frame - titleH;
     int ow = child.width + 2 * frame, oh = child.height + 2 * frame + titleH;
     if (frame > 0) {
+        // A raised edge; a frame of one pixel (a tool tip's) is a plain dark line all round,
+        // which a light background would otherwise swallow at its top and left.
         int hi, dark;
         Get3dBorderColors(back, &hi, nullptr, nullptr, &dark);
         SetSourceColor(cr, dark);
         cairo_rectangle(cr, ox, oy, ow, oh);
         cairo_fill(cr);
-        SetSourceColor(cr, hi);
-        cairo_rectangle(cr, ox, oy, ow - 1, oh - 1);
-        cairo_fill(cr);
+        if (frame > 1) {
+            SetSourceColor(cr, hi);
+            cairo_rectangle(cr, ox, oy, ow - 1, oh - 1);
+            cairo_fill(cr);
+        }
         SetSourceColor(cr, back);
         cairo_rectangle(cr, ox + 1, oy + 1, ow - 2, oh - 2);
         cairo_fill(cr);

@@ -1,12 +1,12 @@
 /* toolbox/core/library_locks_internal.h - the utility library's two process-wide locks
  * (library-internal, plain C).
  *
- * CALLBACK_CHAIN_LOCK serialises every chain, unchain, lookup and call operation on callback
- * links; MOUSE_EVENTS_LOCK the enabling and disabling of extended mouse events. Both are
- * engine locks, recursive for their holder, made together on the first GetToolboxLock of the
- * process and discarded by a process-exit clean-up. Lock order: CALLBACK_CHAIN_LOCK before the
- * panels-with-linked-callbacks variable (thread_state.h), never the other way round; no callback
- * is called while CALLBACK_CHAIN_LOCK is held.
+ * MOUSE_EVENTS_LOCK serialises the enabling and disabling of extended mouse events.
+ * CALLBACK_CHAIN_LOCK is made beside it but taken by nothing: callback chaining serialises its
+ * operations and dispatches with a mutex of its own (toolbox/ui/callback_chain.cpp), taken
+ * around every callback dispatched, where an engine lock would cost several times as much. Both
+ * are engine locks, recursive for their holder, made together on the first GetToolboxLock of
+ * the process and discarded by a process-exit clean-up.
  *
  * Callers keep a lock-held flag: held = GetToolboxLock(i) after taking it, held =
  * ReleaseToolboxLock(i) when giving it up, and release at their one clean-up point only while

@@ -4,8 +4,8 @@
  * The list lives in an engine thread-safe variable holding one ListHandle, NULL until the first
  * callback is chained; callback chaining keeps its items. Read or change it only between
  * GetPointerToTsvPanelsWithLinkedCallbacksList and ReleasePointerTo... (or through the Set and
- * Get accessors, which lock for the copy). Lock order: the library's CALLBACK_CHAIN_LOCK may be
- * held while taking this variable, never the other way round.
+ * Get accessors, which lock for the copy). Lock order: callback chaining's lock may be held
+ * while taking this variable, never the other way round.
  *
  * The variable is made together with the per-thread state on first use (any library function
  * that needs per-thread state, or callback chaining), and discarded by a process-exit clean-up.

@@ -23,12 +23,20 @@
  * chain call leaves the object's callback, the list of panels with links and memory as they
  * were.
  *
- * Threads: chain, unchain, lookup and call operations are serialised process-wide, and no
- * callback is called while that serialisation is held, so a callback may chain and unchain.
- * Events are dispatched on the panel's own thread. A chained callback may unchain itself or any
- * other link of its object while it runs; the event goes on to the links that are still chained
- * behind it (none when the callback discarded the object). Unchain a link only from the panel's
- * own thread while events may be arriving for it.
+ * Threads. Any thread may chain, unchain, look up and call (CallCtrlCallback runs the chain on
+ * the calling thread). These are serialised process-wide, and no callback is called while that
+ * is held, so a callback may chain and unchain. The engine delivers events on the panel's own
+ * thread. A chained callback may unchain itself or any other link of its object while it runs:
+ * the event goes on to the links still chained behind it, and to no one at all once the object
+ * has been discarded, however that came about. A link taken out of its chain is not called for
+ * an event that has not reached it yet; the library keeps the link itself valid while any thread
+ * is dispatching through it, but its callback data is yours: free that only when no event can
+ * be inside its callback, that is, after unchaining on the panel's own thread. Discard objects
+ * with links on their panel's thread (or while no other thread changes their chains). Chaining
+ * onto an object whose EVENT_DISCARD is under way is refused with the engine's code for an
+ * object that does not exist, as the new link would never see the event. At process exit the
+ * panels still carrying links are discarded, each on its own thread (waited for at most
+ * 2000 ms; a panel whose thread has ended is discarded by the exiting thread).
  */
 #ifndef TOOLBOX_UI_CALLBACK_CHAIN_H
 #define TOOLBOX_UI_CALLBACK_CHAIN_H
@@ -43,7 +51,7 @@ extern "C" {
 
 /* Chains callback (may be NULL: a link that only carries callbackData) with callbackData under
  * typeName in front of the control's callbacks. 0; -65 NULL type; -45 type already chained;
- * -12; the engine's code for a panel or control that does not exist. */
+ * -12; the engine's code for a panel or control that does not exist (or is being discarded). */
 int ChainCtrlCallback(int panel, int control, CtrlCallbackPtr callback, void *callbackData,
                       const char *typeName);
 

@@ -11,4 +11,9 @@
  * be read. Takes the chain lock. */
 int GetBasePanelCallback(int panel, PanelCallbackPtr *callback);
 
+/* Frees the chained links that their object no longer holds: it has gone without passing them
+ * EVENT_DISCARD (they were chained from another thread just as it was discarded), or its
+ * callback was installed over the chain. For the exit clean-up. */
+void FreeStrayLinks(void);
+
 #endif

@@ -7,6 +7,8 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "toolbox/core/thread_state.h"
+#include "toolbox/ui/ctrl_helpers.h"
+#include "toolbox/ui/tool_tips.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +116,7 @@ TEST_F(CallbackChaining, EventsReachTheNewestLinkFirstAndANonZeroResultSwallowsT
     b.result = 0;
     log.clear();
     rte::testing::Press(panel, control);
-    EXPECT_EQ(log, "B:3 A:3 base:3 B:8 A:8 base:8 B:1 A:1 base:1");  // click, got focus, commit
+    EXPECT_EQ(log, "B:3 A:3 base:3 B:1 A:1 base:1");  // click, commit (it has had the focus since shown)
     EXPECT_EQ(PanelLinkCountOf(panel), 2);
 }
 
@@ -357,6 +359,100 @@ TEST_F(CallbackChaining, ACallbackThatDiscardsItsPanelEndsTheEvent) {
     EXPECT_EQ(Commit(), "C:1 B:1 A:1 C:16 B:16 A:16 base:16 panel:16");
     EXPECT_EQ(PanelLinkCountOf(panel), 0);
     EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
+// A link that takes itself out of the chain and then has its object discarded: the older links
+// and the base callback have seen EVENT_DISCARD (and freed their data), so the event that was
+// being dispatched goes no further, however the discard came about.
+void UnchainSelfThenDiscard(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardCtrl(panel, control);
+}
+void UnchainSelfThenDiscardKeepingBase(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardCtrlNoBOLE(panel, control, 1);
+}
+void DiscardKeepingBase(Recorder *, int panel, int control, int event) {
+    if (event != EVENT_DISCARD) DiscardCtrlNoBOLE(panel, control, 1);
+}
+void UnchainSelfThenDiscardPanel(Recorder *self, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) return;
+    UnchainSelf(self, panel, control, event);
+    DiscardPanel(panel);
+}
+
+TEST_F(CallbackChaining, NothingIsCalledForAnObjectOnceItIsDiscardedInsideADispatch) {
+    struct {
+        const char *what;
+        int links;  // A, B, C chained in that order; B acts (A when there is one link)
+        void (*action)(Recorder *, int, int, int);
+        const char *expectedLog;
+    } cases[] = {
+        {"the only link unchains itself, then discards", 1, UnchainSelfThenDiscard, "A:1 base:16"},
+        {"a middle link unchains itself, then discards", 3, UnchainSelfThenDiscard, "C:1 B:1 C:16 A:16 base:16"},
+        {"the only link unchains itself, then discards keeping the base", 1, UnchainSelfThenDiscardKeepingBase, "A:1"},
+        {"a middle link discards keeping the base", 3, DiscardKeepingBase, "C:1 B:1 C:16 B:16 A:16"},
+        {"a middle link unchains itself, then discards the panel", 3, UnchainSelfThenDiscardPanel,
+         "C:1 B:1 C:16 A:16 base:16"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        ChainLinks(k.links);
+        (k.links == 1 ? a : b).action = k.action;
+        EXPECT_EQ(Commit(), k.expectedLog);
+        a.action = b.action = nullptr;
+        EXPECT_EQ(PanelLinkCountOf(panel), 0);
+        rte::testing::DiscardAllPanels();
+        SetUp();
+    }
+}
+
+// A discard handler that chains onto the object being discarded (or onto a control of a panel
+// being discarded): the new link would never see EVENT_DISCARD, so chaining is refused, and
+// nothing is left behind (LeakSanitizer, and the list of panels with links in TearDown).
+int g_chainedInDiscard = 1;
+void ChainOnDiscard(Recorder *, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = ChainCtrlCallback(panel, control, RecordCtrl, &g_d, "late");
+}
+void TipOnDiscard(Recorder *, int panel, int control, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = SetCtrlToolTipAttribute(panel, control, ATTR_TOOLTIP_TEXT, "late");
+}
+int g_tipCtrl = 0;
+void TipOnOtherCtrlOnDiscard(Recorder *, int panel, int, int event) {
+    if (event == EVENT_DISCARD) g_chainedInDiscard = SetCtrlToolTipAttribute(panel, g_tipCtrl, ATTR_TOOLTIP_TEXT, "late");
+}
+
+TEST_F(CallbackChaining, ChainingOntoAnObjectBeingDiscardedIsRefused) {
+    struct {
+        const char *what;
+        Recorder *actor;  // base (the control's base callback) or panelBase
+        void (*action)(Recorder *, int, int, int);
+        bool discardPanel;
+        int expected;
+    } cases[] = {
+        {"the control's handler chains onto it", &base, ChainOnDiscard, false, UIE_BAD_CONTROL},
+        {"the control's handler sets a tip on it", &base, TipOnDiscard, false, UIE_BAD_CONTROL},
+        {"the panel's handler sets a tip on a control", &panelBase, TipOnOtherCtrlOnDiscard, true, UIE_BAD_PANEL},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        g_d.log = &log;
+        g_tipCtrl = control;
+        InstallPanelCallback(panel, RecordPanel, &panelBase);
+        ASSERT_EQ(ChainCtrlCallback(panel, control, RecordCtrl, &a, "A"), 0);
+        ASSERT_EQ(ChainPanelCallback(panel, RecordPanel, &c, "C"), 0);
+        k.actor->action = k.action;
+        g_chainedInDiscard = 1;
+        if (k.discardPanel) DiscardPanel(panel);
+        else DiscardCtrl(panel, control);
+        k.actor->action = nullptr;
+        EXPECT_EQ(g_chainedInDiscard, k.expected);
+        rte::testing::DiscardAllPanels();
+        EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+        SetUp();
+    }
 }
 
 // ---- Process exit ----

@@ -182,6 +182,12 @@ int BuildPopup(ColorPopupState *s, Controls *k, const char *title, int allowDefa
     SetPanelPos(panel, VAL_AUTO_CENTER, VAL_AUTO_CENTER);
     SetCommonDialogShortcutKeys(panel, k->ok, k->cancel, k->cancel);
     if (!allowDefault) SetCtrlAttribute(panel, k->defaults, ATTR_VISIBLE, 0);
+    // Tab goes as the eye reads the popup: the list, the colour below it, then the buttons
+    // from the left (they were made first, so they would come first).
+    const int tabOrder[] = {s->listCtrl, s->colorCtrl, k->defaults, k->ok, k->cancel};
+    for (int position = 0; position < 5; ++position) {
+        SetCtrlAttribute(panel, tabOrder[position], ATTR_CTRL_TAB_POSITION, position);
+    }
 
     rc = FillColorList(*s);
     if (rc < 0) return rc;

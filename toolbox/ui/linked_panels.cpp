@@ -9,6 +9,10 @@
 #include "toolbox/core/one_time_init_internal.h"
 #include "toolbox/core/thread_locals_internal.h"
 #include "toolbox/core/thread_state.h"
+#include "toolbox/ui/callback_chain_internal.h"
+#include "toolbox/windows/deferred_calls.h"
+
+#include <cstdint>
 
 namespace {
 
@@ -57,22 +61,40 @@ void DisposePanelsWithLinkedCallbacksList() {
     *held.list = nullptr;
 }
 
-// Process exit: every listed panel is discarded (the panels of every thread, from here). Each
-// discard sends EVENT_DISCARD through the chains on the panel and its controls, which frees
-// their links and takes the panel out of the list. The walk always takes the first item, so a
-// parent whose discard also takes its listed children out of the list leaves nothing unvisited;
-// an item whose panel no longer exists, or that a discard leaves behind, is removed by hand so
-// that the walk ends.
+void DiscardOnOwner(void *panel) { DiscardPanel(static_cast<int>(reinterpret_cast<intptr_t>(panel))); }
+
+// Discards the panel on its own thread, where its events are dispatched: handed to that thread's
+// event loop and waited for at most 2000 ms (a thread that does not answer in time discards it
+// when it next processes events, or the engine's close does). Only a thread that has ended
+// leaves it to this one.
+void DiscardOnItsThread(int panel) {
+    int owner = 0;
+    if (GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner) < 0) return;  // gone already
+    if (static_cast<unsigned>(owner) != CurrThreadId()) {
+        int handed = PostDeferredCallToThreadAndWait(DiscardOnOwner, reinterpret_cast<void *>(static_cast<intptr_t>(panel)),
+                                                     static_cast<unsigned>(owner), 2000);
+        if (handed != UIE_NO_SUCH_THREAD) return;
+    }
+    DiscardPanel(panel);
+}
+
+// Process exit: every listed panel is discarded, each on its own thread. Each discard sends
+// EVENT_DISCARD through the chains on the panel and its controls, which frees their links and
+// takes the panel out of the list. The walk always takes the first item, so a parent whose
+// discard also takes its listed children out of the list leaves nothing unvisited; an item whose
+// panel no longer exists, or that a discard leaves behind, is removed by hand so that the walk
+// ends.
 void DiscardPanelsWithLinkedCallbacks() {
     if (RunTimeEngineDetached()) return;
     int oldBreak = SetBOLE(0);
     for (;;) {
         int panel = 0;
         if (!GetNthPanelWithLinkedCallbacks(1, &panel)) break;
-        DiscardPanel(panel);
+        DiscardOnItsThread(panel);
         HeldList held;
         if (PanelLinkCount *left = held.Find(panel)) held.Remove(left);
     }
+    FreeStrayLinks();
     SetBOLE(oldBreak);
     DisposePanelsWithLinkedCallbacksList();
 }

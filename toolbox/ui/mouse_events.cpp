@@ -137,7 +137,9 @@ PendingEvents PollMouseState(MouseEventsInfo *info) {
 
 // One poll, on the enabling thread's event loop. The next poll is posted once this one has
 // delivered its events, so that a callback that disables the events or discards the control
-// ends the polls at once.
+// ends the polls at once. Each event is delivered only while the events are still enabled: a
+// disable from another thread that gave up waiting for this one (a callback kept it busy) has
+// returned, and nothing may follow it.
 void MousePollDelayedCall(void *data) {
     auto number = reinterpret_cast<uintptr_t>(data);
     PendingEvents due;
@@ -153,7 +155,8 @@ void MousePollDelayedCall(void *data) {
     for (int i = 0; i < due.count; ++i) {
         {
             Lock hold;
-            if (!FindRecord(number)) return;
+            MouseEventsInfo *info = FindRecord(number);
+            if (!info || !info->enabled) break;
         }
         CallCtrlCallback(panel, control, due.events[i], due.y, due.x, nullptr);
     }
@@ -248,10 +251,13 @@ void DisableOnOwner(void *data) {
 
 }  // namespace
 
-// The link is taken out of the control's chain on the panel's own thread: the chain's dispatcher
-// runs there without a lock, so a link must not be freed from another thread while an event may
-// be passing through it. From another thread the events stop at once (no poll delivers any
-// more), and the unchaining is handed to the owner, waited for at most 2000 ms.
+// The record is freed, and its link taken out, on the panel's own thread: its chained callback
+// runs there, on the record, without the lock between being handed the record and taking the
+// lock. From another thread the events stop at once (no poll delivers any more), and the rest is
+// handed to the owner, waited for at most 2000 ms. Only a thread that has ended runs nothing
+// more, so only then is the rest done here; when the hand-off fails otherwise (no memory) the
+// events stay off and the record stays with its link, until the control goes or the events are
+// disabled on the panel's thread.
 extern "C" int DisableExtendedMouseEvents(int panel, int control) {
     int owner = 0;
     int oldBreak = SetBOLE(0);
@@ -268,11 +274,10 @@ extern "C" int DisableExtendedMouseEvents(int panel, int control) {
     if (!call) return UIE_OUT_OF_MEMORY;
     call->panel = panel;
     call->control = control;
-    if (PostDeferredCallToThreadAndWait(DisableOnOwner, call, static_cast<unsigned>(owner), 2000) < 0) {
-        // The owner runs no event loop (or has ended): nothing dispatches there, so the
-        // unchaining is safe here.
+    status = PostDeferredCallToThreadAndWait(DisableOnOwner, call, static_cast<unsigned>(owner), 2000);
+    if (status < 0) {
         delete call;
-        return DisableHere(panel, control);
+        return status == UIE_NO_SUCH_THREAD ? DisableHere(panel, control) : status;
     }
     status = call->done ? call->status.load() : 0;  // not yet run: it will be, events are off
     Release(call);

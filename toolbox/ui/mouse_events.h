@@ -18,6 +18,13 @@
  * control; a release is reported once for each press seen, by the control's click event or by
  * a poll, so a click pressed and released between two polls still gives its release at the
  * next poll. The events travel the control's whole callback chain (toolbox/ui/callback_chain.h).
+ *
+ * Threads. Enable a control's events on its panel's own thread: the polls, and so the events,
+ * run on the enabling thread. Disable them from any thread; from another one the events stop at
+ * once and the rest (taking out the link, freeing the record) is handed to the panel's thread,
+ * waited for at most 2000 ms. No event is delivered once DisableExtendedMouseEvents has returned,
+ * not even the rest of a poll that was under way. Polls still scheduled for a control that was
+ * disabled or discarded do nothing. ConvertMouseCoordinates may be called on any thread.
  */
 #ifndef TOOLBOX_UI_MOUSE_EVENTS_H
 #define TOOLBOX_UI_MOUSE_EVENTS_H
@@ -36,11 +43,11 @@ extern "C" {
  * control that does not exist. */
 int EnableExtendedMouseEvents(int panel, int control, double pollInterval);
 
-/* Stops the control's extended mouse events: no poll delivers an event after this returns.
- * Called from another thread than the panel's, it hands the rest to the panel's thread and waits
- * for it at most 2000 ms (so that thread should be running its event loop). Returns 0, or -45
- * when the control has none (the engine's code when it does not exist), -12. Enable a control's
- * events on the panel's own thread: the polls, and so the events, run on the enabling thread. */
+/* Stops the control's extended mouse events: no poll delivers an event after this returns (see
+ * Threads). Returns 0, or -45 when the control has none (the engine's code when it does not
+ * exist), or -12 when, called from another thread, the rest cannot be handed to the panel's
+ * thread: the events are off all the same, and the record stays with the control until it is
+ * discarded or the events are disabled on its own thread. */
 int DisableExtendedMouseEvents(int panel, int control);
 
 /* Turns the point (*x, *y) of the panel into the control's coordinates (relativeToControl

@@ -3,13 +3,16 @@
 //
 // The dialog's record is the panel's callback data, so the panel handle is the only handle the
 // caller holds. The panel's callback frees the record when the panel is discarded, whichever way
-// that happens (DiscardProgressDialog, DiscardPanel, the engine's end), so it never leaks.
+// that happens (DiscardProgressDialog, DiscardPanel, the engine's end), so it never leaks. The
+// record is read as the base data of the panel's callback chain: a tool tip on the button or a
+// window-message callback chains a link of its own in front of the panel's callback.
 #include <stdlib.h>
 
 #include "rte/alloc.h"
 #include "rte/ui.h"
 #include "toolbox/numeric/fp_compare.h"
 #include "toolbox/ui/bole_scope_internal.h"
+#include "toolbox/ui/callback_chain.h"
 #include "toolbox/ui/layout.h"
 #include "toolbox/ui/progress_dialog.h"
 
@@ -35,6 +38,15 @@ int ProgressPanelCallback(int, int event, void *callbackData, int, int) {
     return 0;
 }
 
+// The dialog's record, whatever is chained in front of the panel's callback. 0 or the engine's
+// code for a panel that does not exist.
+int GetDialogInfo(int dialog, ProgressDialogInfo **info) {
+    void *data = nullptr;
+    int rc = GetChainedPanelCallbackData(dialog, "", &data);
+    *info = static_cast<ProgressDialogInfo *>(data);
+    return rc;
+}
+
 // The indicator as a progress bar: 0 to 100 in whole numbers, no arrows and no digital display,
 // its label 14 pixels in from the top left, the bar below the label. The settings are made
 // without checking, as the control was just made of the right kind.
@@ -44,6 +56,7 @@ void ConfigureIndicator(int panel, int indicator, int markerStyle) {
     SetCtrlAttribute(panel, indicator, ATTR_DATA_TYPE, VAL_INTEGER);
     SetCtrlAttribute(panel, indicator, ATTR_MIN_VALUE, 0);
     SetCtrlAttribute(panel, indicator, ATTR_MAX_VALUE, 100);
+    SetCtrlAttribute(panel, indicator, ATTR_CTRL_MODE, VAL_INDICATOR);  // shows; the operator cannot set it
     SetCtrlAttribute(panel, indicator, ATTR_SHOW_INCDEC_ARROWS, 0);
     SetCtrlAttribute(panel, indicator, ATTR_SHOW_DIGITAL_DISPLAY, 0);
     SetCtrlAttribute(panel, indicator, ATTR_MARKER_STYLE, markerStyle);
@@ -121,17 +134,17 @@ extern "C" int CreateProgressDialog(const char *title, const char *indicatorLabe
 extern "C" int UpdateProgressDialog(int dialog, int percent, int processEvents) {
     toolbox::internal::BoleOff bole;
     if (dialog <= 0) return 0;
-    void *data = nullptr;
-    int rc = GetPanelAttribute(dialog, ATTR_CALLBACK_DATA, &data);
+    ProgressDialogInfo *info = nullptr;
+    int rc = GetDialogInfo(dialog, &info);
     if (rc < 0) return rc;
-    auto *info = static_cast<ProgressDialogInfo *>(data);
     if (info == nullptr) return 0;
     rc = SetCtrlVal(dialog, info->indicatorCtrl, static_cast<int>(Pin(percent, 0, 100)));
     if (rc < 0) return rc;
     if (processEvents) {
         ProcessSystemEvents();
         // The events may have discarded the dialog (and its record): look again.
-        if (GetPanelAttribute(dialog, ATTR_CALLBACK_DATA, &data) < 0 || data != info) return 0;
+        ProgressDialogInfo *still = nullptr;
+        if (GetDialogInfo(dialog, &still) < 0 || still != info) return 0;
     }
     int cancelled = info->cancelRequested;
     info->cancelRequested = 0;
@@ -141,7 +154,7 @@ extern "C" int UpdateProgressDialog(int dialog, int percent, int processEvents) 
 extern "C" void DiscardProgressDialog(int dialog) {
     toolbox::internal::BoleOff bole;
     if (dialog <= 0) return;
-    void *data = nullptr;
-    if (GetPanelAttribute(dialog, ATTR_CALLBACK_DATA, &data) < 0) return;
+    ProgressDialogInfo *info = nullptr;
+    if (GetDialogInfo(dialog, &info) < 0) return;
     DiscardPanel(dialog);  // its callback frees the record
 }

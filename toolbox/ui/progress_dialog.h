@@ -10,8 +10,12 @@
  *
  * Nothing runs in the background: the dialog is redrawn, and its cancel button seen, only when a
  * report processes events. The cancel button is also pressed by Escape; the dialog has no close
- * box. A report that changes nothing costs no drawing. All calls come from the thread that made
- * the dialog.
+ * box. A report that changes nothing costs no drawing.
+ *
+ * Threads. All calls come from the thread that made the dialog: its event loop redraws it and
+ * sees its button. The dialog finds its own record through its panel's callback chain, so tool
+ * tips on its button or window-message callbacks on its panel (which chain callbacks of their
+ * own) leave it working.
  */
 #ifndef TOOLBOX_UI_PROGRESS_DIALOG_H
 #define TOOLBOX_UI_PROGRESS_DIALOG_H

@@ -12,6 +12,10 @@
 #include "rte/engine.h"
 #include "rte/testing.h"
 #include "rte/ui.h"
+#include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/tool_tips.h"
+#include "toolbox/windows/win_msg_callbacks.h"
+#include "win32/winuser.h"
 
 namespace {
 
@@ -100,9 +104,41 @@ TEST_F(ProgressDialog, ReportsShowTheValueAndEachCancelOnce) {
     EXPECT_EQ(UpdateProgressDialog(d, 13, 1), 0);
     ASSERT_EQ(rte::testing::KeyPress(d, bar, VAL_ESC_VKEY), 0);
     EXPECT_EQ(UpdateProgressDialog(d, 14, 0), 1);
-    // The dialog has no close box: closing its window does nothing.
+    // The dialog shows no close box: closing its window is its Escape, and cancels.
     ASSERT_EQ(rte::testing::ClosePanel(d), 0);
-    EXPECT_EQ(UpdateProgressDialog(d, 15, 1), 0);
+    EXPECT_EQ(UpdateProgressDialog(d, 15, 1), 1);
+}
+
+int NoMessage(int, int, unsigned int *, unsigned int *, void *) { return 0; }
+
+// Whatever the library or the program chains on the dialog's panel or its button, the reports
+// still find the dialog and see Cancel.
+TEST_F(ProgressDialog, ChainedCallbacksOnTheDialogLeaveItWorking) {
+    struct {
+        const char *what;
+        int (*chain)(int dialog, int cancel);
+    } cases[] = {
+        {"a tool tip on Cancel",
+         [](int dialog, int cancel) { return SetCtrlToolTipAttribute(dialog, cancel, ATTR_TOOLTIP_TEXT, "Stop"); }},
+        {"a window-message callback",
+         [](int dialog, int) {
+             int posting = 0;
+             return InstallWinMsgCallback(dialog, WM_APP, NoMessage, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting);
+         }},
+        {"a link of the program's own", [](int dialog, int) { return ChainPanelCallback(dialog, nullptr, nullptr, "Mine"); }},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        int d = CreateProgressDialog("Chained", "Done", 1, 3, "Cancel");
+        int bar = rte::testing::PanelCtrls(d)[0], cancel = rte::testing::PanelCtrls(d)[1];
+        ASSERT_EQ(k.chain(d, cancel), 0);
+        EXPECT_EQ(UpdateProgressDialog(d, 50, 0), 0);
+        EXPECT_EQ(rte::testing::ValueText(d, bar), "50");
+        ASSERT_EQ(rte::testing::Press(d, cancel), 0);
+        EXPECT_EQ(UpdateProgressDialog(d, 60, 1), 1);
+        DiscardProgressDialog(d);
+        EXPECT_TRUE(rte::testing::AllPanels().empty());
+    }
 }
 
 TEST_F(ProgressDialog, StaleHandlesAndDiscards) {

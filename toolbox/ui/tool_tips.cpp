@@ -33,6 +33,11 @@ const char kTipType[] = "CtrlToolTip";
 const char kSharedType[] = "SharedTipPanel";
 const double kTipTimerInterval = 0.4;  // seconds between two looks at the pointer
 const int kRestSlack = 3;              // a pointer moving less than this each way rests
+// How a tip looks: its text this far inside its one-pixel border, and the border this far
+// inside the window it shows in.
+const int kTipPadX = 6, kTipPadY = 3;
+const int kTipFrame = 1;
+const int kTipMargin = kTipFrame + 2;
 
 struct SharedTipPanel;
 
@@ -137,25 +142,69 @@ void HideToolTip(CtrlToolTip *tip) {
     if (tip->shared && tip->shared->currentTip == tip) HideSharedTip(tip->shared);
 }
 
+// The width of a text in the tip's text control (which sizes itself to its text); 0 when it
+// cannot be set.
+int TextWidthInTip(SharedTipPanel *shared, const char *text) {
+    int width = 0;
+    if (SetCtrlVal(shared->tipPanel, shared->textCtrl, text) < 0) return 0;
+    GetCtrlAttribute(shared->tipPanel, shared->textCtrl, ATTR_WIDTH, &width);
+    return width;
+}
+
+// Puts a tip's text into the tip's text control, broken at blanks into lines no wider than
+// maxWidth where a line can be (a longer word keeps a line of its own). The breaks replace
+// blanks in a copy, measured a line at a time; without memory for the copy the text stays on
+// one line, as wrapping only helps the eye.
+int SetTipText(SharedTipPanel *shared, const char *text, int maxWidth) {
+    size_t length = std::strlen(text);
+    char *lines = nullptr;
+    if (maxWidth <= 0 || TextWidthInTip(shared, text) <= maxWidth ||
+        (lines = static_cast<char *>(RteMalloc(length + 1))) == nullptr)
+        return SetCtrlVal(shared->tipPanel, shared->textCtrl, text);
+    std::memcpy(lines, text, length + 1);
+    size_t lineStart = 0, lastBlank = length;  // lastBlank: a break of the line being filled
+    for (size_t i = 0; i <= length; ++i) {
+        char ch = lines[i];
+        if (ch != ' ' && ch != '\n' && ch != '\0') continue;
+        lines[i] = '\0';
+        bool tooWide = TextWidthInTip(shared, lines + lineStart) > maxWidth;
+        lines[i] = ch;
+        if (tooWide && lastBlank < i) {
+            lines[lastBlank] = '\n';
+            lineStart = lastBlank + 1;
+        }
+        if (ch == '\n') lineStart = i + 1;
+        lastBlank = ch == ' ' ? i : length;
+    }
+    int status = SetCtrlVal(shared->tipPanel, shared->textCtrl, lines);
+    std::free(lines);
+    return status;
+}
+
 int ShowToolTip(SharedTipPanel *shared, CtrlToolTip *tip) {
     int tipPanel = shared->tipPanel, height = 0, width = 0, ownerHeight = 0, ownerWidth = 0, status;
     if ((status = SetPanelAttribute(tipPanel, ATTR_VISIBLE, 0)) < 0 ||
-        (status = SetCtrlVal(tipPanel, shared->textCtrl, tip->text)) < 0 ||
+        (status = GetPanelAttribute(shared->ownerPanel, ATTR_HEIGHT, &ownerHeight)) < 0 ||
+        (status = GetPanelAttribute(shared->ownerPanel, ATTR_WIDTH, &ownerWidth)) < 0 ||
+        (status = SetTipText(shared, tip->text, ownerWidth - 2 * kTipMargin - 2 * kTipPadX)) < 0 ||
         (status = GetCtrlAttribute(tipPanel, shared->textCtrl, ATTR_HEIGHT, &height)) < 0 ||
-        (status = GetCtrlAttribute(tipPanel, shared->textCtrl, ATTR_WIDTH, &width)) < 0 ||
-        (status = SetPanelAttribute(tipPanel, ATTR_HEIGHT, height)) < 0 ||
+        (status = GetCtrlAttribute(tipPanel, shared->textCtrl, ATTR_WIDTH, &width)) < 0)
+        return status;
+    // The text sits inside the tip's padding.
+    height += 2 * kTipPadY;
+    width += 2 * kTipPadX;
+    if ((status = SetPanelAttribute(tipPanel, ATTR_HEIGHT, height)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_WIDTH, width)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_ZPLANE_POSITION, 0)) < 0)
         return status;
     Point point = tip->lastPoint;
     if ((status = ConvertPanelPoint(shared->ownerPanel, tip->panel, &point, 1)) < 0) return status;
-    if ((status = GetPanelAttribute(shared->ownerPanel, ATTR_HEIGHT, &ownerHeight)) < 0 ||
-        (status = GetPanelAttribute(shared->ownerPanel, ATTR_WIDTH, &ownerWidth)) < 0)
-        return status;
-    // Centred on the pointer, one tip height below its row, then kept inside the owner (the
-    // tip is moved down before it is kept inside, so that it never ends up below the edge).
+    // Centred on the pointer, one tip height below its row, then kept inside the owner with its
+    // border and a small gap (the tip is moved down before it is kept inside, so that it never
+    // ends up below the edge).
     Rect r = MakeRect(point.y + height, point.x - width / 2, height, width);
-    r = ConstrainRectToRect(MakeRect(0, 0, ownerHeight, ownerWidth), r);
+    r = ConstrainRectToRect(
+        MakeRect(kTipMargin, kTipMargin, ownerHeight - 2 * kTipMargin, ownerWidth - 2 * kTipMargin), r);
     if ((status = SetPanelAttribute(tipPanel, ATTR_TOP, r.top)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_LEFT, r.left)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_VISIBLE, 1)) < 0)
@@ -276,12 +325,12 @@ int CreateSharedTipPanel(int topLevel, SharedTipPanel **made) {
         (status = SetPanelAttribute(tipPanel, ATTR_TITLEBAR_VISIBLE, 0)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_HAS_TASKBAR_BUTTON_OFF, 1)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_BACKCOLOR, TipBackgroundColor())) < 0 ||
-        (status = SetPanelAttribute(tipPanel, ATTR_FRAME_THICKNESS, 1)) < 0 ||
+        (status = SetPanelAttribute(tipPanel, ATTR_FRAME_THICKNESS, kTipFrame)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_SIZABLE, 0)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_MOVABLE, 0)) < 0 ||
         (status = SetPanelAttribute(tipPanel, ATTR_ZPLANE_POSITION, 0)) < 0)
         goto failed;
-    if ((status = textCtrl = NewCtrl(tipPanel, CTRL_TEXT_MSG, "", 0, 0)) < 0) goto failed;
+    if ((status = textCtrl = NewCtrl(tipPanel, CTRL_TEXT_MSG, "", kTipPadY, kTipPadX)) < 0) goto failed;
     shared->textCtrl = textCtrl;
     if ((status = SetCtrlAttribute(tipPanel, textCtrl, ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT)) < 0 ||
         (status = SetCtrlAttribute(tipPanel, textCtrl, ATTR_TEXT_COLOR, TipTextColor())) < 0)

@@ -1,7 +1,7 @@
 // A tool tip on a real screen: a panel on the SDL display of a virtual X server (Xvfb with a
 // window manager), the pointer moved by xdotool. Resting on the button makes pixels of the
-// system's info background appear near the pointer; moving out of the window makes them go.
-// The pixels are read from the X server, as they are on the screen.
+// system's info background appear near the pointer, inside a border; moving out of the window
+// makes them go. The pixels are read from the X server, as they are on the screen.
 //
 // The session runs in a child process (this test program again, filtered to TipScreenSession),
 // because the display is chosen once per process and the other tests here use the headless one.
@@ -66,12 +66,6 @@ int ScreenPixels(int color, int reach) {
     return count;
 }
 
-const char kFindWindow[] =
-    "W=; for i in $(seq 100); do"
-    "  w=$(xdotool search --onlyvisible --name '^Tip Screen$' 2>/dev/null | head -1);"
-    "  [ -n \"$w\" ] && [ \"$w\" = \"$W\" ] && break; W=$w; sleep 0.2; done;"
-    " [ -n \"$W\" ] || exit 1;";
-
 }  // namespace
 
 // The session, run only as the child of the test below. The button lies at (40, 50) of the
@@ -83,24 +77,31 @@ TEST(TipScreenSession, RestsOnTheButtonThenLeavesTheWindow) {
     int button = NewCtrl(panel, CTRL_COMMAND_BUTTON, "Hover over me", 50, 40);
     ASSERT_EQ(SetCtrlToolTipAttribute(panel, button, ATTR_TOOLTIP_TEXT, "A tool tip on the screen"), 0);
     ASSERT_EQ(DisplayPanel(panel), 0);
-    int background = RteGetSysColor(RTE_SYSCOLOR_INFOBK);
+    int background = RteGetSysColor(RTE_SYSCOLOR_INFOBK), border = 0;
+    Get3dBorderColors(background, nullptr, nullptr, nullptr, &border);  // a one-pixel frame's line
     unsigned mainThread = CurrThreadId();
-    int before = -1, shown = -1, hidden = -1, onto = -1, away = -1;
+    int before = -1, shown = -1, hidden = -1, onto = -1, away = -1, framed = -1;
+    std::string seen;
     std::thread driver([&] {
-        onto = std::system((std::string(kFindWindow) + " sleep 0.5; xdotool mousemove --window $W 60 60;"
-                                                       " sleep 0.05; xdotool mousemove --window $W 61 61")
-                               .c_str());
-        before = ScreenPixels(background, -1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1600));
-        shown = ScreenPixels(background, 100);
-        away = std::system("xdotool mousemove 1000 740");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-        hidden = ScreenPixels(background, -1);
+        // Nothing of the tip before the pointer comes near the button; then the tip's pixels
+        // are waited for, and after the pointer has left, their going.
+        std::string window = rte::testing::WaitForWindow("Tip Screen", &seen);
+        if (!window.empty()) {
+            before = ScreenPixels(background, -1);
+            onto = std::system(
+                ("xdotool mousemove --window " + window + " 60 60 mousemove --window " + window + " 61 61").c_str());
+            rte::testing::WaitFor([&] { return (shown = ScreenPixels(background, 100)) > 500; });
+            framed = ScreenPixels(border, 100);
+            away = std::system("xdotool mousemove 1000 740");
+            rte::testing::WaitFor([&] { return (hidden = ScreenPixels(background, -1)) == 0; });
+        }
         PostDeferredCallToThread([](void *) { QuitUserInterface(0); }, nullptr, mainThread);
     });
     EXPECT_EQ(RunUserInterface(), 0);
     driver.join();
-    std::printf("tip session: onto=%d away=%d before=%d shown=%d hidden=%d\n", onto, away, before, shown, hidden);
+    if (!seen.empty()) std::printf("%s", seen.c_str());
+    std::printf("tip session: onto=%d away=%d before=%d shown=%d hidden=%d framed=%d\n", onto, away, before, shown,
+                hidden, framed);
     std::fflush(stdout);
     DiscardPanel(panel);
     CloseRTE();
@@ -111,25 +112,27 @@ TEST(ToolTipOnScreen, AppearsNearThePointerAfterRestingAndGoesWhenItLeaves) {
         GTEST_SKIP() << tool << " is not installed";
     }
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     // The session's leaks are not looked for: the headless tests look for the tips' own, and
     // LeakSanitizer's end-of-process scan now and then fails on the screen libraries' threads,
     // which would fail this test for nothing it checks.
     const char *asan = std::getenv("ASAN_OPTIONS");
     std::string options = std::string("ASAN_OPTIONS='") + (asan ? asan : "") + ":detect_leaks=0' RTE_TIP_SESSION=1";
     std::string text;
-    int status = screen.RunSession("TipScreenSession.*", options, &text, 120);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
-    int onto = -1, away = -1, before = -1, shown = -1, hidden = -1;
+    int status = screen.RunSession("TipScreenSession.*", options, &text, 4 * rte::testing::kPatience.count());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen.Report(status, text);
+    int onto = -1, away = -1, before = -1, shown = -1, hidden = -1, framed = -1;
     size_t at = text.find("tip session:");
     ASSERT_NE(at, std::string::npos) << text;
-    ASSERT_EQ(std::sscanf(text.c_str() + at, "tip session: onto=%d away=%d before=%d shown=%d hidden=%d", &onto, &away,
-                          &before, &shown, &hidden),
-              5)
+    ASSERT_EQ(std::sscanf(text.c_str() + at, "tip session: onto=%d away=%d before=%d shown=%d hidden=%d framed=%d",
+                          &onto, &away, &before, &shown, &hidden, &framed),
+              6)
         << text;
     EXPECT_EQ(onto, 0) << text;
     EXPECT_EQ(away, 0) << text;
     EXPECT_EQ(before, 0) << "no tip before the pointer rests\n" << text;
     EXPECT_GT(shown, 500) << "the tip's background near the pointer\n" << text;
+    // Its border all round: two lines as long as the tip is wide, two as tall, of some 20 pixels.
+    EXPECT_GT(framed, 2 * 100 + 2 * 15) << "the tip's border\n" << text;
     EXPECT_EQ(hidden, 0) << "no tip once the pointer has left\n" << text;
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,15 +79,20 @@ TEST_F(ToolTips, ATipAppearsAfterRestingForTwoLooksAndGoesWhenThePointerLeaves) 
     int color = 0;
     GetPanelAttribute(tipPanel, ATTR_BACKCOLOR, &color);
     EXPECT_EQ(color, RteGetSysColor(RTE_SYSCOLOR_INFOBK));
-    MoveMouse(panel, 60, 50);
+    MoveMouse(panel, 100, 50);
     Tick();
     EXPECT_EQ(ShownTip(), "") << "one look arms the tip";
     Tick();
     EXPECT_EQ(ShownTip(), "Writes both ports");
-    // Centred on the pointer, one tip height below its row.
+    // Centred on the pointer, one tip height below its row; the text sits inside a padding.
     Rect r = TipRect();
-    EXPECT_EQ(r.left, 60 - r.width / 2);
+    EXPECT_EQ(r.left, 100 - r.width / 2);
     EXPECT_EQ(r.top, 50 + r.height);
+    int textTop = 0, textLeft = 0, textHeight = 0, textWidth = 0;
+    GetCtrlBoundingRect(tipPanel, PanelCtrls(tipPanel).front(), &textTop, &textLeft, &textHeight, &textWidth);
+    EXPECT_EQ(r.width, textLeft + textWidth + textLeft);
+    EXPECT_EQ(r.height, textTop + textHeight + textTop);
+    EXPECT_GT(textLeft, 0);
     EXPECT_GT(r.width, 0);
     Tick();
     EXPECT_EQ(ShownTip(), "Writes both ports") << "it stays while the pointer does";
@@ -150,20 +156,27 @@ TEST_F(ToolTips, TheTipStaysInsideItsPanel) {
          true, false},
         {60, 190, "Near the bottom", false, false, true},
     };
+    // Kept inside by its one-pixel border and a gap of two; a tip too wide for the panel is
+    // broken into lines at blanks.
+    const int margin = 3;
     for (const auto &k : cases) {
         RestOn(k.x, k.y);
-        ASSERT_EQ(ShownTip(), k.text);
+        std::string shown = ShownTip();
+        EXPECT_EQ(shown.find('\n') != std::string::npos, k.atLeft) << shown;
+        std::replace(shown.begin(), shown.end(), '\n', ' ');
+        ASSERT_EQ(shown, k.text);
         Rect r = TipRect();
         if (k.atRight) {
-            EXPECT_EQ(RectRight(r), 300) << k.text;
+            EXPECT_EQ(RectRight(r), 300 - margin) << k.text;
         }
         if (k.atLeft) {
-            EXPECT_EQ(r.left, 0) << k.text;
+            EXPECT_EQ(r.left, margin) << k.text;
         }
         if (k.atBottom) {
-            EXPECT_EQ(RectBottom(r), 200) << k.text;
+            EXPECT_EQ(RectBottom(r), 200 - margin) << k.text;
         }
-        EXPECT_GE(r.top, 0) << k.text;
+        EXPECT_GE(r.top, margin) << k.text;
+        EXPECT_LE(RectRight(r), 300 - margin) << k.text;
         MoveMouse(panel, 5, 5);
         Tick();
     }

@@ -1,11 +1,13 @@
 // Delayed calls, run from a hidden timer control on the posting thread's event loop, and calls
 // handed to another thread's event loop with a bounded, blocking wait for their completion.
 #include "toolbox/windows/deferred_calls.h"
+#include "toolbox/windows/deferred_calls_internal.h"
 
 #include "rte/alloc.h"
 #include "rte/ui.h"
 #include "toolbox/containers/list.h"
 #include "toolbox/containers/sort.h"
+#include "toolbox/core/errors.h"
 #include "toolbox/core/thread_locals_internal.h"
 
 #include <atomic>
@@ -204,13 +206,6 @@ void RunWaitedCall(void *data) {
         Waits().finished.notify_all();
 }
 
-void NoOperation(void *) {}
-
-// True when the thread can no longer run queued calls: posting to it is refused as such.
-bool ThreadHasEnded(unsigned threadId) {
-    return PostDeferredCallToThread(NoOperation, nullptr, threadId) == UIE_NO_SUCH_THREAD;
-}
-
 // Frees abandoned records whose target has ended before running them.
 void FreeOrphans() {
     std::vector<unsigned> targets;
@@ -233,6 +228,14 @@ void FreeOrphans() {
 }
 
 }  // namespace
+
+// Posting to such a thread is refused as such.
+extern "C" int ThreadHasEnded(unsigned int threadId) {
+    int oldBreak = SetBOLE(0);
+    int posted = PostDeferredCallToThread([](void *) {}, nullptr, threadId);
+    SetBOLE(oldBreak);
+    return posted == UIE_NO_SUCH_THREAD ? 1 : 0;
+}
 
 extern "C" int PostDeferredCallToThreadAndWait(DeferredCallPtr function, void *callbackData,
                                                unsigned int targetThreadId, int timeoutMs) {

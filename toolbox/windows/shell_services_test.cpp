@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "rte/waiting_testing.h"
 #include "rte/rte.h"
 #include "rte/testing.h"
 #include "toolbox/toolbox.h"
@@ -143,13 +144,12 @@ void IsolatedDesktop(const std::string &root, bool withApplication) {
     int rc = OpenDocumentInDefaultViewer(document.c_str(), 0);
     if (rc == 0) {
         // The application runs on its own: wait for its marker.
-        for (int i = 0; i < 100; ++i) {
+        bool marked = rte::testing::WaitFor([&] {
             std::ifstream marker(root + "/marker");
             std::string line;
-            if (std::getline(marker, line) && line == "QM7300 report") std::_Exit(0);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        std::_Exit(10);
+            return std::getline(marker, line) && line == "QM7300 report";
+        });
+        std::_Exit(marked ? 0 : 10);
     }
     std::_Exit(-rc % 256);
 }

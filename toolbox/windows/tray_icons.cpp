@@ -28,8 +28,10 @@ struct TrayIcon {
     HMENU menu;
     TrayIconCallbackPtr callback;
     NOTIFYICONDATAA notifyData;
+    unsigned long serial;  // tells this icon from a later one with the same handle
 };
 
+unsigned long traySerial = 0;  // the last icon's serial; never reset
 int trayInitialised = 0;
 HWND trayWindow = nullptr;
 int trayPanel = 0;
@@ -152,15 +154,19 @@ void TrayIconMessageHandler(int, int, unsigned int *wParam, unsigned int *lParam
     }
     // The record may move or go while the callback runs: keep what is needed of it.
     int handle = icon->iconHandle;
+    unsigned long serial = icon->serial;
     TrayIconCallbackPtr callback = icon->callback;
     if (callback(handle, event, 0) != 0 || !wantMenu) return;
     icon = FindIcon(handle);
-    if (icon == nullptr || icon->menu == nullptr || !icon->menuVisible) return;
+    if (icon == nullptr || icon->serial != serial || icon->menu == nullptr || !icon->menuVisible) return;
     HMENU menu = icon->menu;
     trayMenuTracking = 1;
     int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, cursor.x,
                                 cursor.y, 0, trayWindow, nullptr);
-    callback(handle, EVENT_TRAY_MENU_ITEM, chosen);
+    // The program may have removed the icon while its menu was open (and installed another under
+    // the same handle): the choice then goes to no one.
+    icon = FindIcon(handle);
+    if (icon != nullptr && icon->serial == serial) callback(handle, EVENT_TRAY_MENU_ITEM, chosen);
     trayMenuTracking = 0;
 }
 
@@ -211,6 +217,7 @@ extern "C" int InstallSysTrayIcon(const char *iconFile, const char *toolTipText,
     std::memset(&icon, 0, sizeof icon);
     icon.iconHandle = NextIconHandle();
     icon.callback = callback;
+    icon.serial = ++traySerial;
     NOTIFYICONDATAA &n = icon.notifyData;
     n.cbSize = sizeof n;
     n.hWnd = trayWindow;

@@ -5,8 +5,12 @@
  * of the desktop's panel; on the headless display the engine's own notification area, which
  * operator scripts click with "tray ICON left|right|double"). All icons share one hidden panel
  * whose window receives the shell's TRAY_ICON_MESSAGE; a deferred message callback turns each
- * into a call of the icon's callback on the thread that installed the first icon. Use these
- * functions on that thread.
+ * into a call of the icon's callback on the thread that installed the first icon.
+ *
+ * Threads. Use these functions on the thread that installed the first icon; the callbacks run on
+ * its event loop. A click queued for an icon that is removed before its turn is dropped. An icon
+ * may be removed while its menu is open (from a timer, say): the menu's choice then reaches no
+ * callback, also not that of a new icon given the same handle meanwhile.
  *
  * Results: 0 or a negative code: -5087 "No menu for Tray Icon", -5088 "Invalid item for Tray
  * Icon popup menu", -5089 "Invalid Tray Icon", -5090 "Could not load icon from file", -5095

@@ -164,6 +164,44 @@ TEST_F(TrayIcons, ClicksReachTheCallbackAndTheMenuPopsUp) {
     ASSERT_EQ(RemoveSysTrayIcon(icon), 0);
 }
 
+// The program removes the icon while its menu is open (from a timer, say; here from the menu's
+// answer): the choice reaches no callback, also not one of a new icon with the same handle.
+std::vector<std::pair<int, int>> g_laterEvents;
+int LaterIconEvents(int, int event, int data) {
+    g_laterEvents.push_back({event, data});
+    return 0;
+}
+std::string *g_icoPath = nullptr;
+int RemoveWhileOpen(void *) {
+    RemoveSysTrayIcon(1);
+    return 1;
+}
+int ReplaceWhileOpen(void *) {
+    RemoveSysTrayIcon(1);
+    int again = 0;
+    EXPECT_EQ(InstallSysTrayIcon(g_icoPath->c_str(), "Later", LaterIconEvents, &again), 0);
+    EXPECT_EQ(again, 1);
+    return 1;
+}
+
+TEST_F(TrayIcons, AnIconRemovedWhileItsMenuIsOpenGetsNoChoice) {
+    g_icoPath = &ico;
+    for (int (*answer)(void *) : {RemoveWhileOpen, ReplaceWhileOpen}) {
+        int icon = 0, item = 0;
+        ASSERT_EQ(InstallSysTrayIcon(ico.c_str(), "Going", IconEvents, &icon), 0);
+        ASSERT_EQ(icon, 1);
+        ASSERT_EQ(AttachTrayIconMenu(icon), 0);
+        ASSERT_EQ(InsertTrayIconMenuItem(icon, "Open", &item), 0);
+        rte::testing::SetMenuAnswer(answer, nullptr);
+        g_events.clear();
+        g_laterEvents.clear();
+        Click(icon, RTE_TRAY_RIGHT);
+        EXPECT_EQ(g_events, (std::vector<std::pair<int, int>>{{EVENT_RIGHT_CLICK, 0}}));
+        EXPECT_EQ(g_laterEvents, (std::vector<std::pair<int, int>>{}));
+        RemoveSysTrayIcon(1);
+    }
+}
+
 TEST_F(TrayIcons, MenuFunctionsCheckIconsItemsAndValues) {
     int icon = 0, item = 0, value = -1;
     ASSERT_EQ(InstallSysTrayIcon(ico.c_str(), "Menu", IconEvents, &icon), 0);

@@ -6,8 +6,15 @@
 // Records live by value in one process-wide list, found by panel or by window. They move when
 // the list changes, so nothing keeps a record's address across a call that may change the list:
 // the deferred copies and the re-attachment after WM_DESTROY carry the panel handle (never
-// reused) and look the record up again when they run, doing nothing when it has gone. The list
-// is guarded by a mutex of its own, never held while a callback runs.
+// reused) and look the record up again when they run, doing nothing when it has gone. A copy
+// runs only for the entry it was made from: the same function and data, still enabled. Both are
+// posted to the panel's own thread, whichever thread ran the window procedure. The list is
+// guarded by a mutex of its own, never held while a callback runs.
+//
+// Queued copies belong to their delayed calls, which free them when they run. Until then they
+// are listed as pending, so that the copies of a thread that ended before running them (the
+// engine drops what was queued to it) are found and freed; nothing else frees a copy, also not
+// at process exit, when an exit clean-up or another thread may still process events.
 //
 // Porting: the window procedure is a pointer here; the record keeps the procedure it replaced
 // as the 32-bit token GetWindowLongA gives (win32/winuser.h) and calls it through
@@ -21,6 +28,7 @@
 #include "toolbox/core/check_internal.h"
 #include "toolbox/core/errors.h"
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/windows/deferred_calls_internal.h"
 #include "win32/winuser.h"
 
 #include <atomic>
@@ -46,11 +54,12 @@ struct MsgCallbackWindow {
     uint32_t window;           // the panel's window handle as last read
     ListHandle callbacks;      // MsgCallbackEntry items
     LONG previousWindowProc;   // token of the replaced procedure; 0 after a failed subclassing
+    unsigned owner;            // the panel's thread, where deferred calls run
 };
 
-// A message copied for a deferred callback. Until its delayed call runs it is on the pending
-// list, so that the copies of calls that never run (the program quit first) are freed at exit.
+// A message copied for a deferred callback, listed as pending until its delayed call runs.
 struct DeferredWinMsg {
+    unsigned thread;  // where its delayed call was queued
     int panel;
     int message;
     unsigned int wParam;
@@ -84,6 +93,7 @@ struct Route {
     unsigned int message = 0;
     uint64_t generation = 0;
     int panel = 0;
+    unsigned owner = 0;
     LONG previous = 0;
     bool found = false;
     MsgCallbackEntry entry{};
@@ -189,6 +199,11 @@ int CreateRecord(int panel) {
     MsgCallbackWindow record{};
     record.panel = panel;
     record.window = window;
+    int owner = 0;
+    int old = SetBOLE(0);
+    GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner);
+    SetBOLE(old);
+    record.owner = static_cast<unsigned>(owner);
     if (!ListInsertItem(msgCallbackWindows, &record, LIST_END)) {
         DisposeListIfEmpty();
         return UIE_OUT_OF_MEMORY;
@@ -243,27 +258,38 @@ void UnlinkPending(DeferredWinMsg *copy) {
     if (copy->next != nullptr) copy->next->prev = copy->prev;
 }
 
-// Process exit: the delayed calls still queued will never run; their copies are freed here.
-void FreePendingCopies() {
-    Lock hold(g_lock);
-    while (g_pending != nullptr) {
-        DeferredWinMsg *copy = g_pending;
-        g_pending = copy->next;
-        std::free(copy);
+// Frees the pending copies of threads that have ended: their delayed calls were dropped. Runs at
+// process exit; the copies of live threads stay theirs, to run (and be freed) whenever those
+// threads process events, also from a later exit clean-up.
+void FreeOrphanedCopies() {
+    std::vector<unsigned> threads;
+    {
+        Lock hold(g_lock);
+        for (DeferredWinMsg *copy = g_pending; copy != nullptr; copy = copy->next) threads.push_back(copy->thread);
+    }
+    for (unsigned thread : threads) {
+        if (!ThreadHasEnded(thread)) continue;
+        Lock hold(g_lock);
+        for (DeferredWinMsg *copy = g_pending, *next; copy != nullptr; copy = next) {
+            next = copy->next;
+            if (copy->thread != thread) continue;
+            UnlinkPending(copy);
+            std::free(copy);
+        }
     }
 }
 
-// Posts the copy's delayed call to this thread; on failure the copy is freed.
+// Posts the copy's delayed call to its panel's thread; on failure the copy is freed.
 void PostCopy(DeferredWinMsg *copy) {
     {
         Lock hold(g_lock);
-        if (!g_pendingCleanupRegistered) g_pendingCleanupRegistered = RegisterExitCleanup(FreePendingCopies) >= 0;
+        if (!g_pendingCleanupRegistered) g_pendingCleanupRegistered = RegisterExitCleanup(FreeOrphanedCopies) >= 0;
         copy->prev = nullptr;
         copy->next = g_pending;
         if (g_pending != nullptr) g_pending->prev = copy;
         g_pending = copy;
     }
-    if (PostDeferredCallToThread(RunDeferredWinMsgCallback, copy, CurrThreadId()) < 0) {
+    if (PostDeferredCallToThread(RunDeferredWinMsgCallback, copy, copy->thread) < 0) {
         Lock hold(g_lock);
         UnlinkPending(copy);
         std::free(copy);
@@ -278,7 +304,8 @@ void RunDeferredWinMsgCallback(void *data) {
         Lock hold(g_lock);
         UnlinkPending(copy);
         MsgCallbackEntry *entry = EntryOf(RecordOfPanel(copy->panel), copy->message);
-        live = entry != nullptr && entry->function == copy->function;
+        live = entry != nullptr && entry->function == copy->function && entry->callbackData == copy->callbackData &&
+               entry->enabled;
     }
     if (live) copy->function(copy->panel, copy->message, &copy->wParam, &copy->lParam, copy->callbackData);
     std::free(copy);
@@ -314,23 +341,17 @@ void ReattachMsgCallbackWindow(void *data) {
 LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
     int panel;
+    unsigned owner;
     LONG previous;
     MsgCallbackEntry entry{};
     bool found;
     Route &route = t_route;
     if (message != WM_DESTROY && route.window == handle && route.message == message &&
         route.generation == g_generation.load(std::memory_order_acquire)) {
-        // What this thread found last time for this window and message, still current.
-        if (route.found && route.entry.mode == VAL_MSG_CALL_SYNCHRONOUS) {
-            auto w = static_cast<unsigned int>(wParam), l = static_cast<unsigned int>(lParam);
-            int kept = route.entry.function(route.panel, static_cast<int>(message), &w, &l, route.entry.callbackData);
-            if (w != static_cast<unsigned int>(wParam)) wParam = w;
-            if (l != static_cast<unsigned int>(lParam)) lParam = l;
-            if (kept) return DefWindowProcA(window, message, wParam, lParam);
-            auto procedure = reinterpret_cast<WNDPROC>(static_cast<uintptr_t>(static_cast<uint32_t>(route.previous)));
-            return CallWindowProcA(procedure, window, message, wParam, lParam);
-        }
+        // What this thread found last time for this window and message, still current. Copied:
+        // a callback that sends a message to another window makes this thread's route that one.
         panel = route.panel;
+        owner = route.owner;
         previous = route.previous;
         found = route.found;
         entry = route.entry;
@@ -341,18 +362,22 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (at == 0) return DefWindowProcA(window, message, wParam, lParam);  // no record: nothing to pass on to
         MsgCallbackWindow *record = RecordAt(at);
         panel = record->panel;
+        owner = record->owner;
         previous = record->previousWindowProc;
         if (message == WM_DESTROY) {
-            // The window goes: give it its procedure back, and subclass the new one later.
+            // The window goes: give it its procedure back, and subclass the new one later, on
+            // the panel's thread (the window may be re-created from another).
             SetWindowLongA(window, GWL_WNDPROC, previous);
+            int old = SetBOLE(0);
             PostDeferredCallToThread(ReattachMsgCallbackWindow, reinterpret_cast<void *>(static_cast<intptr_t>(panel)),
-                                     CurrThreadId());
+                                     owner);
+            SetBOLE(old);
             found = false;
         } else {
             MsgCallbackEntry *e = EntryOf(record, static_cast<int>(message));
             found = e != nullptr && e->enabled;
             if (found) entry = *e;
-            route = {handle, message, generation, panel, previous, found, entry};
+            route = {handle, message, generation, panel, owner, previous, found, entry};
         }
     }
     if (found && entry.mode == VAL_MSG_CALL_SYNCHRONOUS) {
@@ -365,7 +390,7 @@ LRESULT MsgCallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     } else if (found) {
         auto *copy = static_cast<DeferredWinMsg *>(RteMalloc(sizeof(DeferredWinMsg)));
         if (copy != nullptr) {
-            *copy = {panel, static_cast<int>(message), static_cast<unsigned int>(wParam),
+            *copy = {owner, panel, static_cast<int>(message), static_cast<unsigned int>(wParam),
                      static_cast<unsigned int>(lParam), entry.function, entry.callbackData, nullptr, nullptr};
             PostCopy(copy);
         }

@@ -18,10 +18,17 @@
  * message's parameter to that 32-bit value. The posting handle is the window's handle as an
  * int.
  *
- * Threads: install, remove and attribute calls, the window procedure and the deferred calls
- * run on the thread that owns the panel; the library keeps its records under a lock of its own,
- * so panels of several threads may have callbacks at once. Other threads take part only by
- * posting or sending messages to the posting handle.
+ * Threads. Install, remove and attribute calls come from the thread that owns the panel; the
+ * library keeps its records under a lock of its own, so panels of several threads may have
+ * callbacks at once. Other threads and processes take part by posting or sending messages to
+ * the posting handle. Synchronous callbacks run inside the window procedure on the panel's
+ * thread (another thread's SendMessageA is handed to it); deferred callbacks and
+ * MSG_PANEL_WINDOW_REPLACED run from the panel thread's event loop, also when the window was
+ * re-created from another thread. A deferred copy runs only if, when its turn comes, the same
+ * callback (function and data) is still installed for its message and enabled; otherwise it is
+ * dropped, as are the copies queued when the panel goes. Copies still queued when the program
+ * exits stay valid until they run (an exit clean-up or another thread may still process events);
+ * those of a thread that ended without running them are freed at exit.
  *
  * Results: 0 or a negative code: -5080 "Message-callback not installed", -5081
  * "Message-callback already installed.", -5082 "Panel not top-level.", -5085 "Invalid

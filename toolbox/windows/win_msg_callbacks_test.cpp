@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,74 @@ TEST_F(WinMsgCallbacks, DeferredCallbacksGetACopyLater) {
     EXPECT_TRUE(g_calls.empty());
 }
 
+// A copy runs only if the callback it was made for is still installed and enabled when the copy's
+// turn comes: not a callback installed since with the same function and other data, not one
+// disabled meanwhile.
+TEST_F(WinMsgCallbacks, ADeferredCopyRunsOnlyForTheCallbackItWasMadeFor) {
+    static int first, second;
+    struct {
+        const char *what;
+        void (*meanwhile)(int panel);
+        std::vector<void *> expectedData;
+    } cases[] = {
+        {"nothing changed", [](int) {}, {&first}},
+        {"removed, installed again with other data",
+         [](int p) {
+             int posting;
+             RemoveWinMsgCallback(p, WM_USER);
+             InstallWinMsgCallback(p, WM_USER, Record, VAL_MSG_CALL_DEFERRED, &second, &posting);
+         },
+         {}},
+        {"disabled", [](int p) { SetMsgCallbackAttribute(p, WM_USER, ATTR_MSG_CALLBACK_ENABLED, 0); }, {}},
+        {"disabled and enabled again",
+         [](int p) {
+             SetMsgCallbackAttribute(p, WM_USER, ATTR_MSG_CALLBACK_ENABLED, 0);
+             SetMsgCallbackAttribute(p, WM_USER, ATTR_MSG_CALLBACK_ENABLED, 1);
+         },
+         {&first}},
+    };
+    for (const auto &k : cases) {
+        ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, &first, &posting), 0);
+        g_calls.clear();
+        SendMessageA(window, WM_USER, 1, 2);
+        k.meanwhile(panel);
+        Pump();
+        std::vector<void *> data;
+        for (const Call &c : g_calls) data.push_back(c.data);
+        EXPECT_EQ(data, k.expectedData) << k.what;
+        EXPECT_EQ(RemoveWinMsgCallback(panel, WM_USER), 0);
+    }
+}
+
+// Two subclassed windows, the first one's synchronous callback sending to the second: each
+// message goes on to its own window's procedure, also when it takes the route remembered from
+// the previous message.
+std::vector<std::pair<HWND, UINT>> g_secondSaw;
+WNDPROC g_secondOwn = nullptr;
+LRESULT BehindSecond(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_secondSaw.emplace_back(window, message);
+    return CallWindowProcA(g_secondOwn, window, message, wParam, lParam);
+}
+HWND g_second = nullptr;
+int SendToSecond(int, int message, unsigned int *wParam, unsigned int *, void *) {
+    if (*wParam != 0) SendMessageA(g_second, static_cast<UINT>(message), 0, 0);
+    return 0;
+}
+
+TEST_F(WinMsgCallbacks, ANestedSendLeavesEachMessageOnItsOwnWindow) {
+    int second = NewPanel(0, "Second", 0, 0, 100, 100);
+    g_second = Window(second);
+    g_secondSaw.clear();
+    g_secondOwn = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(g_second, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BehindSecond)));
+    ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, SendToSecond, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
+    ASSERT_EQ(InstallWinMsgCallback(second, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
+    for (WPARAM send : {0, 1, 1}) SendMessageA(window, WM_APP, send, 0);  // the first one is remembered
+    EXPECT_EQ(g_panelSaw, (std::vector<UINT>{WM_APP, WM_APP, WM_APP}));
+    std::vector<std::pair<HWND, UINT>> expected(2, {g_second, WM_APP});
+    EXPECT_EQ(g_secondSaw, expected);
+}
+
 TEST_F(WinMsgCallbacks, ANewWindowIsSubclassedAndEveryCallbackTold) {
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting), 0);
     ASSERT_EQ(InstallWinMsgCallback(panel, WM_APP, Record, VAL_MSG_CALL_SYNCHRONOUS, nullptr, &posting), 0);
@@ -225,6 +295,28 @@ TEST_F(WinMsgCallbacks, AFailedInstallLeavesThePanelAsItWas) {
             ASSERT_EQ(RemoveWinMsgCallback(panel, WM_APP), 0);
         }
     });
+}
+
+// A program whose own exit clean-up (registered before the library's) still processes events:
+// the copies queued then run on memory that is still theirs, and each is freed once.
+void ProcessEventsAtExit() {
+    ProcessSystemEvents();
+    std::fputs("events processed at exit\n", stderr);
+}
+
+TEST(WinMsgCallbacksAtExit, CopiesQueuedAtExitStayValidUntilTheyRun) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            RegisterExitCleanup(ProcessEventsAtExit);
+            int panel = NewPanel(0, "Exit", 0, 0, 100, 100);
+            int posting = 0;
+            InstallWinMsgCallback(panel, WM_USER, Record, VAL_MSG_CALL_DEFERRED, nullptr, &posting);
+            SendMessageA(Window(panel), WM_USER, 1, 2);
+            CloseRTE();
+            std::exit(g_calls.empty() ? 0 : 1);  // the panel went before the copy's turn
+        },
+        ::testing::ExitedWithCode(0), "events processed at exit");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // another writer gives an error within the time limit instead of hanging.
 #include "win32/winreg.h"
 
+#include "rte/waiting_testing.h"
 #include "win32/advapi32/registry_store_testing.h"
 #include "win32/registry_scratch_testing.h"
 
@@ -53,6 +54,15 @@ LONG WriteDword(const char *key, const char *name, DWORD value) {
     return e;
 }
 
+// The writer's reports in what it printed: whole lines of digits alone.
+size_t WholeReports(const std::string &text) {
+    size_t count = 0, start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        if (end > start && text.find_first_not_of("0123456789", start) == end) ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 // The writer of the kill test; runs only as its child. Writes "Crash\v<i>" = i for i from
@@ -85,21 +95,27 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLosesNothingItReported) {
             _exit(127);
         }
         close(out[1]);
-        // Let it write for a random while, reading what it reports, then kill it.
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300 + random() % 300);
+        // It is killed at a random moment of its writing: once it has reported two writes (on a
+        // busy machine its start alone may take seconds), after a random while more.
         std::string text;
         char buffer[4096];
-        while (std::chrono::steady_clock::now() < until) {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(out[0], &readable);
-            struct timeval tick = {0, 5000};
-            if (select(out[0] + 1, &readable, nullptr, nullptr, &tick) > 0) {
-                ssize_t n = read(out[0], buffer, sizeof buffer);
-                if (n <= 0) break;
-                text.append(buffer, static_cast<size_t>(n));
+        bool open = true;
+        auto readUntil = [&](auto done, std::chrono::steady_clock::time_point until) {
+            while (open && !done() && std::chrono::steady_clock::now() < until) {
+                fd_set readable;
+                FD_ZERO(&readable);
+                FD_SET(out[0], &readable);
+                struct timeval tick = {0, 5000};
+                if (select(out[0] + 1, &readable, nullptr, nullptr, &tick) > 0) {
+                    ssize_t n = read(out[0], buffer, sizeof buffer);
+                    open = n > 0;
+                    if (open) text.append(buffer, static_cast<size_t>(n));
+                }
             }
-        }
+        };
+        auto now = std::chrono::steady_clock::now();
+        readUntil([&] { return WholeReports(text) >= 2; }, now + rte::testing::kPatience);
+        readUntil([] { return false; }, std::chrono::steady_clock::now() + std::chrono::milliseconds(random() % 300));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);

@@ -5,7 +5,9 @@
 // Posted messages wait in one queue per thread here; the thread's event loop is handed one
 // deferred call to empty the queue whenever it goes from empty to not empty, so a stream of
 // posts costs one engine call per batch, not per message. Messages of a window that has gone
-// by the time they would run are dropped.
+// by the time they would run are dropped. A queue is empty exactly while no call is scheduled
+// for it: the call is handed over under the queue's lock, so no other post relies on a call
+// that then fails to be made.
 #include "win32/engine_seam_internal.h"
 #include "win32/user32/windows_internal.h"
 
@@ -14,7 +16,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <new>
@@ -164,38 +165,27 @@ extern "C" BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lP
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    bool schedule = false;
+    int rc;
     try {
         std::lock_guard<std::mutex> hold(g_postLock);
         ThreadQueue &queue = g_posted[thread];
         queue.messages.push_back({window, message, wParam, lParam});
-        if (!queue.scheduled) schedule = queue.scheduled = true;
+        if (queue.scheduled) return TRUE;
+        rc = PostDeferredCallToThread(DeliverPosted, reinterpret_cast<void *>(static_cast<uintptr_t>(thread)), thread);
+        if (rc >= 0) {
+            queue.scheduled = true;
+            return TRUE;
+        }
+        // The thread runs nothing more: its queue goes. Out of memory in the engine: the queue
+        // was empty, so this message alone goes back out.
+        if (rc == UIE_NO_SUCH_THREAD) g_posted.erase(thread);
+        else queue.messages.pop_back();
     } catch (const std::bad_alloc &) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
-    if (!schedule) return TRUE;
-    int rc = PostDeferredCallToThread(DeliverPosted, reinterpret_cast<void *>(static_cast<uintptr_t>(thread)), thread);
-    if (rc < 0) {
-        // The thread runs nothing more (or memory ran out): its queue goes, with this message.
-        std::lock_guard<std::mutex> hold(g_postLock);
-        if (rc == UIE_NO_SUCH_THREAD) {
-            g_posted.erase(thread);
-        } else {
-            // Out of memory in the engine: take this message back out (the newest like it).
-            ThreadQueue &queue = g_posted[thread];
-            for (auto it = queue.messages.rbegin(); it != queue.messages.rend(); ++it) {
-                if (it->window == window && it->message == message && it->wParam == wParam && it->lParam == lParam) {
-                    queue.messages.erase(std::next(it).base());
-                    break;
-                }
-            }
-            queue.scheduled = false;
-        }
-        SetLastError(rc == UIE_NO_SUCH_THREAD ? ERROR_INVALID_WINDOW_HANDLE : ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    return TRUE;
+    SetLastError(rc == UIE_NO_SUCH_THREAD ? ERROR_INVALID_WINDOW_HANDLE : ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
 }
 
 extern "C" UINT RegisterWindowMessageA(LPCSTR name) {

@@ -135,7 +135,7 @@ TEST(SystemParameters, TheWallpaperGoesToGSettingsWhereTheSchemaIsInstalled) {
 TEST(SystemParameters, KeyboardRepeatAndScreenSaverGoToTheXServer) {
     if (const char *tool = rte::testing::MissingTool({"Xvfb", "openbox"})) GTEST_SKIP() << tool << " is not installed";
     rte::testing::VirtualScreen screen;
-    ASSERT_FALSE(screen.display().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(screen.display().empty()) << screen.problem();
     setenv("DISPLAY", screen.display().c_str(), 1);
     struct Unset {
         ~Unset() { unsetenv("DISPLAY"); }
