@@ -2,11 +2,15 @@
 // simulated devices and a pymodbus module described by devices files, all written to a fresh
 // temporary folder.
 #include "qm7300/modbus_peers_testing.h"
+#include "rte/waiting_testing.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,14 +70,32 @@ protected:
     Session StartProgram(const std::string &program, const std::string &scriptPath,
                          const std::string &devices = "")
     {
-        std::vector<std::string> env;
-        for (char **e = environ; *e != nullptr; e++)
-            if (strncmp(*e, "RTE_", 4) != 0 && strncmp(*e, "QM7300_", 7) != 0)
-                env.push_back(*e);
+        std::vector<std::string> env = EnvironmentWithout({"RTE_", "QM7300_"});
         env.push_back("RTE_DISPLAY=headless");
         env.push_back("RTE_SCRIPT=" + scriptPath);
         if (!devices.empty())
             env.push_back("QM7300_DEVICES=" + WriteFile("devices.txt", devices));
+        return Spawn(program, env);
+    }
+
+    // This process's environment without the variables whose names start with the prefixes.
+    static std::vector<std::string> EnvironmentWithout(const std::vector<std::string> &prefixes)
+    {
+        std::vector<std::string> env;
+        for (char **e = environ; *e != nullptr; e++) {
+            bool dropped = false;
+            for (const std::string &prefix : prefixes)
+                dropped = dropped || strncmp(*e, prefix.c_str(), prefix.size()) == 0;
+            if (!dropped)
+                env.push_back(*e);
+        }
+        return env;
+    }
+
+    // Runs program with the environment in the temporary folder and collects its exit status and
+    // output; a program still running after a minute (rte::testing::kPatience) is killed.
+    Session Spawn(const std::string &program, std::vector<std::string> env)
+    {
         std::vector<char *> envp;
         for (std::string &s : env)
             envp.push_back(s.data());
@@ -95,7 +117,11 @@ protected:
         if (rc != 0)
             return run;
         int status = 0;
-        waitpid(pid, &status, 0);
+        if (!rte::testing::WaitFor([&] { return waitpid(pid, &status, WNOHANG) != 0; })) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << program << " did not end within a minute";
+        }
         if (WIFEXITED(status))
             run.exitCode = WEXITSTATUS(status);
         run.out = ReadFile(outPath);
@@ -242,6 +268,43 @@ TEST_F(Program, MissingPanelFileEndsWithMinusOneShowingNothing)
     Session r = StartProgram(copy, "press PANEL_LIST\n");
     EXPECT_EQ(r.exitCode, 255);  // -1
     EXPECT_EQ(r.out, "");
+#endif
+}
+
+// A screen the environment names but nobody serves is refused as no screen at all: one line on
+// standard error naming the variables tried, status 255 (-1), nothing shown, at once (SDL would
+// otherwise fall back on its offscreen driver, an invisible program that never ends).
+TEST_F(Program, UnreachableScreensAreRefusedInOneLine)
+{
+#ifdef QM7300_TEST_PROGRAM
+    int number = 97;  // an X display nobody serves
+    while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0 ||
+           access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
+        number++;
+    std::string runtime = dir_ + "/runtime";
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    struct Case {
+        const char *what;
+        std::vector<std::string> variables;
+    } cases[] = {
+        {"no screen variable", {}},
+        {"an X display nobody serves", {"DISPLAY=:" + std::to_string(number)}},
+        {"a Wayland socket that is not there", {"WAYLAND_DISPLAY=rte-no-such-socket", "XDG_RUNTIME_DIR=" + runtime}},
+        {"Wayland without XDG_RUNTIME_DIR, as under sudo", {"WAYLAND_DISPLAY=wayland-0"}},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> env = EnvironmentWithout(
+            {"RTE_", "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=", "SDL_VIDEODRIVER=", "LSAN_OPTIONS="});
+        env.insert(env.end(), c.variables.begin(), c.variables.end());
+        if (const char *lsan = getenv("LSAN_OPTIONS"))  // the leak checker's report of what it ignored
+            env.push_back(std::string("LSAN_OPTIONS=") + lsan + ":print_suppressions=0");
+        Session r = Spawn(QM7300_TEST_PROGRAM, env);
+        EXPECT_EQ(r.exitCode, 255) << c.what << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.what;
+        EXPECT_THAT(r.err, ::testing::MatchesRegex("rte: no screen display is reachable \\([^\n]*\\); set "
+                                                   "RTE_DISPLAY=headless to run without a screen\n"))
+            << c.what;
+    }
 #endif
 }
 

@@ -6,6 +6,8 @@
 #                     libraries, CMake packages, pkg-config files
 # Files are stripped. The runtime package's dependencies are computed from its programs and
 # libraries by dpkg-shlibdeps; its shlibs file lets other packages depend on it the same way.
+# It also depends on SDL's decoration plugin, which SDL loads at run time (so dpkg-shlibdeps
+# cannot see it): without it windows on Wayland have no title bar to move or close them by.
 # The dev package depends on the runtime package of the same version, and after a static build
 # (BUILD_SHARED_LIBS=OFF) on the system libraries' dev packages the static libraries need.
 if(THREAD_TESTS_ONLY)
@@ -39,6 +41,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME qm7300-suite)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libdecor-0-plugin-1-cairo")
 # The dynamic linker's cache is brought up to date by dpkg's trigger.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/pkg/deb/triggers)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

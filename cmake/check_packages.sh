@@ -23,6 +23,8 @@ depends=$(field "$runtime" Depends)
 for needed in libc6 libstdc++6 libsdl2-2.0-0 libpango-1.0-0 libcairo2 libsqlite3-0 libglib2.0-0; do
   [[ "$depends" == *"$needed "* ]] || fail "the runtime package does not depend on $needed: $depends"
 done
+[[ "$depends" == *libdecor-0-plugin-1-cairo* ]] ||
+  fail "the runtime package does not depend on SDL's decoration plugin (title bars on Wayland): $depends"
 [[ "$(field "$dev" Depends)" == *"qm7300-suite (= $(field "$runtime" Version))"* ]] ||
   fail "the dev package does not depend on the runtime package of its version"
 dpkg-deb --info "$runtime" shlibs | grep -q '^libtoolbox 1 qm7300-suite' || fail "the runtime package has no shlibs entry for libtoolbox"

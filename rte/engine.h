@@ -20,7 +20,10 @@
  *             runs on until it ends by itself.
  *   sdl       the screen: one window per visible top-level panel of the main thread (SDL2),
  *             drawn by the engine's renderer; RTE_SCALE=<factor> (0.5..4) overrides the scale
- *             chosen from the screen's density.
+ *             chosen from the screen's density. SDL reaches an X server ($DISPLAY) or a Wayland
+ *             compositor ($WAYLAND_DISPLAY in $XDG_RUNTIME_DIR); when it reaches neither, the
+ *             display is not opened rather than shown to nobody (SDL's offscreen and dummy
+ *             drivers serve only when $SDL_VIDEODRIVER names them).
  *   web       the panels served to web browsers (civetweb): RTE_WEB_LISTEN=HOST:PORT (default
  *             127.0.0.1:8730; port 0 a free one), and one line on standard error at start,
  *             "rte: panels at http://HOST:PORT/?token=TOKEN"; only who shows the token (random
@@ -28,6 +31,17 @@
  *             Drawn by the same renderer and operated through the same input as sdl.
  *   unset     sdl when a screen is reachable ($DISPLAY or $WAYLAND_DISPLAY); otherwise opening
  *             the display fails.
+ * With RTE_DIAGNOSTICS=1 the screen display says on stderr, when it opens, which window system
+ * it reached. On X11 an X protocol error never ends the program: it is reported on stderr in
+ * one line ("rte: X error ignored: ...") and the program goes on.
+ *
+ * Positions on the screen: a top-level panel's ATTR_TOP and ATTR_LEFT are its client area's
+ * place on the screen. On X11 (also XWayland) the window is put there, and when the operator
+ * moves it the panel takes its new place (its callback gets EVENT_PANEL_MOVE). Wayland lets a
+ * program neither place its windows nor learn where they are: there the panel keeps the place
+ * the program gave it, and what the engine reports in screen coordinates (the pointer, drop
+ * points) is that place plus the position relative to the window, which is all Wayland tells;
+ * outside the program's windows the pointer stays where it was last seen over one of them.
  */
 #ifndef RTE_ENGINE_H
 #define RTE_ENGINE_H
@@ -50,6 +64,11 @@ int InitRTEEx(void *hInstance, void *reserved1, void *reserved2);
  * UIE_NO_DISPLAY (-2) when it cannot be opened, after one line on stderr the first time.
  * Before InitRTEEx it does nothing and returns 0 (panels are then on the headless display). */
 int RteOpenDisplay(void);
+
+/* The display in use, once it is open: "headless", "web", or for the screen display the window
+ * system SDL reached: "x11" (also XWayland), "wayland", or the name of another SDL video driver
+ * ("kmsdrm"). "" before the display is open. Never null. */
+const char *RteDisplayDriver(void);
 
 /* Runs the registered exit clean-ups (newest first), discards every panel and marks the engine
  * detached. Calling it again does nothing.

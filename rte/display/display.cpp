@@ -45,6 +45,7 @@ Chosen g_chosen = Chosen::None;
 bool g_open = false;
 bool g_failed = false;     // the screen could not be opened; said once, refused from then on
 bool g_operatorAttached = false;
+std::string g_driver;      // the window system the screen display reached
 
 // Whether a screen may be reached: RTE_DISPLAY names it, or DISPLAY or WAYLAND_DISPLAY is set.
 bool ScreenNamed() {
@@ -118,8 +119,13 @@ int OpenDisplay() {
         return UIE_NO_DISPLAY;
     }
     g_open = true;
+    if (const char *diagnostics = std::getenv("RTE_DIAGNOSTICS"); diagnostics != nullptr && diagnostics[0] == '1') {
+        std::fprintf(stderr, "rte: display opened: sdl on %s\n", g_driver.c_str());
+    }
     return 0;
 }
+
+void SetDisplayDriverName(const char *driver) { g_driver = driver; }
 
 }  // namespace rte::internal
 
@@ -133,6 +139,13 @@ extern "C" int MessagePopup(const char *title, const char *message) {
     if (int rc = rte::internal::OpenDisplay(); rc < 0) return rte::internal::Fail("MessagePopup", rc);
     rte::internal::Display().messagePopup(title, message);
     return 0;
+}
+
+extern "C" const char *RteDisplayDriver(void) {
+    using namespace rte::internal;
+    std::lock_guard<std::mutex> hold(g_openLock);
+    if (!g_open) return "";
+    return g_chosen == Chosen::Screen && &Display() == &SdlDisplay() ? g_driver.c_str() : Display().name;
 }
 
 // The screen chosen counts before it opens: a program whose only face is its tray icon shows no

@@ -48,6 +48,9 @@ bool ChooseDisplay(std::string *error);
 // needs $DISPLAY or $WAYLAND_DISPLAY; web needs its address free. Returns 0, or UIE_NO_DISPLAY after one line on stderr
 // saying why (later calls fail silently). With nothing chosen (no InitRTEEx) it does nothing.
 int OpenDisplay();
+// The screen display names the window system it reached (SDL's video driver: "x11",
+// "wayland", ...) when it starts; RteDisplayDriver gives it.
+void SetDisplayDriverName(const char *driver);
 
 }  // namespace rte::internal
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "rte/display/screen_image_testing.h"
 #include "rte/display/virtual_screen_testing.h"
 #include "rte/rte.h"
 
@@ -39,23 +40,6 @@ int g_xErrors = 0;
 int CountXError(Display *, XErrorEvent *) {
     ++g_xErrors;
     return 0;
-}
-
-// The window named `name` below `w`, 0 when none.
-Window FindNamed(Display *d, Window w, const char *name) {
-    char *title = nullptr;
-    if (XFetchName(d, w, &title) && title != nullptr) {
-        bool match = std::strcmp(title, name) == 0;
-        XFree(title);
-        if (match) return w;
-    }
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count)) return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) found = FindNamed(d, children[i], name);
-    if (children) XFree(children);
-    return found;
 }
 
 // Whether the window is on the screen and says it takes drops (XdndAware); false too when it
@@ -108,7 +92,7 @@ std::string DropWithXdnd(const std::string &display, const char *name, const std
     // The window once it is shown and takes drops: a drag reaches only such a window.
     Window target = 0;
     rte::testing::WaitFor([&] {
-        target = FindNamed(d, DefaultRootWindow(d), name);
+        target = rte::testing::FindNamedWindow(d, DefaultRootWindow(d), name);
         return target != 0 && TakesDrops(d, target, aware);
     });
     std::string why, seen;

@@ -83,11 +83,9 @@ Uint32 WindowIdOf(const SDL_Event &e) {
 // The pointer left the window: no more motion comes while no button is held, so its position
 // outside is read from the screen, for GetRelativeMouseState to report where it is.
 void PointerLeft(int panel, SDL_Window *window) {
-    int gx = 0, gy = 0, wx = 0, wy = 0;
-    Uint32 buttons = SDL_GetGlobalMouseState(&gx, &gy);
-    SDL_GetWindowPosition(window, &wx, &wy);
-    PointerMoved(panel, ToPanel(gx - wx), ToPanel(gy - wy), (buttons & SDL_BUTTON_LMASK) != 0,
-                 (buttons & SDL_BUTTON_RMASK) != 0);
+    int x = 0, y = 0;
+    Uint32 buttons = PointerInWindow(window, &x, &y);
+    PointerMoved(panel, ToPanel(x), ToPanel(y), (buttons & SDL_BUTTON_LMASK) != 0, (buttons & SDL_BUTTON_RMASK) != 0);
 }
 
 // The desktop's clipboard, for the entries' cut, copy and paste.
@@ -177,10 +175,9 @@ void HandleInput(const SDL_Event &e) {
         paths.swap(win->dropped);
         if (paths.empty()) break;
         // SDL tells no drop point: the pointer is where the file manager let go.
-        int gx = 0, gy = 0, wx = 0, wy = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
-        SDL_GetWindowPosition(win->window, &wx, &wy);
-        DropOnPanel(panel, paths, ToPanel(gx - wx), ToPanel(gy - wy));
+        int x = 0, y = 0;
+        PointerInWindow(win->window, &x, &y);
+        DropOnPanel(panel, paths, ToPanel(x), ToPanel(y));
         break;
     }
     default: break;

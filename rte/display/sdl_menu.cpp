@@ -4,6 +4,13 @@
 // open, a click on one of the panels' windows dismisses it and keys go to it. A menu opened while
 // none of the program's windows has the keyboard (a tray icon's menu) takes the keyboard once it
 // shows, and is dismissed when it loses it to another program (the operator turned away).
+// The window is made once and hidden while no menu is open, never destroyed (see sdl_windows.cpp).
+//
+// On Wayland SDL would make a popup menu's window a popup of the window with the pointer or the
+// keyboard, which fails with no such window (a menu of the notification area) and breaks the
+// connection when that window has decorations drawn by libdecor. There the menu is a plain
+// borderless window, a child of the window with the keyboard (compositors show it over its
+// parent), placed by the compositor.
 #include <cmath>
 #include <mutex>
 
@@ -17,7 +24,8 @@
 namespace rte::internal::sdl {
 namespace {
 
-SDL_Window *g_menuWindow = nullptr;
+SDL_Window *g_menuWindow = nullptr;  // made when a menu first opens
+bool g_menuShown = false;
 int g_menuLeft = 0, g_menuTop = 0;  // the shown menu's corner on the screen (panel pixels)
 // Who has the keys: the program's window; or none when the menu opened (Wanted), asked for once
 // the menu shows, so that a window of the program activated meanwhile keeps them (Asked); or
@@ -27,10 +35,10 @@ enum class Keyboard { Program, Wanted, Asked, Taken } g_menuKeyboard = Keyboard:
 int Scaled(int v) { return static_cast<int>(std::lround(v * Scale())); }
 
 void CloseMenuWindow() {
-    if (g_menuWindow == nullptr) return;
+    if (!g_menuShown) return;
     SDL_CaptureMouse(SDL_FALSE);
-    SDL_DestroyWindow(g_menuWindow);
-    g_menuWindow = nullptr;
+    SDL_HideWindow(g_menuWindow);
+    g_menuShown = false;
 }
 
 }  // namespace
@@ -48,18 +56,27 @@ bool SyncMenuWindow() {
         height = m.height;
     }
     if (!open) {
-        bool had = g_menuWindow != nullptr;
+        bool had = g_menuShown;
         CloseMenuWindow();
         return had;
     }
-    if (g_menuWindow != nullptr) return false;
-    g_menuWindow = OpenWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
-                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_POPUP_MENU |
-                                  SDL_WINDOW_SKIP_TASKBAR);
+    if (g_menuShown) return false;
+    bool wayland = !WindowPositionsKnown();
+    if (g_menuWindow == nullptr) {
+        g_menuWindow = OpenWindow("", Scaled(left), Scaled(top), Scaled(width), Scaled(height),
+                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
+                                      (wayland ? 0 : SDL_WINDOW_POPUP_MENU));
+    }
     if (g_menuWindow == nullptr) {
         MenuDismiss();  // no window: nobody could answer it
         return false;
     }
+    SDL_SetWindowSize(g_menuWindow, Scaled(width), Scaled(height));
+    SDL_SetWindowPosition(g_menuWindow, Scaled(left), Scaled(top));
+    SDL_ShowWindow(g_menuWindow);
+    SDL_Window *parent = SDL_GetKeyboardFocus();
+    if (wayland && parent != nullptr && parent != g_menuWindow) SDL_SetWindowModalFor(g_menuWindow, parent);
+    g_menuShown = true;
     g_menuLeft = left;
     g_menuTop = top;
     SDL_RaiseWindow(g_menuWindow);
@@ -70,7 +87,7 @@ bool SyncMenuWindow() {
 }
 
 void RedrawMenu() {
-    if (g_menuWindow == nullptr) return;
+    if (!g_menuShown) return;
     int width = 0, height = 0;
     {
         std::lock_guard<std::recursive_mutex> hold(ModelLock());
@@ -84,19 +101,22 @@ void RedrawMenu() {
 }
 
 bool HandleMenuInput(const SDL_Event &e, int keyCode) {
-    if (g_menuWindow == nullptr) return false;
+    if (!g_menuShown) return false;
     Uint32 menuId = SDL_GetWindowID(g_menuWindow);
-    // A point of an event in window id's coordinates, on the screen.
+    // A point of an event in window id's coordinates, on the screen; false when the window's
+    // place is not known (another window, on Wayland): the point is then not on the menu.
     auto onScreen = [&](Uint32 id, int x, int y, int *sx, int *sy) {
         if (id == menuId) {
             *sx = g_menuLeft + ToPanel(x);
             *sy = g_menuTop + ToPanel(y);
-            return;
+            return true;
         }
+        SDL_Window *w = SDL_GetWindowFromID(id);
         int wx = 0, wy = 0;
-        if (SDL_Window *w = SDL_GetWindowFromID(id)) SDL_GetWindowPosition(w, &wx, &wy);
+        if (w == nullptr || !WindowOrigin(w, &wx, &wy)) return false;
         *sx = ToPanel(wx + x);
         *sy = ToPanel(wy + y);
+        return true;
     };
     int sx = 0, sy = 0;
     switch (e.type) {
@@ -116,12 +136,11 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
         }
         return false;
     case SDL_MOUSEMOTION:
-        onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy);
-        MenuPointerAt(sx, sy);
+        if (onScreen(e.motion.windowID, e.motion.x, e.motion.y, &sx, &sy)) MenuPointerAt(sx, sy);
         return true;
     case SDL_MOUSEBUTTONDOWN:
-        onScreen(e.button.windowID, e.button.x, e.button.y, &sx, &sy);
-        MenuClickAt(sx, sy);
+        if (onScreen(e.button.windowID, e.button.x, e.button.y, &sx, &sy)) MenuClickAt(sx, sy);
+        else MenuDismiss();
         return true;
     case SDL_MOUSEBUTTONUP: case SDL_MOUSEWHEEL: case SDL_TEXTINPUT:
         return true;
@@ -133,6 +152,6 @@ bool HandleMenuInput(const SDL_Event &e, int keyCode) {
     }
 }
 
-void DestroyMenuWindow() { CloseMenuWindow(); }
+void HideMenuWindow() { CloseMenuWindow(); }
 
 }  // namespace rte::internal::sdl

@@ -604,4 +604,15 @@ void CloseByOperator(int panel) {
     if (CallPanel(panel, EVENT_CLOSE, 0, 0) == 0 && closeCtrl > 0) CallCtrl(panel, closeCtrl, EVENT_COMMIT, 0, 0);
 }
 
+void WindowMovedTo(int panel, int top, int left) {
+    {
+        Lock hold(ModelLock());
+        Panel *p = FindPanel(panel);
+        if (p == nullptr || (p->top == top && p->left == left)) return;
+        p->top = top;
+        p->left = left;
+    }
+    CallPanel(panel, EVENT_PANEL_MOVE, 0, 0);
+}
+
 }  // namespace rte::internal

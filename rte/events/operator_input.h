@@ -101,6 +101,9 @@ void WindowFocusChanged(int panel, bool hasFocus);
 // shortcut key is Escape (a dialog's Cancel), is pressed; with neither nothing happens. Nothing
 // happens for a panel behind a modal popup.
 void CloseByOperator(int panel);
+// The panel's window moved on the screen (the operator dragged it, or the window system placed
+// it): the panel takes the place (ATTR_TOP, ATTR_LEFT) and its callback gets EVENT_PANEL_MOVE.
+void WindowMovedTo(int panel, int top, int left);
 
 // ---- Whole actions (operator scripts, tests): 0 or a negative code -------------------------
 // The codes: those of CheckOperable, and UIE_WRONG_ATTRIBUTE when the control does not take that
