@@ -119,8 +119,8 @@ int Address(int first, bool registers, int index) { return first + index * (regi
 
 }  // namespace
 
-ModbusDevice::ModbusDevice(const DeviceSpec &spec)
-    : name_(spec.name), spec_(spec.modbus), endpoint_(Endpoint(spec.modbus.host, spec.modbus.port))
+ModbusDevice::ModbusDevice(const DeviceSpec &entry)
+    : name_(entry.name), spec_(entry.modbus), endpoint_(Endpoint(entry.modbus.host, entry.modbus.port))
 {
 }
 

@@ -20,7 +20,7 @@ namespace qm7300 {
 
 class ModbusDevice {
 public:
-    explicit ModbusDevice(const DeviceSpec &spec);
+    explicit ModbusDevice(const DeviceSpec &entry);
     ~ModbusDevice();
     ModbusDevice(const ModbusDevice &) = delete;
     ModbusDevice &operator=(const ModbusDevice &) = delete;

@@ -69,11 +69,11 @@ int PortsCovered(const unsigned char *pdu)
 
 SimUnits::SimUnits(const DevicesFile &file)
 {
-    for (const DeviceSpec &spec : file.devices) {
-        if (spec.isNetwork)
+    for (const DeviceSpec &entry : file.devices) {
+        if (entry.isNetwork)
             continue;
         units_.emplace_back();
-        units_.back().spec = spec;
+        units_.back().entry = entry;
         units_.back().table = modbus_mapping_new(kBits, kBits, 0, 0);
         if (units_.back().table == nullptr)
             throw std::bad_alloc();
@@ -95,13 +95,13 @@ bool SimUnits::Reply(Unit &unit, modbus_t *context, const unsigned char *frame, 
     int ports = onCoils || function == kReadDiscreteInputs ? PortsCovered(pdu) : 0;
     for (int i = 0; i < 2; i++) {
         int port = onCoils ? 16 + i : i;
-        const auto &faults = writes ? unit.spec.failWrite : unit.spec.failRead;
+        const auto &faults = writes ? unit.entry.failWrite : unit.entry.failRead;
         if ((ports & (1 << i)) != 0 && faults.count(port) != 0)
             return modbus_reply_exception(context, frame, MODBUS_EXCEPTION_SLAVE_OR_SERVER_FAILURE) >= 0;
     }
     for (int i = 0; i < 2; i++) {
         unsigned char input = 0;
-        SimRead(unit.spec, unit.latches, i, &input);  // a failing port not asked for reads 0
+        SimRead(unit.entry, unit.latches, i, &input);  // a failing port not asked for reads 0
         modbus_set_bits_from_byte(unit.table->tab_input_bits, i * 8, input);
         modbus_set_bits_from_byte(unit.table->tab_bits, i * 8, unit.latches.out[i]);
     }
@@ -109,7 +109,7 @@ bool SimUnits::Reply(Unit &unit, modbus_t *context, const unsigned char *frame, 
     if (writes) {
         for (int i = 0; i < 2; i++)
             if ((ports & (1 << i)) != 0)
-                SimWrite(unit.spec, unit.latches, 16 + i,
+                SimWrite(unit.entry, unit.latches, 16 + i,
                          modbus_get_byte_from_bits(unit.table->tab_bits, i * 8, 8));
     }
     return sent >= 0;
@@ -129,16 +129,16 @@ bool SimUnits::Answer(modbus_t *context, const unsigned char *frame, int length)
 
     std::lock_guard<std::mutex> lock(mutex_);
     Unit &unit = units_[unitId - 1];
-    if (unit.spec.failOpen)
+    if (unit.entry.failOpen)
         return modbus_reply_exception(context, frame, MODBUS_EXCEPTION_GATEWAY_TARGET) >= 0;
     if (pdu[0] != kEncapsulated)
         return Reply(unit, context, frame, length);
-    if (unit.spec.failVersion)
+    if (unit.entry.failVersion)
         return modbus_reply_exception(context, frame, MODBUS_EXCEPTION_SLAVE_OR_SERVER_FAILURE) >= 0;
     Identity identity;
     identity.objects[0] = "qm7300-suite";
     identity.objects[1] = "QM7300";
-    identity.objects[2] = unit.spec.version;
+    identity.objects[2] = unit.entry.version;
     unsigned char answer[kMaxFrame];
     int size = IdentificationAnswer(frame, length, identity, answer, &exception);
     if (size == 0)

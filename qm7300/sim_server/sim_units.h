@@ -33,7 +33,7 @@ public:
     SimUnits &operator=(const SimUnits &) = delete;
 
     int Count() const { return (int)units_.size(); }
-    const std::string &Name(int unit) const { return units_[unit - 1].spec.name; }
+    const std::string &Name(int unit) const { return units_[unit - 1].entry.name; }
 
     // Answers one request frame on context's socket. False when the answer could not be sent,
     // or the frame is no request (its function code is one of an exception answer).
@@ -41,7 +41,7 @@ public:
 
 private:
     struct Unit {
-        DeviceSpec spec;
+        DeviceSpec entry;
         SimLatches latches;
         modbus_mapping_t *table = nullptr;  // 16 coils and 16 discrete inputs
     };
