@@ -23,8 +23,18 @@ struct Image {
     bool operator==(const Image &other) const = default;
 };
 
+// While one lives, an X error (a window gone or unmapped between two requests, as windows come
+// and go under the test) makes the request fail instead of ending the test program with Xlib's
+// default handler, which would leave the session's screen and programs running.
+struct IgnoringXErrors {
+    static int Ignore(::Display *, XErrorEvent *) { return 0; }
+    XErrorHandler previous = XSetErrorHandler(Ignore);
+    ~IgnoringXErrors() { XSetErrorHandler(previous); }
+};
+
 // The window named `name` at or below `w`, 0 when none.
 inline ::Window FindNamedWindow(::Display *d, ::Window w, const char *name) {
+    IgnoringXErrors ignoring;
     char *title = nullptr;
     if (XFetchName(d, w, &title) && title != nullptr) {
         bool match = std::strcmp(title, name) == 0;
@@ -42,6 +52,7 @@ inline ::Window FindNamedWindow(::Display *d, ::Window w, const char *name) {
 
 // Where a window's top-left corner is on the screen.
 inline void WindowOrigin(::Display *d, ::Window w, int *x, int *y) {
+    IgnoringXErrors ignoring;
     ::Window child;
     XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, x, y, &child);
 }
@@ -49,6 +60,7 @@ inline void WindowOrigin(::Display *d, ::Window w, int *x, int *y) {
 // The pixels of a rectangle of a window (the root window: the screen); empty when it cannot be
 // read (a window just unmapped).
 inline Image Capture(::Display *d, ::Window w, int x, int y, int width, int height) {
+    IgnoringXErrors ignoring;
     Image image;
     XImage *shot = XGetImage(d, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (shot == nullptr) return image;

@@ -1,6 +1,7 @@
 // The web display's rules without a browser: where it listens and what it refuses to start on,
 // how tokens, cookies and origins are read and compared, which keys the engine knows, what a
-// viewer may send, which rectangles of a picture changed, and HTTPS with a certificate.
+// viewer may send, which rectangles of a picture changed, HTTPS with a certificate, and what a
+// viewer that falls behind still gets.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -191,6 +192,21 @@ TEST(WebServer, StartsOnlyWhereItCanAndSpeaksHttpsWithACertificate) {
     EXPECT_STREQ(answer, "403 303 ");  // no token; the token
     StopServer("{}");
     std::system(("rm -rf " + folder).c_str());
+}
+
+// A viewer too far behind loses the frames and lists of windows waiting for it (the whole
+// picture is sent to it afresh), not the answers to its pings, which its page waits for.
+TEST(WebServer, AViewerThatFallsBehindKeepsItsAnswers) {
+    ViewerRef viewer = std::make_shared<Viewer>();
+    viewer->needsPicture = false;
+    Send(viewer, false, "{\"t\":\"layout\",\"windows\":[]}");
+    Send(viewer, true, std::string(1000, 'F'));
+    Send(viewer, false, "{\"t\":\"pong\",\"n\":1}");
+    Send(viewer, true, std::string(kMaxQueuedBytes, 'F'));  // too much
+    EXPECT_TRUE(viewer->needsPicture.load());
+    ASSERT_EQ(viewer->queue.size(), 1u);
+    EXPECT_EQ(viewer->queue.front().second, "{\"t\":\"pong\",\"n\":1}");
+    EXPECT_EQ(viewer->queued, viewer->queue.front().second.size());
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ constexpr size_t kMaxDropBytes = 64u * 1024 * 1024;    // all files of one drop 
 constexpr int kMaxDropFiles = 64;
 constexpr size_t kMaxQueuedBytes = 32u * 1024 * 1024;  // not yet sent to one viewer: beyond it the
                                                        // viewer is sent the whole picture afresh
+constexpr char kLayoutStart[] = "{\"t\":\"layout\"";      // how a list of windows begins
 
 // ---- access (web_access.cpp) -----------------------------------------------------------------
 struct Settings {

@@ -335,9 +335,17 @@ void Send(const ViewerRef &v, bool binary, std::string data) {
         std::lock_guard<std::mutex> hold(v->m);
         if (v->closing) return;
         if (v->queued + size > kMaxQueuedBytes) {
-            // Too far behind: what waits is dropped, and the whole picture follows instead.
-            v->queue.clear();
+            // Too far behind: the frames and lists of windows waiting are dropped, and the whole
+            // picture, which begins with the list, follows instead. The other messages (answers
+            // to pings, the farewell) stay in their order: a page waits for each of them.
+            std::deque<std::pair<bool, std::string>> kept;
+            for (auto &message : v->queue) {
+                if (!message.first && message.second.rfind(kLayoutStart, 0) != 0) kept.push_back(std::move(message));
+            }
+            if (!binary && data.rfind(kLayoutStart, 0) != 0) kept.emplace_back(false, std::move(data));
+            v->queue.swap(kept);
             v->queued = 0;
+            for (const auto &message : v->queue) v->queued += message.second.size();
             behind = true;
         } else {
             v->queue.emplace_back(binary, std::move(data));
@@ -346,6 +354,7 @@ void Send(const ViewerRef &v, bool binary, std::string data) {
     }
     if (behind) {
         v->needsPicture.store(true);
+        v->cv.notify_one();
         Wake();
         return;
     }

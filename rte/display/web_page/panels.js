@@ -83,7 +83,7 @@
       stats.messages++;
       if (typeof data === 'string') {
         const message = JSON.parse(data);
-        chain = chain.then(() => onMessage(message));
+        chain = chain.then(() => onMessage(message)).catch((error) => console.error('message not applied:', error));
       } else {
         stats.frameBytes += data.byteLength;
         onFrame(data);
