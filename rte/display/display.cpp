@@ -120,7 +120,8 @@ int OpenDisplay() {
     }
     g_open = true;
     if (const char *diagnostics = std::getenv("RTE_DIAGNOSTICS"); diagnostics != nullptr && diagnostics[0] == '1') {
-        std::fprintf(stderr, "rte: display opened: sdl on %s\n", g_driver.c_str());
+        if (&Display() == &SdlDisplay()) std::fprintf(stderr, "rte: display opened: sdl on %s\n", g_driver.c_str());
+        else std::fprintf(stderr, "rte: display opened: %s\n", Display().name);
     }
     return 0;
 }

@@ -137,8 +137,10 @@ TEST(ScreenXErrors, AreReportedAndTheProgramGoesOn) {
         {"gone-window", "X errors 1, windows gone 0",
          "rte: X error ignored: BadWindow (invalid Window parameter) in X_SendEvent"},
         // SDL sends a wake-up as an X event to one of the program's windows, which must still be
-        // there when it arrives: the windows of menus and popups are hidden, not destroyed.
-        {"menus-under-wake-ups", "X errors 0, windows gone 0", nullptr},
+        // there when it arrives: the windows of menus and popups are hidden, not destroyed. (Other
+        // errors may be reported here, and are harmless: a window manager that unframes a hidden
+        // window destroys its frame while SDL may still ask where that frame is.)
+        {"menus-under-wake-ups", nullptr, nullptr},
     };
     for (const Case &c : cases) {
         std::string text;
@@ -148,7 +150,12 @@ TEST(ScreenXErrors, AreReportedAndTheProgramGoesOn) {
         std::ifstream in(result);
         std::string seen;
         std::getline(in, seen);
-        EXPECT_EQ(seen, c.expected) << c.what << "\n" << text;
+        if (c.expected != nullptr) {
+            EXPECT_EQ(seen, c.expected) << c.what << "\n" << text;
+        } else {
+            EXPECT_NE(seen.find(", windows gone 0"), std::string::npos) << c.what << ": " << seen << "\n" << text;
+            EXPECT_EQ(text.find("in X_SendEvent"), std::string::npos) << c.what << "\n" << text;
+        }
         if (c.said != nullptr) {
             EXPECT_NE(text.find(c.said), std::string::npos) << text;
         }

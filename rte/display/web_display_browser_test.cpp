@@ -71,6 +71,7 @@ TEST(WebDisplay, TheCanvasHoldsThePixelsTheRendererDraws) {
     });
     EXPECT_EQ(canvas.substr(0, 8), "320 200 ");
     EXPECT_EQ(rt::PixelsApart(canvas, rt::RendererPixels(form.panel, true)), 0);
+    EXPECT_STREQ(RteDisplayDriver(), "web");
 }
 
 TEST(WebDisplay, PointerKeysAndTextGoThroughTheOneOperatorInputPath) {
