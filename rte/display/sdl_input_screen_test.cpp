@@ -5,6 +5,7 @@
 // Each session runs in a child process (this test program again, filtered to KeysSession),
 // because the display is chosen once per process. The screen half is skipped when the tools
 // are not installed.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -127,6 +128,16 @@ std::string XdotoolOfSteps() {
     return cmds;
 }
 
+// What SDL handed the engine of the keyboard, in order: keys down by name, text typed in
+// quotes. A session on the screen prints it, so that a failure tells whether a key the test sent
+// reached the program.
+std::string g_keysSeen;
+int NoteKeys(void *, SDL_Event *e) {
+    if (e->type == SDL_KEYDOWN) g_keysSeen += std::string(SDL_GetKeyName(e->key.keysym.sym)) + " ";
+    if (e->type == SDL_TEXTINPUT) g_keysSeen += "'" + std::string(e->text.text) + "' ";
+    return 1;
+}
+
 extern "C" int KeysDone(int, int, int event, void *, int, int) {
     if (event == EVENT_COMMIT) QuitUserInterface(0);
     return 0;
@@ -163,7 +174,9 @@ TEST(KeysSession, PlaysTheKeys) {
     ASSERT_GT(panel, 0) << RteGetLoadPanelError();
     ASSERT_EQ(DisplayPanel(panel), 0);
     std::unique_ptr<rte::testing::ScreenDriver> driver;
-    if (std::string(std::getenv("RTE_DISPLAY")) == "sdl") {
+    bool screen = std::string(std::getenv("RTE_DISPLAY")) == "sdl";
+    if (screen) {
+        SDL_AddEventWatch(NoteKeys, nullptr);
         // The keys, then a click on Done as the script's last line presses it: the click comes
         // after the keys, so the loop ends once they are all taken.
         int done = rte::testing::FindCtrl(panel, "PANEL_DONE"), top = 0, left = 0, height = 0, width = 0;
@@ -177,6 +190,10 @@ TEST(KeysSession, PlaysTheKeys) {
     EXPECT_EQ(RunUserInterface(), 0);
     if (driver) {
         EXPECT_EQ(driver->Finish(), 0);
+    }
+    if (screen) {
+        SDL_DelEventWatch(NoteKeys, nullptr);
+        std::printf("keys seen by SDL: %s\n", g_keysSeen.c_str());
     }
     std::ofstream values(out);
     for (const char *name : kNames) {
