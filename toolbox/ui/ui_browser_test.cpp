@@ -72,10 +72,13 @@ TEST(LibraryInTheBrowser, TheProgressDialogSeesCancelAndEscape) {
     // not yet see the cancel once the program had applied it (0: the next report saw it).
     const std::vector<std::vector<std::string>> actions = {{"click", "a", cancelAt[0], cancelAt[1], cancelAt[2]},
                                                            {"key", "a", "Escape"}};
-    std::atomic<int> opened{0}, applied{0}, seen{0};
+    std::atomic<int> opened{0}, ready{0}, applied{0}, seen{0};
     std::thread driver([&] {
         Do({"open", "a", Url()});
         opened.store(1);
+        // Once the program has left the reports it made while the page opened: a cancel taken
+        // by one of those would be counted by none.
+        while (!ready.load()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         for (int k = 0; k < 2; ++k) {
             Do(actions[static_cast<size_t>(k)]);
             Do({"sync", "a"});
@@ -92,6 +95,7 @@ TEST(LibraryInTheBrowser, TheProgressDialogSeesCancelAndEscape) {
     // The driver's every step ends by itself (its commands have deadlines of their own), and
     // the steps that wait for the program need its turns: they are given until the step is done.
     while (!opened.load()) report();
+    ready.store(1);
     std::vector<int> late;
     for (int k = 0; k < 2; ++k) {
         int after = -1, count = 0;
