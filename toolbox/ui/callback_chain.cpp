@@ -45,10 +45,12 @@
 #include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/ui/linked_panels_internal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -395,8 +397,36 @@ int Walk(ChainLock &lock, Dispatch *d, int eventData1, int eventData2) {
     return result;
 }
 
+// Whether a link is one the chain knows (chained, or retired and waiting for its thread), without
+// reading it.
+bool Known(const CallbackLink *link) {
+    for (const CallbackLink *l = g_chained.nextChained; l != &g_chained; l = l->nextChained) {
+        if (l == link) return true;
+    }
+    for (const CallbackLink *l = g_retired; l; l = l->nextRetired) {
+        if (l == link) return true;
+    }
+    return false;
+}
+
+// The engine reads an object's callback pair, then calls the dispatcher with the link it read.
+// On the panel's own thread nothing frees the link in between (links are freed on their panel's
+// thread). On another thread (CloseRTE discarding every thread's panels) the owner may have
+// taken the link out and freed it meanwhile: there a link the chain no longer knows is not
+// read, and the pair installed now is called instead.
 int DispatchFrom(Target t, CallbackLink *link, int event, int eventData1, int eventData2) {
     ChainLock lock;
+    int owner = 0;
+    if (GetPanelAttribute(t.panel, ATTR_OWNER_THREAD_ID, &owner) == 0 && static_cast<unsigned>(owner) != CurrThreadId() &&
+        !Known(link)) {
+        void *callback = nullptr, *data = nullptr;
+        if (ReadInstalled(t, &callback, &data) < 0 || !callback) return 0;
+        if (callback != Dispatcher(t) || !data) {
+            lock.Unlock();
+            return Call(t, callback, data, event, eventData1, eventData2);
+        }
+        link = static_cast<CallbackLink *>(data);  // installed under the lock: alive while it is held
+    }
     Dispatch d = {t, event, link, false, nullptr, nullptr};
     Enter(&d);
     return Walk(lock, &d, eventData1, eventData2);
@@ -571,6 +601,17 @@ void FreeStrayLinks(void) {
             }
         }
     }
+    // Retired links wait for their own thread's sweep. A thread that ended after its sweep was
+    // asked for (or could not be asked, the engine being closed) sweeps no more: its links are
+    // freed here; a thread still running is asked again.
+    std::vector<unsigned> owners;
+    {
+        ChainLock lock;
+        for (const CallbackLink *l = g_retired; l; l = l->nextRetired) {
+            if (std::find(owners.begin(), owners.end(), l->owner) == owners.end()) owners.push_back(l->owner);
+        }
+    }
+    for (unsigned owner : owners) WakeOwner(owner);
 }
 
 // ---- The base callback (callback_base_internal.h) ----

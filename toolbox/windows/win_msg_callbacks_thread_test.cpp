@@ -108,6 +108,10 @@ struct MessageStress {
     void *installed[kMsgOwners] = {};           // the deferred callback's data; its owner's only
     std::atomic<int> strange{0}, calls{0};
     std::atomic<bool> stop{false};
+    // The engine is closing: the owners only run their loops (on the copies queued to them), as
+    // a program's threads may while it ends; they make and change no more panels or callbacks,
+    // which the engine's end leaves to each thread before it.
+    std::atomic<bool> closing{false};
 };
 MessageStress g_stress;
 int g_dataA[kMsgOwners], g_dataB[kMsgOwners];
@@ -138,6 +142,10 @@ void OwnMessagePanel(int o) {
     g_stress.owner[o] = CurrThreadId();
     int panel = 0;
     for (int round = 0; !g_stress.stop; ++round) {
+        if (g_stress.closing) {
+            ProcessSystemEvents();
+            continue;
+        }
         if (round % 50 == 0) {
             if (panel > 0) DiscardPanel(panel);
             panel = NewPanel(0, "", 0, 0, 20, 20);
@@ -191,6 +199,7 @@ TEST(WinMsgCallbacksStress, OwnersChangeTheirCallbacksWhileOthersPostSendAndTheE
                 while (g_stress.posting[o] == 0) std::this_thread::yield();
             for (int i = 0; i < 2; ++i) posters.emplace_back(PostToPanels, 3000);
             for (auto &t : posters) t.join();
+            g_stress.closing = true;
             CloseRTE();
             g_stress.stop = true;
             for (auto &t : owners) t.join();
