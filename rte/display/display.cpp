@@ -128,6 +128,13 @@ int OpenDisplay() {
 
 void SetDisplayDriverName(const char *driver) { g_driver = driver; }
 
+bool LookedJustNow(double *lastLook) {
+    double now = Timer();
+    if (*lastLook >= 0 && now >= *lastLook && now - *lastLook < 0.001) return true;
+    *lastLook = now;
+    return false;
+}
+
 }  // namespace rte::internal
 
 extern "C" int RteOpenDisplay(void) {

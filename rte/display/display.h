@@ -51,6 +51,11 @@ int OpenDisplay();
 // The screen display names the window system it reached (SDL's video driver: "x11",
 // "wayland", ...) when it starts; RteDisplayDriver gives it.
 void SetDisplayDriverName(const char *driver);
+// A pump's rate limit for a program that processes events in a tight loop (ProcessSystemEvents
+// after each step of its work): true when the pump looked for input less than a millisecond ago
+// (and should not look again), else notes now in *lastLook. The operator sees no difference,
+// and each of the program's calls costs next to nothing.
+bool LookedJustNow(double *lastLook);
 
 }  // namespace rte::internal
 

@@ -148,15 +148,8 @@ void Wake() {
 
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
-    // A program that processes events in a tight loop (ProcessSystemEvents after each step of
-    // its work) asks the window system for input at most once a millisecond: the operator sees
-    // no difference, and each of the program's calls costs next to nothing.
     static double lastLook = -1;
-    if (!wait) {
-        double now = Timer();
-        if (lastLook >= 0 && now >= lastLook && now - lastLook < 0.001) return;
-        lastLook = now;
-    }
+    if (!wait && LookedJustNow(&lastLook)) return;
     bool windowsChanged = sdl::SyncWindows();
     windowsChanged = sdl::SyncMenuWindow() || windowsChanged;
     // Where the windows are is asked of the window system before each wait, and ten times a

@@ -308,14 +308,8 @@ void WakePump() {
 
 void Pump(double deadline, bool wait) {
     if (!g_started.load()) return;
-    // A program that processes events in a tight loop looks for input at most once a
-    // millisecond, as on the screen.
     static double lastLook = -1;
-    if (!wait) {
-        double now = Timer();
-        if (lastLook >= 0 && now >= lastLook && now - lastLook < 0.001) return;
-        lastLook = now;
-    }
+    if (!wait && LookedJustNow(&lastLook)) return;
     Refresh(wait);
     if (wait) WaitForInput(deadline < 0 || std::isinf(deadline) ? -1 : std::max(0.0, deadline - Timer()));
     if (ApplyQueuedInput()) {
