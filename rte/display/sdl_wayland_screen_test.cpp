@@ -42,11 +42,23 @@ constexpr uint32_t kPopupColour = 0x2E9AD0;
 const char kMainTitle[] = "Popups Main";
 
 int g_opened = 0, g_closed = 0, g_chosen = -1;
+std::string g_seen;  // the clicks and commits the program was given, printed at the session's end
+
+// Notes a click on a panel (where, in the panel's pixels) or a commit of a control.
+void See(const char *what, int panel, int a, int b) {
+    g_seen += std::string(what) + " " + std::to_string(panel) + " " + std::to_string(a) + "," + std::to_string(b) + "; ";
+}
+
+int SeePanel(int panel, int event, void *, int y, int x) {
+    if (event == EVENT_LEFT_CLICK) See("click", panel, x, y);
+    return 0;
+}
 
 void DiscardLater(void *panel) { DiscardPanel(static_cast<int>(reinterpret_cast<intptr_t>(panel))); }
 
 int ClosePopup(int panel, int, int event, void *, int, int) {
     if (event == EVENT_COMMIT) {
+        See("close", panel, 0, 0);
         RemovePopup(panel);
         PostDeferredCallToThread(DiscardLater, reinterpret_cast<void *>(static_cast<intptr_t>(panel)), CurrThreadId());
         ++g_closed;
@@ -57,6 +69,8 @@ int ClosePopup(int panel, int, int event, void *, int, int) {
 int OpenPopup(int, int, int event, void *, int, int) {
     if (event != EVENT_COMMIT) return 0;
     int popup = NewPanel(0, "Popup", 200, 200, kPopupHeight, kPopupWidth);
+    See("open", popup, 0, 0);
+    InstallPanelCallback(popup, SeePanel, nullptr);
     SetPanelAttribute(popup, ATTR_BACKCOLOR, static_cast<int>(kPopupColour));
     InstallCtrlCallback(popup, NewCtrl(popup, CTRL_COMMAND_BUTTON, "Close", kCloseTop, kCloseLeft), ClosePopup, nullptr);
     if (InstallPopup(popup) == 0) ++g_opened;
@@ -81,12 +95,14 @@ int Quit(int, int, int event, void *, int, int) {
 }  // namespace
 
 // One session, run only as the child of the test below: the main panel until Quit, then what
-// was opened and closed, in RTE_POPUPS_OUT. It gives up after a minute without Quit.
+// was opened and closed, in RTE_POPUPS_OUT, and on its output the clicks it was given. It gives
+// up after two minutes without Quit (a loaded machine starts XWayland slowly).
 TEST(PopupsSession, OpensAndClosesPopups) {
     const char *out = std::getenv("RTE_POPUPS_OUT");
     if (out == nullptr) GTEST_SKIP() << "runs as the child of the Wayland session test";
     ASSERT_EQ(InitRTEEx(nullptr, nullptr, nullptr), 1);
     int panel = NewPanel(0, kMainTitle, 100, 100, kMainHeight, kMainWidth);
+    InstallPanelCallback(panel, SeePanel, nullptr);
     InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Open", kButtonsTop, kOpenLeft), OpenPopup, nullptr);
     InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Menu", kButtonsTop, kMenuLeft), OpenMenu, nullptr);
     InstallCtrlCallback(panel, NewCtrl(panel, CTRL_COMMAND_BUTTON, "Quit", kButtonsTop, kQuitLeft), Quit, nullptr);
@@ -97,7 +113,7 @@ TEST(PopupsSession, OpensAndClosesPopups) {
     unsigned mainThread = CurrThreadId();
     std::thread watchdog([&] {
         std::unique_lock<std::mutex> lock(m);
-        if (!cv.wait_for(lock, std::chrono::seconds(60), [&] { return ended; })) {
+        if (!cv.wait_for(lock, std::chrono::seconds(120), [&] { return ended; })) {
             PostDeferredCallToThread([](void *) { QuitUserInterface(2); }, nullptr, mainThread);
         }
     });
@@ -113,6 +129,7 @@ TEST(PopupsSession, OpensAndClosesPopups) {
     GetPanelAttribute(panel, ATTR_LEFT, &left);
     std::ofstream(out) << "quit " << result << ", opened " << g_opened << ", closed " << g_closed << ", chose " << g_chosen << ", at " << top
                        << "," << left << ", display " << RteDisplayDriver() << "\n";
+    std::printf("seen: %s\n", g_seen.c_str());
     DiscardPanel(panel);
     CloseRTE();
 }
@@ -120,10 +137,10 @@ TEST(PopupsSession, OpensAndClosesPopups) {
 namespace {
 
 // Waits for what `found` looks for on the screen, reading it every 100 ms until the deadline
-// or the end of the session.
+// (kPatience) or the end of the session.
 bool AwaitScreen(::Display *d, const std::function<bool(const rte::testing::Image &)> &found,
                  rte::testing::Image *last, const std::atomic<bool> &sessionOver) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    auto deadline = std::chrono::steady_clock::now() + rte::testing::kPatience;
     do {
         *last = rte::testing::CaptureScreen(d);
         if (found(*last)) return true;
@@ -160,7 +177,7 @@ public:
     Session(const rte::testing::VirtualScreen &screen, ::Display *d, const std::string &environment)
         : screen_(screen), d_(d), result_("popups_" + std::to_string(getpid()) + ".out") {
         thread_ = std::thread([this, environment] {
-            status_ = screen_.RunSession("PopupsSession.*", environment + " RTE_POPUPS_OUT=" + result_, &text_, 90);
+            status_ = screen_.RunSession("PopupsSession.*", environment + " RTE_POPUPS_OUT=" + result_, &text_, 150);
             over_ = true;
         });
     }
@@ -168,7 +185,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
     // Waits for the screen to show what `found` looks for; false (and the failure noted) when
-    // it did not within 30 s or the session ended.
+    // it did not within kPatience or the session ended.
     bool Await(const std::function<bool(const Image &)> &found, const std::string &what) {
         if (!failure_.empty()) return false;
         if (AwaitScreen(d_, found, &seen_, over_)) return true;
@@ -257,7 +274,7 @@ TEST_F(WaylandSession, PopupsMenusAndPlacesAsOnX11) {
         x11.Await([&](const Image &s) { return Part(s, x + kMenuX, y + kMenuY) == panelThere; },
                   "the menu did not close on X11");
         x11.Do(Click(x + kQuitLeft + kInto, y + kButtonsTop + kInto));
-        EXPECT_EQ(x11.End(main), "quit 0, opened 0, closed 0, chose 1, at 100,100, display x11");
+        EXPECT_EQ(x11.End(main), "quit 0, opened 0, closed 0, chose 1, at 100,100, display x11") << x11.text();
         if (HasFailure()) return;
     }
 
@@ -296,7 +313,8 @@ TEST_F(WaylandSession, PopupsMenusAndPlacesAsOnX11) {
         for (int click = 0; click < 3; ++click) wayland.Do(Click(mx + kMainWidth - 20, my + 20 + 10 * click));
         wayland.Do(Click(mx + kQuitLeft + kInto, my + kButtonsTop + kInto));
         EXPECT_EQ(wayland.End(main), "quit 0, opened 5, closed 5, chose 1, at 100,100, display wayland")
-            << "weston:\n" << weston.Log();
+            << wayland.text() << "weston:\n" << weston.Log();
+        if (HasFailure()) return;
     }
 
     // Under XWayland: the panel at the window's place, the menu where the program put it.
@@ -313,6 +331,6 @@ TEST_F(WaylandSession, PopupsMenusAndPlacesAsOnX11) {
         xwayland.Do(Click(mx + kQuitLeft + kInto, my + kButtonsTop + kInto));
         EXPECT_EQ(xwayland.End(menu), "quit 0, opened 0, closed 0, chose 1, at " + std::to_string(my - oy) + "," +
                                           std::to_string(mx - ox) + ", display x11")
-            << "weston:\n" << weston.Log();
+            << xwayland.text() << "weston:\n" << weston.Log();
     }
 }
