@@ -84,11 +84,15 @@ int OpenMenu(int panel, int, int event, void *, int, int) {
     GetPanelAttribute(panel, ATTR_LEFT, &left);
     const RteMenuItem items[] = {{"Alpha", 1, 0, 0, 0, 0}, {"Beta", 2, 0, 0, 0, 0}};
     g_chosen = RteTrackPopupMenu(items, 2, left + kMenuX, top + kMenuY, 0);
+    See("chose", panel, g_chosen, 0);
     return 0;
 }
 
 int Quit(int, int, int event, void *, int, int) {
-    if (event == EVENT_COMMIT) QuitUserInterface(0);
+    if (event == EVENT_COMMIT) {
+        See("quit", 0, 0, 0);
+        QuitUserInterface(0);
+    }
     return 0;
 }
 
@@ -326,7 +330,10 @@ TEST_F(WaylandSession, PopupsMenusAndPlacesAsOnX11) {
         xwayland.Do(Click(mx + kMenuLeft + kInto, my + kButtonsTop + kInto));
         if (xwayland.Await([&](const Image &s) { return Part(s, mx + kMenuX, my + kMenuY) == menu; },
                            "the menu did not appear where the program put it under XWayland")) {
+            // The open menu holds the pointer: Quit is clicked once it has gone.
             xwayland.Do(Click(mx + kMenuX + kIntoMenu, my + kMenuY + kIntoMenu));
+            xwayland.Await([&](const Image &s) { return Part(s, mx + kMenuX, my + kMenuY) != menu; },
+                           "the menu did not close under XWayland");
         }
         xwayland.Do(Click(mx + kQuitLeft + kInto, my + kButtonsTop + kInto));
         EXPECT_EQ(xwayland.End(menu), "quit 0, opened 0, closed 0, chose 1, at " + std::to_string(my - oy) + "," +
