@@ -1,6 +1,6 @@
 // Tests of the QM7300 calls on modules on the network: against a pymodbus module
 // (modbus_module_peer.py, whose tables the expectations below follow), a server that accepts and
-// never answers, and a port that refuses connections.
+// never answers, a port that refuses connections and one that never completes them.
 #include "qm7300/QM7300.h"
 
 #include "qm7300/devices_file_testing.h"
@@ -153,7 +153,8 @@ TEST(ModbusDevice, RefusedAndSilentPeersFailInOneSentence)
 {
     int shut = qm7300::testing::RefusingPort();
     qm7300::testing::SilentServer silent;
-    ScopedDevicesFile rack(Device("shut", shut) +
+    qm7300::testing::FullPort full;
+    ScopedDevicesFile rack(Device("shut", shut) + Device("full", full.port(), "timeout 200\n") +
                            Device("mute", silent.port(), "timeout 200\n") +
                            "device nameless\n  modbus no-such-host.invalid\n");
     int h = -1;
@@ -162,6 +163,12 @@ TEST(ModbusDevice, RefusedAndSilentPeersFailInOneSentence)
     EXPECT_EQ(h, -1);
     EXPECT_EQ(QM_GetLastError(err), QM_ERR_DEVICE);
     EXPECT_EQ(std::string(err), "Connecting to device shut" + At(shut) + "connection refused.");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(QM_OpenDIO("full", &h), QM_ERR_DEVICE);  // the connecting is bounded by the time-out
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_EQ(h, -1);
+    QM_GetLastError(err);
+    EXPECT_EQ(std::string(err), "Connecting to device full" + At(full.port()) + "no answer within 200 ms.");
     EXPECT_EQ(QM_OpenDIO("nameless", &h), QM_ERR_DEVICE);
     QM_GetLastError(err);
     EXPECT_EQ(std::string(err).rfind("Connecting to device nameless at no-such-host.invalid:502 "
@@ -170,7 +177,7 @@ TEST(ModbusDevice, RefusedAndSilentPeersFailInOneSentence)
     ASSERT_EQ(QM_OpenDIO("mute", &h), QM_OK);  // it accepts
     unsigned char value = 42;
     char version[QM_VERSION_SIZE] = "old";
-    auto start = std::chrono::steady_clock::now();
+    start = std::chrono::steady_clock::now();
     EXPECT_EQ(QM_ReadPort(h, 16, &value, err), QM_ERR_DEVICE);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
     EXPECT_EQ(std::string(err), "Reading port 16 of device mute" + At(silent.port()) + "no answer within 200 ms.");

@@ -4,6 +4,7 @@
 //                  HOST:PORT" once it listens; stopped with SIGTERM
 //   SilentServer   accepts connections and reads what comes, never answering
 //   RefusingPort() a port nothing listens on
+//   FullPort       a port that listens but whose queue is full: connecting to it waits
 #ifndef QM7300_MODBUS_PEERS_TESTING_H
 #define QM7300_MODBUS_PEERS_TESTING_H
 
@@ -17,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -59,6 +61,48 @@ inline int RefusingPort()
     close(BindLoopback(false, &port));
     return port;
 }
+
+// A loopback port that listens but takes no more connections: its queue of connections not yet
+// accepted is full, so the kernel drops new connection requests and a client's connect waits
+// until the client gives up. Fillers connect until one of them is left waiting.
+class FullPort {
+public:
+    FullPort() : listen_(BindLoopback(false, &port_))
+    {
+        if (listen(listen_, 0) != 0)
+            abort();
+        struct sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons((uint16_t)port_);
+        for (int tries = 0; tries < 8; tries++) {
+            int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            fillers_.push_back(fd);
+            if (connect(fd, (struct sockaddr *)&address, sizeof address) == 0)
+                continue;  // taken into the queue at once
+            struct pollfd waiting = {fd, POLLOUT, 0};
+            if (errno == EINPROGRESS && poll(&waiting, 1, 500) == 0)
+                return;  // left waiting: the queue is full
+        }
+        perror("filling a listening queue");
+        abort();
+    }
+    ~FullPort()
+    {
+        for (int fd : fillers_)
+            close(fd);
+        close(listen_);
+    }
+    FullPort(const FullPort &) = delete;
+    FullPort &operator=(const FullPort &) = delete;
+
+    int port() const { return port_; }
+
+private:
+    int port_;
+    int listen_;
+    std::vector<int> fillers_;
+};
 
 class PeerProcess {
 public:

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "rte/alloc_new_testing.h"
+#include "rte/alloc_testing.h"
 #include "rte/rte.h"
 #include "rte/testing.h"
 #include "win32/user32/icons_internal.h"
@@ -200,6 +202,40 @@ TEST_F(Windows, SentAndPostedMessagesAndTheEndOfAWindow) {
     EXPECT_EQ(Seen(), (Messages{{WM_DESTROY, 0}}));
     EXPECT_EQ(g_events.back(), "panel:" + std::to_string(EVENT_DISCARD));
     EXPECT_FALSE(IsWindow(fresh));
+}
+
+// A post that runs out of memory, at whichever allocation, is refused with
+// ERROR_NOT_ENOUGH_MEMORY and leaves nothing half-queued: the next post is delivered, alone and
+// in order. (The queue is warmed first, so that each try makes the same allocations.)
+TEST_F(Windows, APostThatRunsOutOfMemoryLeavesLaterPostsArriving) {
+    Subclassed();
+    ASSERT_TRUE(PostMessageA(window, WM_USER, 0, 0));
+    ProcessSystemEvents();
+    rte::testing::ClearAllocationFault();
+    {
+        rte::testing::ScopedNewFaults faults;
+        ASSERT_TRUE(PostMessageA(window, WM_USER, 0, 0));
+    }
+    long allocations = rte::testing::AllocationCount();
+    ProcessSystemEvents();
+    ASSERT_GT(allocations, 0);
+    for (long n = 1; n <= allocations; ++n) {
+        g_seen.clear();
+        rte::testing::FailNthAllocation(n);
+        BOOL posted;
+        {
+            rte::testing::ScopedNewFaults faults;
+            posted = PostMessageA(window, WM_USER, 1, 0);
+        }
+        DWORD error = GetLastError();
+        bool failed = rte::testing::AllocationFaultFired();
+        rte::testing::ClearAllocationFault();
+        EXPECT_EQ(posted, failed ? FALSE : TRUE) << "allocation " << n;
+        if (!posted) EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << "allocation " << n;
+        EXPECT_TRUE(PostMessageA(window, WM_USER, 2, 0));
+        ProcessSystemEvents();
+        EXPECT_EQ(Seen(), posted ? (Messages{{WM_USER, 1}, {WM_USER, 2}}) : (Messages{{WM_USER, 2}})) << "allocation " << n;
+    }
 }
 
 MENUITEMINFOA Item(UINT mask, UINT type, UINT id, const char *text) {
