@@ -141,7 +141,9 @@ int ModbusDevice::Connect()
     modbus_set_byte_timeout(context, seconds, micro);
     errno = 0;
     if (modbus_connect(context) != 0) {
-        int error = errno;
+        // libmodbus waits for the connection with select and, when the time-out passes, gives
+        // up with errno still at the EINPROGRESS of the connect it started.
+        int error = errno == EINPROGRESS ? ETIMEDOUT : errno;
         modbus_free(context);
         errno = error;
         return -1;

@@ -231,7 +231,9 @@ TEST_F(Windows, APostThatRunsOutOfMemoryLeavesLaterPostsArriving) {
         bool failed = rte::testing::AllocationFaultFired();
         rte::testing::ClearAllocationFault();
         EXPECT_EQ(posted, failed ? FALSE : TRUE) << "allocation " << n;
-        if (!posted) EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << "allocation " << n;
+        if (!posted) {
+            EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)) << "allocation " << n;
+        }
         EXPECT_TRUE(PostMessageA(window, WM_USER, 2, 0));
         ProcessSystemEvents();
         EXPECT_EQ(Seen(), posted ? (Messages{{WM_USER, 1}, {WM_USER, 2}}) : (Messages{{WM_USER, 2}})) << "allocation " << n;
