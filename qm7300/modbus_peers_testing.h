@@ -63,34 +63,26 @@ inline int RefusingPort()
 }
 
 // A loopback port that listens but takes no more connections: its queue of connections not yet
-// accepted is full, so the kernel drops new connection requests and a client's connect waits
-// until the client gives up. Fillers connect until one of them is left waiting.
+// accepted holds one (listen's backlog of 0) and a filler is in it, so the kernel drops new
+// connection requests and a client's connect waits until the client gives up.
 class FullPort {
 public:
-    FullPort() : listen_(BindLoopback(false, &port_))
+    FullPort() : listen_(BindLoopback(false, &port_)), filler_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        if (listen(listen_, 0) != 0)
-            abort();
         struct sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = htons((uint16_t)port_);
-        for (int tries = 0; tries < 8; tries++) {
-            int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-            fillers_.push_back(fd);
-            if (connect(fd, (struct sockaddr *)&address, sizeof address) == 0)
-                continue;  // taken into the queue at once
-            struct pollfd waiting = {fd, POLLOUT, 0};
-            if (errno == EINPROGRESS && poll(&waiting, 1, 500) == 0)
-                return;  // left waiting: the queue is full
+        struct pollfd queued = {listen_, POLLIN, 0};  // readable once a connection waits in the queue
+        if (listen(listen_, 0) != 0 || connect(filler_, (struct sockaddr *)&address, sizeof address) != 0 ||
+            poll(&queued, 1, 60000) != 1) {
+            perror("filling a listening queue");
+            abort();
         }
-        perror("filling a listening queue");
-        abort();
     }
     ~FullPort()
     {
-        for (int fd : fillers_)
-            close(fd);
+        close(filler_);
         close(listen_);
     }
     FullPort(const FullPort &) = delete;
@@ -100,8 +92,7 @@ public:
 
 private:
     int port_;
-    int listen_;
-    std::vector<int> fillers_;
+    int listen_, filler_;
 };
 
 class PeerProcess {

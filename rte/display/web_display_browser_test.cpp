@@ -218,12 +218,15 @@ TEST(WebDisplay, TwoViewersSeeEachOthersChangesAndOneComingBackSeesTheCurrentSta
     ASSERT_NE(Url(), "");
     Form form("Shared");
     std::string a1, b1, a2, b2, a3, b3;
-    // One viewer types into a control; then what each of them shows.
+    // One viewer types into a control; then what each of them shows. The typist syncs first:
+    // once its keys are drawn, the other's ping is answered after the frames they made, which
+    // come to it on the same connection before the answer.
     auto typeAndLook = [&](const std::string &who, int control, const char *text, std::string *a, std::string *b) {
+        const std::string other = who == "a" ? "b" : "a";
         form.Click(who, control, "left", "2");
         Do({"type", who, text});
-        Do({"sync", "a"});
-        Do({"sync", "b"});
+        Do({"sync", who});
+        Do({"sync", other});
         *a = Do({"pixels", "a", N(form.panel)});
         *b = Do({"pixels", "b", N(form.panel)});
     };
