@@ -166,10 +166,13 @@ bool FindControlNamed(const std::string &name, int *panel, int *control) {
     return FindCtrlByNameAnywhere(name, panel, control) || FindCtrlByLabel(name, panel, control);
 }
 
-// Whether the awaited control shows its text now.
+// Whether the awaited control, or child panel (OWNER.child, as expect reads it), shows its text
+// now.
 bool AwaitMet(const ScriptLine &line) {
     int panel = 0, control = 0;
-    return FindControlNamed(line.name, &panel, &control) && CtrlValueText(panel, control) == line.text;
+    if (FindControlNamed(line.name, &panel, &control)) return CtrlValueText(panel, control) == line.text;
+    std::string childText;
+    return ChildText(line.name, &childText) && childText == line.text;
 }
 
 const char *Why(int code) {
