@@ -410,22 +410,34 @@ bool Known(const CallbackLink *link) {
 }
 
 // The engine reads an object's callback pair, then calls the dispatcher with the link it read.
-// On the panel's own thread nothing frees the link in between (links are freed on their panel's
-// thread). On another thread (CloseRTE discarding every thread's panels) the owner may have
-// taken the link out and freed it meanwhile: there a link the chain no longer knows is not
-// read, and the pair installed now is called instead.
+// Other threads may change the chain in between: a link they unchain leaves its previous pair
+// as it was when it went, and that pair may leave too, so a walk from the link read would end
+// early and the rest of the chain would miss the event (a discard missed frees nothing). So the
+// walk starts from the pair installed now, read under the lock, and the link read is only a
+// hint. Only when the object's attributes cannot be read (it is going) does the walk start
+// from that link: on the panel's own thread it is still allocated (links are freed on their
+// panel's thread, and nothing of ours ran since the engine read it); on another thread (CloseRTE
+// discarding every thread's panels) the owner may have freed it, and a link the chain no longer
+// knows is not read.
 int DispatchFrom(Target t, CallbackLink *link, int event, int eventData1, int eventData2) {
     ChainLock lock;
-    int owner = 0;
-    if (GetPanelAttribute(t.panel, ATTR_OWNER_THREAD_ID, &owner) == 0 && static_cast<unsigned>(owner) != CurrThreadId() &&
-        !Known(link)) {
-        void *callback = nullptr, *data = nullptr;
-        if (ReadInstalled(t, &callback, &data) < 0 || !callback) return 0;
+    void *callback = nullptr, *data = nullptr;
+    int oldBreak = SetBOLE(0);
+    int status = ReadInstalled(t, &callback, &data);
+    SetBOLE(oldBreak);
+    if (status >= 0) {
+        if (!callback) return 0;
         if (callback != Dispatcher(t) || !data) {
             lock.Unlock();
             return Call(t, callback, data, event, eventData1, eventData2);
         }
         link = static_cast<CallbackLink *>(data);  // installed under the lock: alive while it is held
+    } else {
+        int owner = 0;
+        oldBreak = SetBOLE(0);
+        status = GetPanelAttribute(t.panel, ATTR_OWNER_THREAD_ID, &owner);
+        SetBOLE(oldBreak);
+        if ((status < 0 || static_cast<unsigned>(owner) != CurrThreadId()) && !Known(link)) return 0;
     }
     Dispatch d = {t, event, link, false, nullptr, nullptr};
     Enter(&d);

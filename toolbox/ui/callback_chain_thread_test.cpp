@@ -183,6 +183,43 @@ TEST(CallbackChainingAtExit, EachPanelIsDiscardedOnItsOwnThread) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// The engine reads a control's callback pair and then calls it. Should other threads unchain
+// the newest links in between, the event still reaches the rest of the chain, and a discard
+// still reaches the links that free their data on it. The read and the call are made here by
+// hand, with the unchaining thread run to its end between the two.
+int NoteEvent(int, int, int event, void *log, int, int) {
+    static_cast<std::vector<int> *>(log)->push_back(event);
+    return 0;
+}
+
+TEST(CallbackChainingThreads, AnEventReadBeforeOtherThreadsUnchainStillReachesTheRestOfTheChain) {
+    for (int event : {EVENT_COMMIT, EVENT_DISCARD}) {
+        int p = NewPanel(0, "", 0, 0, 100, 100);
+        int c = NewCtrl(p, CTRL_STRING, "", 10, 10);
+        std::vector<int> baseLog, keeperLog;
+        InstallCtrlCallback(p, c, NoteEvent, &baseLog);
+        ASSERT_EQ(ChainCtrlCallback(p, c, NoteEvent, &keeperLog, "Keeper"), 0);
+        for (const char *type : {"A", "B"}) ASSERT_EQ(ChainCtrlCallback(p, c, Nothing, nullptr, type), 0);
+        void *callback = nullptr, *data = nullptr;
+        GetCtrlAttribute(p, c, ATTR_CALLBACK_FUNCTION_POINTER, &callback);
+        GetCtrlAttribute(p, c, ATTR_CALLBACK_DATA, &data);
+        std::thread other([&] {
+            EXPECT_EQ(UnchainCtrlCallback(p, c, "B"), 1);
+            EXPECT_EQ(UnchainCtrlCallback(p, c, "A"), 1);
+        });
+        other.join();
+        reinterpret_cast<CtrlCallbackPtr>(callback)(p, c, event, data, 0, 0);
+        EXPECT_EQ(keeperLog, std::vector<int>{event});
+        EXPECT_EQ(baseLog, std::vector<int>{event});
+        if (event == EVENT_DISCARD) {
+            EXPECT_EQ(UnchainCtrlCallback(p, c, "Keeper"), 0) << "the discard took the keeper out of the chain";
+        }
+        ProcessSystemEvents();  // the unchained links are freed on their panel's thread
+        DiscardPanel(p);
+    }
+    EXPECT_EQ(GetTsvPanelsWithLinkedCallbacksList(), nullptr);
+}
+
 // ---- Stress: shared panels ----
 //
 // Two owner threads each keep a panel of four controls, which they discard and make again (each
