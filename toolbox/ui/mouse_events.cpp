@@ -80,8 +80,18 @@ bool SchedulePoll(MouseEventsInfo *info, double delay) {
 
 // Chained on the control: notes presses so that their releases are reported even when they
 // fall between two polls, and frees the record when the control goes. Never swallows an event.
-int MouseEventsCtrlCallback(int, int, int event, void *callbackData, int, int) {
+// Only presses on the panel's own thread are noted, where the operator's arrive: a click that a
+// program calls from another thread is not the pointer's, and that thread could be reaching the
+// record while the panel's thread discards the control and frees it.
+int MouseEventsCtrlCallback(int panel, int, int event, void *callbackData, int, int) {
     auto *info = static_cast<MouseEventsInfo *>(callbackData);
+    if (event != EVENT_DISCARD) {
+        int owner = 0;
+        int oldBreak = SetBOLE(0);
+        int status = GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner);
+        SetBOLE(oldBreak);
+        if (status < 0 || static_cast<unsigned>(owner) != CurrThreadId()) return 0;
+    }
     {
         Lock hold;
         if (event == EVENT_LEFT_CLICK || event == EVENT_LEFT_DOUBLE_CLICK) info->leftButtonDown = 1;

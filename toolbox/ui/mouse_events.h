@@ -15,9 +15,9 @@
  *         ...
  *
  * Movement is reported for any position that differs from the previous poll, also outside the
- * control; a release is reported once for each press seen, by the control's click event or by
- * a poll, so a click pressed and released between two polls still gives its release at the
- * next poll. The events travel the control's whole callback chain (toolbox/ui/callback_chain.h).
+ * control; a release is reported once for each press seen, by the control's click event on the
+ * panel's own thread or by a poll, so a click pressed and released between two polls still
+ * gives its release at the next poll. The events travel the control's whole callback chain (toolbox/ui/callback_chain.h).
  *
  * Threads. Enable a control's events on its panel's own thread: the polls, and so the events,
  * run on the enabling thread. Disable them from any thread; from another one the events stop at

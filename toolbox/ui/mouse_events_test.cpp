@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -95,6 +96,10 @@ TEST_F(MouseEvents, APressAndReleaseBetweenTwoPollsStillGivesItsRelease) {
     Poll();
     EXPECT_EQ(Take(), (std::vector<std::string>{Ev(EVENT_MOUSE_MOVE, 40, 50), Ev(EVENT_LEFT_MOUSE_UP, 40, 50),
                                                 Ev(EVENT_RIGHT_MOUSE_UP, 40, 50)}));
+    Poll();
+    EXPECT_EQ(Take(), std::vector<std::string>{});
+    // A click a program calls from another thread is not the pointer's: no release follows it.
+    std::thread([this] { CallCtrlCallback(panel, plot, EVENT_LEFT_CLICK, 40, 50, nullptr); }).join();
     Poll();
     EXPECT_EQ(Take(), std::vector<std::string>{});
 }

@@ -9,10 +9,11 @@
  * when the control is clicked, typed into or changes its value, when a menu opens, when the
  * top-level panel is not the active one, or when the control or its panel is hidden or dimmed;
  * after a click or a key it comes back only once the pointer has left the control and rested
- * on it again. All tips of one top-level panel share one small child panel drawn in the system's
- * info colours (COLOR_INFOBK, COLOR_INFOTEXT) and one timer, on the panel's own thread, whose
- * event loop must run. A tip lasts as long as its control; the shared panel as long as the
- * top-level panel.
+ * on it again. Events a program calls on the control from another thread leave the tip as it
+ * is. All tips of one top-level panel share one small child panel drawn in the system's info
+ * colours (COLOR_INFOBK, COLOR_INFOTEXT) and one timer, on the panel's own thread, whose event
+ * loop must run. A tip lasts as long as its control; the shared panel as long as the top-level
+ * panel.
  */
 #ifndef TOOLBOX_UI_TOOL_TIPS_H
 #define TOOLBOX_UI_TOOL_TIPS_H

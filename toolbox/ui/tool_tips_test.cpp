@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -132,6 +133,11 @@ TEST_F(ToolTips, ClicksAndKeysHideTheTipUntilThePointerHasLeftAndRestedAgain) {
         EXPECT_EQ(ShownTip(), "");
         Tick(2);
         EXPECT_EQ(ShownTip(), "") << "not again while the pointer stays";
+        Leave();
+        RestOn(60, 50);
+        // Events a program calls from another thread are not the operator's: the tip stays.
+        std::thread([this] { CallCtrlCallback(panel, button, EVENT_KEYPRESS, ' ', 0, nullptr); }).join();
+        EXPECT_EQ(ShownTip(), "Writes both ports");
         Leave();
         RestOn(61, 51);
         EXPECT_EQ(ShownTip(), "Writes both ports");
