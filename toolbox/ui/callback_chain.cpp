@@ -44,6 +44,7 @@
 #include "toolbox/text/strings.h"
 #include "toolbox/ui/callback_chain_internal.h"
 #include "toolbox/ui/linked_panels_internal.h"
+#include "toolbox/ui/panel_thread_internal.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -432,12 +433,8 @@ int DispatchFrom(Target t, CallbackLink *link, int event, int eventData1, int ev
             return Call(t, callback, data, event, eventData1, eventData2);
         }
         link = static_cast<CallbackLink *>(data);  // installed under the lock: alive while it is held
-    } else {
-        int owner = 0;
-        oldBreak = SetBOLE(0);
-        status = GetPanelAttribute(t.panel, ATTR_OWNER_THREAD_ID, &owner);
-        SetBOLE(oldBreak);
-        if ((status < 0 || static_cast<unsigned>(owner) != CurrThreadId()) && !Known(link)) return 0;
+    } else if (!toolbox::internal::OnPanelThread(t.panel) && !Known(link)) {
+        return 0;
     }
     Dispatch d = {t, event, link, false, nullptr, nullptr};
     Enter(&d);

@@ -19,6 +19,7 @@
 #include "toolbox/core/errors.h"
 #include "toolbox/core/library_locks_internal.h"
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/panel_thread_internal.h"
 #include "toolbox/windows/deferred_calls.h"
 
 #include <atomic>
@@ -85,13 +86,7 @@ bool SchedulePoll(MouseEventsInfo *info, double delay) {
 // record while the panel's thread discards the control and frees it.
 int MouseEventsCtrlCallback(int panel, int, int event, void *callbackData, int, int) {
     auto *info = static_cast<MouseEventsInfo *>(callbackData);
-    if (event != EVENT_DISCARD) {
-        int owner = 0;
-        int oldBreak = SetBOLE(0);
-        int status = GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner);
-        SetBOLE(oldBreak);
-        if (status < 0 || static_cast<unsigned>(owner) != CurrThreadId()) return 0;
-    }
+    if (event != EVENT_DISCARD && !toolbox::internal::OnPanelThread(panel)) return 0;
     {
         Lock hold;
         if (event == EVENT_LEFT_CLICK || event == EVENT_LEFT_DOUBLE_CLICK) info->leftButtonDown = 1;

@@ -13,13 +13,13 @@
 #include "toolbox/ui/tool_tips.h"
 
 #include "rte/alloc.h"
-#include "rte/engine.h"
 #include "rte/graphics.h"
 #include "rte/ui.h"
 #include "toolbox/containers/list.h"
 #include "toolbox/core/errors.h"
 #include "toolbox/text/strings.h"
 #include "toolbox/ui/callback_chain.h"
+#include "toolbox/ui/panel_thread_internal.h"
 #include "win32/winuser.h"
 
 #include <cstdarg>
@@ -373,22 +373,13 @@ void DiscardCtrlToolTip(CtrlToolTip *tip) {
     std::free(tip);
 }
 
-// True on the thread that owns the panel (asked quietly).
-bool OnOwnerThread(int panel) {
-    int owner = 0;
-    int oldBreak = SetBOLE(0);
-    int status = GetPanelAttribute(panel, ATTR_OWNER_THREAD_ID, &owner);
-    SetBOLE(oldBreak);
-    return status >= 0 && static_cast<unsigned>(owner) == CurrThreadId();
-}
-
 // Events called on the control from another thread (CallCtrlCallback runs the chain on the
 // caller's thread) leave the tip alone: the tip is its panel thread's, which may be discarding
 // the control and freeing the tip at this very moment. The operator's clicks and keys arrive on
 // the panel's thread.
 int CtrlToolTipCallback(int panel, int, int event, void *callbackData, int, int) {
     auto *tip = static_cast<CtrlToolTip *>(callbackData);
-    if (event != EVENT_DISCARD && !OnOwnerThread(panel)) return 0;
+    if (event != EVENT_DISCARD && !toolbox::internal::OnPanelThread(panel)) return 0;
     switch (event) {
     case EVENT_VAL_CHANGED: case EVENT_LEFT_CLICK: case EVENT_RIGHT_CLICK: case EVENT_KEYPRESS:
         HideToolTip(tip);
